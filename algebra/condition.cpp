@@ -1,0 +1,171 @@
+#include "algebra/condition.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "algebra/integer_value.h"
+#include "input/char_class.h"
+
+namespace {
+
+bool columnByNumber(const Relation& relation, const std::string& digits, std::size_t& column) {
+  const long long number = integerValueClamped(digits);
+  if (number < 0 || static_cast<unsigned long long>(number) >= relation.width()) {
+    return false;
+  }
+  column = static_cast<std::size_t>(number);
+  return true;
+}
+
+bool columnByName(const Relation& relation, const std::string& name, std::size_t& column) {
+  const std::vector<std::string>& attributes = relation.attributes();
+  const auto found = std::find(attributes.begin(), attributes.end(), name);
+  if (found == attributes.end()) {
+    return false;
+  }
+  column = static_cast<std::size_t>(found - attributes.begin());
+  return true;
+}
+
+std::string withoutSurroundingQuotes(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+    return text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string operatorOf(const std::string& condition) {
+  const std::size_t position = condition.find_first_of("!=<>");
+  if (position == std::string::npos) {
+    return "";
+  }
+  const char first = condition[position];
+  const bool equalFollows = position + 1 < condition.size() && condition[position + 1] == '=';
+  switch (first) {
+    case '=':
+      return "=";
+    case '!':
+      return "!=";
+    case '<':
+      return equalFollows ? "<=" : "<";
+    default:
+      return equalFollows ? ">=" : ">";
+  }
+}
+
+std::string columnReference(std::size_t column) {
+  std::string reference(1, '$');
+  reference += std::to_string(column);
+  return reference;
+}
+
+bool findColumn(const Relation& relation, const std::string& item, std::size_t& column) {
+  if (startsWithVariableInitial(item)) {
+    return columnByName(relation, item, column);
+  }
+  return columnByNumber(relation, item.empty() ? item : item.substr(1), column);
+}
+
+ConditionTest::ConditionTest(const Relation& relation, const std::string& condition,
+                             const std::string& op) {
+  static const std::pair<const char*, Operator> operators[] = {
+      {"=", Operator::equal},     {"!=", Operator::notEqual},     {"<", Operator::less},
+      {">", Operator::greater},   {"<=", Operator::lessEqual},    {">=", Operator::greaterEqual}};
+  for (const auto& [text, value] : operators) {
+    if (op == text) {
+      operator_ = value;
+      break;
+    }
+  }
+  const std::size_t first = condition.find_first_of(op);
+  const std::size_t last = condition.find_last_of(op);
+  if (operator_ == Operator::none || first == std::string::npos) {
+    operator_ = Operator::none;
+    return;
+  }
+  const std::string left = condition.substr(0, first);
+  const bool leftFound = !left.empty() && left.front() == '$'
+                             ? columnByNumber(relation, left.substr(1), leftColumn_)
+                             : columnByName(relation, left, leftColumn_);
+  const std::string right = condition.substr(last + 1);
+  if (!leftFound || right.empty()) {
+    operator_ = Operator::none;
+    return;
+  }
+  const std::vector<ValueType>& types = relation.types();
+  leftIsString_ = leftColumn_ < types.size() && isStringType(types[leftColumn_]);
+  resolveRight(relation, right);
+}
+
+void ConditionTest::resolveRight(const Relation& relation, const std::string& right) {
+  if (right.front() == '$' || startsWithVariableInitial(right)) {
+    rightIsColumn_ = true;
+    const bool found = right.front() == '$' ? columnByNumber(relation, right.substr(1), rightColumn_)
+                                            : columnByName(relation, right, rightColumn_);
+    if (!found) {
+      operator_ = Operator::none;
+    }
+    return;
+  }
+  const bool equality = operator_ == Operator::equal || operator_ == Operator::notEqual;
+  if (leftIsString_ && equality) {
+    textConstant_ = right.size() >= 2 ? right.substr(1, right.size() - 2) : std::string();
+    return;
+  }
+  const std::string number = leftIsString_ ? withoutSurroundingQuotes(right) : right;
+  const IntegerValue value = integerValueOf(number);
+  constantNegative_ = value.negative;
+  constantDigits_ = std::string(value.digits);
+}
+
+bool ConditionTest::equalValues(const std::string& left, const Tuple& tuple) const {
+  if (leftIsString_) {
+    return left == (rightIsColumn_ ? tuple[rightColumn_] : textConstant_);
+  }
+  return compareValues(left, tuple) == 0;
+}
+
+int ConditionTest::compareValues(const std::string& left, const Tuple& tuple) const {
+  const IntegerValue right = rightIsColumn_ ? integerValueOf(tuple[rightColumn_])
+                                            : IntegerValue{constantNegative_, constantDigits_};
+  return compareIntegers(integerValueOf(left), right);
+}
+
+bool ConditionTest::passes(const Tuple& tuple) const {
+  if (operator_ == Operator::none || leftColumn_ >= tuple.size() ||
+      (rightIsColumn_ && rightColumn_ >= tuple.size())) {
+    return false;
+  }
+  const std::string& left = tuple[leftColumn_];
+  switch (operator_) {
+    case Operator::equal:
+      return equalValues(left, tuple);
+    case Operator::notEqual:
+      return !equalValues(left, tuple);
+    case Operator::less:
+      return compareValues(left, tuple) < 0;
+    case Operator::greater:
+      return compareValues(left, tuple) > 0;
+    case Operator::lessEqual:
+      return compareValues(left, tuple) <= 0;
+    case Operator::greaterEqual:
+      return compareValues(left, tuple) >= 0;
+    default:
+      return false;
+  }
+}
+
+void testCondition(const Relation& source, Relation& target, const std::string& condition,
+                   const std::string& op) {
+  const ConditionTest test(source, condition, op);
+  std::vector<Tuple> passing;
+  for (const Tuple& tuple : source.tuples()) {
+    if (test.passes(tuple)) {
+      passing.push_back(tuple);
+    }
+  }
+  target.insertTuples(std::move(passing));
+}

@@ -1,0 +1,59 @@
+// Testing one condition such as X<5, $0=$2 or Y!='abc' on the tuples of a relation.
+#ifndef ALGEBRA_CONDITION_H_
+#define ALGEBRA_CONDITION_H_
+
+#include <string>
+
+#include "relation/relation.h"
+
+// The operator text of a condition, from its first character among "!=<>":
+// "=" for "=", "!=" for "!", "<=" or "<" for "<", ">=" or ">" for ">". The empty
+// text when the condition holds none of them.
+std::string operatorOf(const std::string& condition);
+
+// One condition resolved against a relation's columns. The left operand ends
+// before the first character of the operator text, the right operand starts
+// after the last one. Operands are column references ($0), attribute names
+// (variable initial) or, on the right, constants typed by the left column.
+// "=" and "!=" compare bytes on a "string" left column and integer values
+// otherwise; the ordering operators always compare integer values.
+// Lets no tuple pass when the operator is not one of the six, an operand names
+// no column, the right operand is empty, or a tuple lacks a named column.
+class ConditionTest {
+ public:
+  ConditionTest(const Relation& relation, const std::string& condition, const std::string& op);
+
+  bool passes(const Tuple& tuple) const;
+
+ private:
+  enum class Operator { equal, notEqual, less, greater, lessEqual, greaterEqual, none };
+
+  bool equalValues(const std::string& left, const Tuple& tuple) const;
+  int compareValues(const std::string& left, const Tuple& tuple) const;
+  void resolveRight(const Relation& relation, const std::string& right);
+
+  Operator operator_ = Operator::none;
+  std::size_t leftColumn_ = 0;
+  bool leftIsString_ = false;
+  bool rightIsColumn_ = false;
+  std::size_t rightColumn_ = 0;
+  std::string textConstant_;
+  bool constantNegative_ = false;
+  std::string constantDigits_;
+};
+
+// Inserts into `target` every tuple of `source`, in stored order, that
+// satisfies `condition` under the operator text `op`. Tuples already in the
+// target stay. `target` has the source's attributes and types.
+void testCondition(const Relation& source, Relation& target, const std::string& condition,
+                   const std::string& op);
+
+// The column reference "$n" for column `column`.
+std::string columnReference(std::size_t column);
+
+// The column that `item` names in `relation`: an attribute name when it starts
+// with a variable initial, otherwise a column number after its first
+// character. False when it names no column.
+bool findColumn(const Relation& relation, const std::string& item, std::size_t& column);
+
+#endif  // ALGEBRA_CONDITION_H_

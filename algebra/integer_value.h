@@ -1,0 +1,26 @@
+// The integer value of a text, compared exactly whatever its length.
+#ifndef ALGEBRA_INTEGER_VALUE_H_
+#define ALGEBRA_INTEGER_VALUE_H_
+
+#include <string>
+#include <string_view>
+
+// Leading white space skipped, an optional sign, then the run of decimal
+// digits; 0 when there are none. Views into the text it was read from.
+struct IntegerValue {
+  bool negative = false;    // never set for zero
+  std::string_view digits;  // without leading zeros; empty for zero
+};
+
+IntegerValue integerValueOf(std::string_view text);
+
+// Negative, zero or positive as `a` is below, equal to or above `b`.
+int compareIntegers(const IntegerValue& a, const IntegerValue& b);
+
+// A text that two texts share exactly when their integer values are equal.
+std::string integerKey(std::string_view text);
+
+// The integer value as a machine number, clamped at the ends of its range.
+long long integerValueClamped(std::string_view text);
+
+#endif  // ALGEBRA_INTEGER_VALUE_H_

@@ -1,0 +1,14 @@
+// Product and natural join of two relations.
+#ifndef ALGEBRA_PRODUCT_H_
+#define ALGEBRA_PRODUCT_H_
+
+#include "relation/relation.h"
+
+// Every combination of a left and a right tuple whose columns of equal
+// attribute name agree, as the left values followed by the right values of the
+// columns that paired with no left column; named "szorzat". Paired values are
+// compared as the left column's type says: bytes for "string", integer values
+// otherwise. Without a shared name it is the Cartesian product.
+Relation product(const Relation& left, const Relation& right);
+
+#endif  // ALGEBRA_PRODUCT_H_

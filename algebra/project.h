@@ -1,0 +1,26 @@
+// Projection: chosen columns of a relation, duplicates dropped.
+#ifndef ALGEBRA_PROJECT_H_
+#define ALGEBRA_PROJECT_H_
+
+#include <optional>
+#include <string>
+
+#include "relation/relation.h"
+
+// The columns of `source` that the comma-separated items of `projectionText`
+// choose, in item order, under `name`: an item starting with a variable initial
+// names the first column of that attribute name, any other item is a column
+// number after its first character ($1). A column may be chosen more than once.
+// Attributes and types follow the chosen columns (none are added where the
+// source has none). Empty items are skipped.
+// An empty item list gives the single empty tuple when the source has a tuple,
+// and no tuple otherwise. An item naming no column gives a column with the
+// item's text as its attribute and the type "int", and no tuples at all.
+// A source tuple lacking a chosen column gives no row.
+Relation project(const Relation& source, std::string name, const std::string& projectionText);
+
+// The first item of `projectionText` that names no column of `source`.
+std::optional<std::string> unknownProjectionItem(const Relation& source,
+                                                 const std::string& projectionText);
+
+#endif  // ALGEBRA_PROJECT_H_

@@ -1,0 +1,40 @@
+#include "algebra/select.h"
+
+#include <utility>
+#include <vector>
+
+#include "algebra/condition.h"
+#include "input/line_reader.h"
+
+namespace {
+
+std::vector<std::string> nonEmptyItems(const std::string& text) {
+  std::vector<std::string> items;
+  for (std::string& item : splitList(text)) {
+    if (!item.empty()) {
+      items.push_back(std::move(item));
+    }
+  }
+  return items;
+}
+
+}  // namespace
+
+Relation select(const Relation& source, std::string name, const std::string& selectionText) {
+  const std::vector<std::string> conditions = nonEmptyItems(selectionText);
+  if (conditions.empty()) {
+    return source;
+  }
+  Relation current;
+  const Relation* input = &source;
+  for (const std::string& condition : conditions) {
+    Relation target(name, input->types(), input->attributes());
+    if (input->tuples().empty()) {
+      return target;
+    }
+    testCondition(*input, target, condition, operatorOf(condition));
+    current = std::move(target);
+    input = &current;
+  }
+  return current;
+}

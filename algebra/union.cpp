@@ -1,0 +1,9 @@
+#include "algebra/union.h"
+
+#include <utility>
+
+Relation unionOf(Relation first, const Relation& second) {
+  first.setName("osszeg");
+  first.insertTuples(second.tuples());
+  return first;
+}

@@ -1,0 +1,11 @@
+// Union of two relations.
+#ifndef ALGEBRA_UNION_H_
+#define ALGEBRA_UNION_H_
+
+#include "relation/relation.h"
+
+// `first` with every tuple of `second` that it lacks inserted in tuple order,
+// named "osszeg"; attributes and types are the first's.
+Relation unionOf(Relation first, const Relation& second);
+
+#endif  // ALGEBRA_UNION_H_

@@ -1,0 +1,52 @@
+// The program's entry: file names from the command line or the console, one
+// run, the success message, and a final key before the process ends.
+#include <iostream>
+#include <string>
+
+#include "app/driver.h"
+
+namespace {
+
+constexpr const char* defaultInputName = "inputkteszt.txt";
+constexpr const char* defaultOutputName = "outputk.txt";
+constexpr const char* inputPrompt = "Adja meg az input file nev\xE9t!";
+constexpr const char* outputPrompt = "Adja meg az output file nev\xE9t!";
+constexpr const char* outputOnlyPrompt = "Adja meg az output file nev\xE9t is!";
+constexpr const char* successMessage =
+    "A program sikeresen lefutott. Egy gomb, es az enter leutesevel kilephet.";
+
+// Prints `prompt` and reads one whitespace-delimited word into `name`; at the
+// end of standard input `name` keeps its value.
+void askName(const char* prompt, std::string& name) {
+  std::cout << prompt << std::endl;
+  std::string word;
+  if (std::cin >> word) {
+    name = word;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::ios::sync_with_stdio(false);
+  std::string inputName = defaultInputName;
+  std::string outputName = defaultOutputName;
+  if (argc >= 3) {
+    inputName = argv[1];
+    outputName = argv[2];
+  } else if (argc == 2) {
+    inputName = argv[1];
+    askName(outputOnlyPrompt, outputName);
+  } else {
+    askName(inputPrompt, inputName);
+    askName(outputPrompt, outputName);
+  }
+  const bool completed = runProgram(inputName, outputName);
+  if (completed) {
+    std::cout << successMessage << std::endl;
+  }
+  std::cout.flush();
+  char key = 0;
+  std::cin >> key;
+  return completed ? 0 : 1;
+}

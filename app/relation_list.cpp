@@ -1,0 +1,55 @@
+#include "app/relation_list.h"
+
+#include <string>
+#include <utility>
+
+#include "input/char_class.h"
+#include "relation/render.h"
+#include "relation/tuple_text.h"
+
+namespace {
+
+std::vector<ValueType> typesOfDataLine(const std::string& dataLine) {
+  std::vector<ValueType> types;
+  for (const std::string& piece : splitList(dataLine)) {
+    const bool number = !piece.empty() && isDigit(static_cast<unsigned char>(piece.front()));
+    types.emplace_back(number ? intType : stringType);
+  }
+  return types;
+}
+
+bool isTupleLine(const std::string& line) {
+  return !line.empty() && (isDigit(static_cast<unsigned char>(line.front())) || line.front() == '\'');
+}
+
+}  // namespace
+
+void loadRelations(LineReader& reader, std::vector<Relation>& knownRelations) {
+  std::string line;
+  bool haveLine = reader.readLine(line);
+  while (haveLine && line.empty()) {
+    haveLine = reader.readLine(line);
+  }
+  while (haveLine) {
+    const std::string declaration = std::move(line);
+    haveLine = reader.readLine(line);  // the data line
+    const std::vector<ValueType> types = typesOfDataLine(line);
+    Relation relation(declaration, types);
+    std::vector<Tuple> tuples;
+    while (haveLine && isTupleLine(line)) {
+      tuples.push_back(parseTupleText(types, line));
+      haveLine = reader.readLine(line);
+    }
+    relation.insertTuples(std::move(tuples));
+    knownRelations.push_back(std::move(relation));
+    while (haveLine && line.empty()) {
+      haveLine = reader.readLine(line);
+    }
+  }
+}
+
+void writeRelations(const std::vector<Relation>& knownRelations, std::ostream& out) {
+  for (const Relation& relation : knownRelations) {
+    writeRelation(relation, out);
+  }
+}

@@ -1,0 +1,21 @@
+// Evaluating the rules group by group and merging their results into the list.
+#ifndef APP_RULE_EVAL_H_
+#define APP_RULE_EVAL_H_
+
+#include <string>
+#include <vector>
+
+#include "input/rule_order.h"
+#include "relation/relation.h"
+
+// Evaluates every well-formed rule line, group by group in `order` and within a
+// group in file order. Each rule's result, projected onto its head arguments,
+// is appended to `knownRelations`, or united with the first relation of the
+// head's name, which then moves to the end of the list. A recursive group is
+// evaluated in rounds until a round changes none of its members; a member left
+// without a relation then gets an empty one. Warnings name the 1-based line of
+// the input file on standard error.
+void evaluateRules(const std::vector<std::string>& ruleLines,
+                   const std::vector<EvaluationGroup>& order, std::vector<Relation>& knownRelations);
+
+#endif  // APP_RULE_EVAL_H_

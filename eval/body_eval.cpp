@@ -1,0 +1,157 @@
+#include "eval/body_eval.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "algebra/condition.h"
+#include "algebra/product.h"
+#include "algebra/project.h"
+#include "algebra/select.h"
+#include "input/char_class.h"
+#include "input/line_reader.h"
+
+namespace {
+
+constexpr const char* conditionResultName = "reszeredmeny1";
+
+// Replaces the partial result's attributes, tuples and types by those of
+// `relation`, keeping its own name.
+void takeOver(Relation& partialResult, Relation relation) {
+  partialResult.setAttributes(relation.attributes());
+  partialResult.setTuples(relation.releaseTuples());
+  partialResult.setTypes(relation.types());
+}
+
+// The selection and projection texts and the variable list of an atom.
+struct AtomTexts {
+  std::string selection;
+  std::string projection;
+  std::vector<std::string> variables;
+};
+
+AtomTexts atomTexts(const std::vector<std::string>& arguments) {
+  AtomTexts texts;
+  std::vector<std::size_t> firstPosition;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const std::string position = columnReference(i);
+    if (!startsWithVariableInitial(argument)) {
+      texts.selection += position + "=" + argument + ",";
+      continue;
+    }
+    const auto bound = std::find(texts.variables.begin(), texts.variables.end(), argument);
+    if (bound == texts.variables.end()) {
+      texts.variables.push_back(argument);
+      firstPosition.push_back(i);
+      texts.projection += position + ",";
+    } else {
+      const std::size_t first = firstPosition[static_cast<std::size_t>(bound - texts.variables.begin())];
+      texts.selection += columnReference(first) + "=" + position + ",";
+    }
+  }
+  if (!texts.selection.empty()) {
+    texts.selection.pop_back();
+  }
+  if (!texts.projection.empty()) {
+    texts.projection.pop_back();
+  }
+  return texts;
+}
+
+ElementOutcome evaluateAtom(const std::string& element, const std::vector<Relation>& knownRelations,
+                            Relation& partialResult, bool& firstElement) {
+  const std::size_t open = element.find('(');
+  const Relation* found = findRelation(knownRelations, element.substr(0, open));
+  if (found == nullptr) {
+    return ElementOutcome::atomWithoutRelation;
+  }
+  std::string argumentText;
+  if (open != std::string::npos) {
+    argumentText = element.substr(open + 1);
+    if (!argumentText.empty() && argumentText.back() == ')') {
+      argumentText.pop_back();
+    }
+  }
+  AtomTexts texts = atomTexts(splitList(argumentText));
+  Relation atom = texts.selection.empty()
+                      ? project(*found, found->name(), texts.projection)
+                      : project(select(*found, found->name(), texts.selection), found->name(),
+                                texts.projection);
+  atom.setAttributes(std::move(texts.variables));
+  if (firstElement) {
+    firstElement = false;
+    takeOver(partialResult, std::move(atom));
+  } else {
+    takeOver(partialResult, product(partialResult, atom));
+  }
+  return ElementOutcome::applied;
+}
+
+// The one-tuple relation that binds `left` to the value `right` denotes.
+Relation constantRelation(const Relation& partialResult, const std::string& left,
+                          const std::string& right) {
+  const bool number = !right.empty() && isDigit(static_cast<unsigned char>(right.front()));
+  Relation constant(partialResult.name(), {number ? intType : stringType}, {left});
+  constant.addTupleText(right);
+  return constant;
+}
+
+// Binds the unbound side `newName` to every value of the bound column `boundName`,
+// then tests the condition.
+Relation bindFromColumn(const Relation& partialResult, const std::string& boundName,
+                        const std::string& newName, const std::string& element) {
+  Relation column = project(partialResult, partialResult.name(), boundName);
+  column.setAttributes({newName});
+  return select(product(partialResult, column), conditionResultName, element);
+}
+
+ElementOutcome evaluateCondition(const std::string& element, Relation& partialResult,
+                                 bool& firstElement) {
+  const std::size_t first = element.find_first_of("!=<>");
+  const std::size_t last = element.find_last_of("!=<>");
+  if (first == std::string::npos || last + 1 == element.size()) {
+    firstElement = false;
+    partialResult.setTuples({});
+    return ElementOutcome::conditionWithoutOperator;
+  }
+  const std::string left = element.substr(0, first);
+  const std::string right = element.substr(last + 1);
+  const std::vector<std::string>& bound = partialResult.attributes();
+  const bool leftBound = std::find(bound.begin(), bound.end(), left) != bound.end();
+  const bool rightBound = std::find(bound.begin(), bound.end(), right) != bound.end();
+  if (leftBound && rightBound) {
+    takeOver(partialResult, select(partialResult, partialResult.name(), element));
+  } else if (leftBound && startsWithVariableInitial(right)) {
+    takeOver(partialResult, bindFromColumn(partialResult, left, right, element));
+  } else if (leftBound) {
+    takeOver(partialResult, select(partialResult, conditionResultName, element));
+  } else if (rightBound) {
+    takeOver(partialResult, bindFromColumn(partialResult, right, left, element));
+  } else {
+    Relation constant = constantRelation(partialResult, left, right);
+    if (firstElement) {
+      firstElement = false;
+      takeOver(partialResult, select(constant, conditionResultName, element));
+    } else {
+      takeOver(partialResult, select(product(partialResult, constant), conditionResultName, element));
+    }
+  }
+  return ElementOutcome::applied;
+}
+
+}  // namespace
+
+const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name) {
+  const auto found = std::find_if(relations.begin(), relations.end(),
+                                  [&name](const Relation& relation) { return relation.name() == name; });
+  return found == relations.end() ? nullptr : &*found;
+}
+
+ElementOutcome evaluateBodyElement(const std::string& element,
+                                   const std::vector<Relation>& knownRelations,
+                                   Relation& partialResult, bool& firstElement) {
+  if (startsWithAtomInitial(element)) {
+    return evaluateAtom(element, knownRelations, partialResult, firstElement);
+  }
+  return evaluateCondition(element, partialResult, firstElement);
+}

@@ -1,0 +1,30 @@
+// Evaluating the elements of a rule body into the rule's partial result.
+#ifndef EVAL_BODY_EVAL_H_
+#define EVAL_BODY_EVAL_H_
+
+#include <string>
+#include <vector>
+
+#include "relation/relation.h"
+
+// What an element did, for the caller's warnings.
+enum class ElementOutcome {
+  applied,
+  atomWithoutRelation,       // no relation has the atom's name: nothing changed
+  conditionWithoutOperator,  // no operator character, or nothing after it: no tuple passes
+};
+
+// Evaluates one body element into `partialResult`, whose attribute names are
+// the variables bound so far. An element starting with an atom initial is an
+// atom: its relation is selected by its constants and repeated variables,
+// projected onto its variables and joined with what is bound. Any other
+// element is a condition: it filters, or binds the one side not yet bound.
+// `firstElement` is true until some element has filled the partial result.
+ElementOutcome evaluateBodyElement(const std::string& element,
+                                   const std::vector<Relation>& knownRelations,
+                                   Relation& partialResult, bool& firstElement);
+
+// The first relation named `name`, or null.
+const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name);
+
+#endif  // EVAL_BODY_EVAL_H_

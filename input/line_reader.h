@@ -1,0 +1,44 @@
+// Reading the input file line by line, and cutting texts at commas.
+#ifndef INPUT_LINE_READER_H_
+#define INPUT_LINE_READER_H_
+
+#include <istream>
+#include <string>
+#include <vector>
+
+// Reads an input stream one line at a time, with one line of lookahead.
+// Lines are read whole, whatever their length. A line feed ends a line and is
+// not kept; a carriage return right before it is dropped too, so CR LF files
+// read like LF files. A NUL byte ends the line's text (the rest of that line is
+// dropped). A last line without a line feed is a line like any other.
+class LineReader {
+ public:
+  explicit LineReader(std::istream& in);
+
+  // The next line into `line`; false (and `line` emptied) when none is left.
+  bool readLine(std::string& line);
+
+  // True when no line is left to read.
+  bool atEnd();
+
+  // The section-end test: true when a next line exists and is empty.
+  bool nextLineIsEmpty();
+
+  // True when the stream failed for a reason other than reaching its end.
+  bool readError() const { return readError_; }
+
+ private:
+  bool fill();
+
+  std::istream& in_;
+  std::string lookahead_;
+  bool hasLookahead_ = false;
+  bool readError_ = false;
+};
+
+// The comma-separated pieces of `text`, in order. A comma at the very start is
+// dropped, a comma at the end adds one empty piece, two commas in a row give an
+// empty piece between them. Nothing is trimmed; the empty text gives no piece.
+std::vector<std::string> splitList(const std::string& text);
+
+#endif  // INPUT_LINE_READER_H_

@@ -1,0 +1,14 @@
+// The text form in which relations are written to the output file.
+#ifndef RELATION_RENDER_H_
+#define RELATION_RENDER_H_
+
+#include <ostream>
+
+#include "relation/relation.h"
+
+// Appends the relation's block: the header line name(a,b), one line per tuple
+// in tuple order (values of "string" columns between single quotes, all others
+// bare, a value beyond the last type tag bare too), then one empty line.
+void writeRelation(const Relation& relation, std::ostream& out);
+
+#endif  // RELATION_RENDER_H_

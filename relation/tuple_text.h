@@ -1,0 +1,17 @@
+// The tuple text form: values separated by commas, string values in quotes.
+#ifndef RELATION_TUPLE_TEXT_H_
+#define RELATION_TUPLE_TEXT_H_
+
+#include <string>
+#include <vector>
+
+#include "relation/relation.h"
+
+// The tuple that `text` denotes for the given column types: always exactly one
+// value per type. A "string" value drops the character before it (the opening
+// quote) and runs to the next quote; any other value runs to the next comma, the
+// last column taking the whole rest. One line feed at the end is ignored, and
+// text after the last column is ignored. No text is ever rejected.
+Tuple parseTupleText(const std::vector<ValueType>& types, std::string text);
+
+#endif  // RELATION_TUPLE_TEXT_H_
