@@ -72,8 +72,8 @@ bool findColumn(const Relation& relation, const std::string& item, std::size_t& 
 ConditionTest::ConditionTest(const Relation& relation, const std::string& condition,
                              const std::string& op) {
   static const std::pair<const char*, Operator> operators[] = {
-      {"=", Operator::equal},     {"!=", Operator::notEqual},     {"<", Operator::less},
-      {">", Operator::greater},   {"<=", Operator::lessEqual},    {">=", Operator::greaterEqual}};
+      {"=", Operator::equal},   {"!=", Operator::notEqual},  {"<", Operator::less},
+      {">", Operator::greater}, {"<=", Operator::lessEqual}, {">=", Operator::greaterEqual}};
   for (const auto& [text, value] : operators) {
     if (op == text) {
       operator_ = value;
@@ -103,8 +103,9 @@ ConditionTest::ConditionTest(const Relation& relation, const std::string& condit
 void ConditionTest::resolveRight(const Relation& relation, const std::string& right) {
   if (right.front() == '$' || startsWithVariableInitial(right)) {
     rightIsColumn_ = true;
-    const bool found = right.front() == '$' ? columnByNumber(relation, right.substr(1), rightColumn_)
-                                            : columnByName(relation, right, rightColumn_);
+    const bool found = right.front() == '$'
+                           ? columnByNumber(relation, right.substr(1), rightColumn_)
+                           : columnByName(relation, right, rightColumn_);
     if (!found) {
       operator_ = Operator::none;
     }

@@ -19,7 +19,8 @@ std::vector<ValueType> typesOfDataLine(const std::string& dataLine) {
 }
 
 bool isTupleLine(const std::string& line) {
-  return !line.empty() && (isDigit(static_cast<unsigned char>(line.front())) || line.front() == '\'');
+  return !line.empty() &&
+         (isDigit(static_cast<unsigned char>(line.front())) || line.front() == '\'');
 }
 
 }  // namespace

@@ -95,8 +95,9 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
 // that to the end. True when a relation was made or gained a tuple.
 bool mergeResult(std::vector<Relation>& knownRelations, Relation result) {
   const std::string& name = result.name();
-  auto existing = std::find_if(knownRelations.begin(), knownRelations.end(),
-                               [&name](const Relation& relation) { return relation.name() == name; });
+  auto existing =
+      std::find_if(knownRelations.begin(), knownRelations.end(),
+                   [&name](const Relation& relation) { return relation.name() == name; });
   if (existing == knownRelations.end()) {
     knownRelations.push_back(std::move(result));
     return true;
@@ -137,7 +138,8 @@ bool evaluateRound(const std::vector<Rule>& rules, const std::vector<std::string
       if (rule.parts.headName != member || waitsForMember(rule, members, knownRelations)) {
         continue;
       }
-      changed = mergeResult(knownRelations, evaluateRule(rule, knownRelations, warnings)) || changed;
+      changed =
+          mergeResult(knownRelations, evaluateRule(rule, knownRelations, warnings)) || changed;
     }
   }
   return changed;
@@ -165,7 +167,8 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
 }  // namespace
 
 void evaluateRules(const std::vector<std::string>& ruleLines,
-                   const std::vector<EvaluationGroup>& order, std::vector<Relation>& knownRelations) {
+                   const std::vector<EvaluationGroup>& order,
+                   std::vector<Relation>& knownRelations) {
   Warnings warnings;
   const std::vector<Rule> rules = parseRules(ruleLines, warnings);
   for (const EvaluationGroup& group : order) {

@@ -16,6 +16,7 @@
 // without a relation then gets an empty one. Warnings name the 1-based line of
 // the input file on standard error.
 void evaluateRules(const std::vector<std::string>& ruleLines,
-                   const std::vector<EvaluationGroup>& order, std::vector<Relation>& knownRelations);
+                   const std::vector<EvaluationGroup>& order,
+                   std::vector<Relation>& knownRelations);
 
 #endif  // APP_RULE_EVAL_H_

@@ -45,7 +45,8 @@ AtomTexts atomTexts(const std::vector<std::string>& arguments) {
       firstPosition.push_back(i);
       texts.projection += position + ",";
     } else {
-      const std::size_t first = firstPosition[static_cast<std::size_t>(bound - texts.variables.begin())];
+      const std::size_t first =
+          firstPosition[static_cast<std::size_t>(bound - texts.variables.begin())];
       texts.selection += columnReference(first) + "=" + position + ",";
     }
   }
@@ -73,10 +74,9 @@ ElementOutcome evaluateAtom(const std::string& element, const std::vector<Relati
     }
   }
   AtomTexts texts = atomTexts(splitList(argumentText));
-  Relation atom = texts.selection.empty()
-                      ? project(*found, found->name(), texts.projection)
-                      : project(select(*found, found->name(), texts.selection), found->name(),
-                                texts.projection);
+  Relation atom = texts.selection.empty() ? project(*found, found->name(), texts.projection)
+                                          : project(select(*found, found->name(), texts.selection),
+                                                    found->name(), texts.projection);
   atom.setAttributes(std::move(texts.variables));
   if (firstElement) {
     firstElement = false;
@@ -133,7 +133,8 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
       firstElement = false;
       takeOver(partialResult, select(constant, conditionResultName, element));
     } else {
-      takeOver(partialResult, select(product(partialResult, constant), conditionResultName, element));
+      takeOver(partialResult,
+               select(product(partialResult, constant), conditionResultName, element));
     }
   }
   return ElementOutcome::applied;
@@ -142,8 +143,9 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
 }  // namespace
 
 const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name) {
-  const auto found = std::find_if(relations.begin(), relations.end(),
-                                  [&name](const Relation& relation) { return relation.name() == name; });
+  const auto found =
+      std::find_if(relations.begin(), relations.end(),
+                   [&name](const Relation& relation) { return relation.name() == name; });
   return found == relations.end() ? nullptr : &*found;
 }
 

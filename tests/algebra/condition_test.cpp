@@ -1,1 +1,89 @@
+#include "algebra/condition.h"
+
 #include <gtest/gtest.h>
+
+#include "algebra/integer_value.h"
+#include "test_util.h"
+
+namespace {
+
+using Tuples = std::vector<Tuple>;
+
+Tuples passing(const Relation& source, const std::string& condition) {
+  Relation target(source.name(), source.types(), source.attributes());
+  testCondition(source, target, condition, operatorOf(condition));
+  return target.tuples();
+}
+
+TEST(OperatorOfTest, TakesTheFirstOperatorCharacterAndTheOneAfterIt) {
+  EXPECT_EQ(operatorOf("X=Y"), "=");
+  EXPECT_EQ(operatorOf("$0!5"), "!=");
+  EXPECT_EQ(operatorOf("$0<=$1"), "<=");
+  EXPECT_EQ(operatorOf("$0=<$1"), "=");
+  EXPECT_EQ(operatorOf("X<>5"), "<");
+  EXPECT_EQ(operatorOf("X>=5"), ">=");
+  EXPECT_EQ(operatorOf("X>5"), ">");
+  EXPECT_EQ(operatorOf("X"), "");
+}
+
+TEST(IntegerValueTest, ComparesWholeNumbersOfAnyLength) {
+  const auto compare = [](const char* a, const char* b) {
+    return compareIntegers(integerValueOf(a), integerValueOf(b));
+  };
+  EXPECT_EQ(compare("007", "7"), 0);
+  EXPECT_EQ(compare("12abc", "12"), 0);
+  EXPECT_EQ(compare("  -5", "-5"), 0);
+  EXPECT_EQ(compare("abc", "-0"), 0);
+  EXPECT_LT(compare("-10", "-9"), 0);
+  EXPECT_GT(compare("99999999999999999999", "4294967296"), 0);
+  EXPECT_LT(compare("2147483648", "2147483649"), 0);
+  EXPECT_LT(compare("-99999999999999999999", "-1"), 0);
+  EXPECT_EQ(integerKey("+0042"), "42");
+  EXPECT_EQ(integerKey("-0"), "");
+}
+
+TEST(TestConditionTest, ComparesIntegerColumnsByValue) {
+  const Relation r = relationOf("r(X,Y)", {"int", "int"}, {"7,10", "007,9", "12abc,12", "-5,3"});
+  EXPECT_EQ(passing(r, "X=7"), (Tuples{{"007", "9"}, {"7", "10"}}));
+  EXPECT_EQ(passing(r, "X=12"), (Tuples{{"12abc", "12"}}));
+  EXPECT_EQ(passing(r, "X!=7"), (Tuples{{"-5", "3"}, {"12abc", "12"}}));
+  EXPECT_EQ(passing(r, "X<-4"), (Tuples{{"-5", "3"}}));
+  EXPECT_EQ(passing(r, "$0>=$1"), (Tuples{{"12abc", "12"}}));
+  EXPECT_EQ(passing(r, "Y>X"), (Tuples{{"-5", "3"}, {"007", "9"}, {"7", "10"}}));
+  EXPECT_EQ(passing(r, "$0==$1"), (Tuples{{"12abc", "12"}}));
+}
+
+TEST(TestConditionTest, ComparesStringColumnsByBytesButOrdersByIntegerValue) {
+  const Relation r =
+      relationOf("r(S,T)", {"string", "string"}, {"'10','9'", "'a','a '", "'','x'", "'abc','7'"});
+  EXPECT_EQ(passing(r, "S='abc'"), (Tuples{{"abc", "7"}}));
+  EXPECT_EQ(passing(r, "S=abcd"), Tuples{});
+  EXPECT_EQ(passing(r, "S=xabcx"), (Tuples{{"abc", "7"}}));
+  EXPECT_EQ(passing(r, "S='"), (Tuples{{"", "x"}}));
+  EXPECT_EQ(passing(r, "S=T"), Tuples{});
+  EXPECT_EQ(passing(r, "S<T"), (Tuples{{"abc", "7"}}));
+  EXPECT_EQ(passing(r, "$0<=$1"), (Tuples{{"", "x"}, {"a", "a "}, {"abc", "7"}}));
+  EXPECT_EQ(passing(r, "S>'9'"), (Tuples{{"10", "9"}}));
+  EXPECT_EQ(passing(r, "S='a=b'"), (Tuples{{"", "x"}}));
+}
+
+TEST(TestConditionTest, RefersToTheFirstOfTwoEqualAttributeNames) {
+  const Relation r = relationOf("r(X,X)", {"int", "int"}, {"1,2", "2,1"});
+  EXPECT_EQ(passing(r, "X=1"), (Tuples{{"1", "2"}}));
+  EXPECT_EQ(passing(r, "X=Abc"), Tuples{});
+}
+
+TEST(TestConditionTest, LetsNoTuplePassWhereAnOperandNamesNoColumn) {
+  const Relation r = relationOf("r(X,Y)", {"int", "int"}, {"1,2", "2,1"});
+  EXPECT_EQ(passing(r, "Z=1"), Tuples{});
+  EXPECT_EQ(passing(r, "X=Z"), Tuples{});
+  EXPECT_EQ(passing(r, "$2=1"), Tuples{});
+  EXPECT_EQ(passing(r, "$0=$99999999999999999999"), Tuples{});
+  EXPECT_EQ(passing(r, "X="), Tuples{});
+  EXPECT_EQ(passing(r, "X"), Tuples{});
+  Relation target(r.name(), r.types(), r.attributes());
+  testCondition(r, target, "X=1", "~");
+  EXPECT_TRUE(target.tuples().empty());
+}
+
+}  // namespace

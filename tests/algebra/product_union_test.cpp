@@ -1,1 +1,71 @@
 #include <gtest/gtest.h>
+
+#include "algebra/product.h"
+#include "algebra/union.h"
+#include "test_util.h"
+
+namespace {
+
+using Tuples = std::vector<Tuple>;
+using Names = std::vector<std::string>;
+
+TEST(ProductTest, WithoutSharedNamesIsTheCartesianProduct) {
+  const Relation left = relationOf("l(X,Y)", {"int", "int"}, {"1,2", "3,4"});
+  const Relation right = relationOf("r(Z)", {"string"}, {"'a'", "'b'"});
+  const Relation result = product(left, right);
+  EXPECT_EQ(result.name(), "szorzat");
+  EXPECT_EQ(result.attributes(), (Names{"X", "Y", "Z"}));
+  EXPECT_EQ(result.types(), (std::vector<ValueType>{"int", "int", "string"}));
+  EXPECT_EQ(result.tuples().size(), 4u);
+  EXPECT_TRUE(product(left, Relation("r(Z)", {"int"})).tuples().empty());
+}
+
+TEST(ProductTest, JoinsOnEqualNamesAndDropsTheRightCopies) {
+  const Relation left = relationOf("l(X,Y)", {"int", "int"}, {"1,2", "2,3", "3,3"});
+  const Relation right = relationOf("r(Y,Z)", {"int", "int"}, {"2,5", "3,6", "3,7", "9,9"});
+  const Relation result = product(left, right);
+  EXPECT_EQ(result.attributes(), (Names{"X", "Y", "Z"}));
+  EXPECT_EQ(
+      result.tuples(),
+      (Tuples{
+          {"1", "2", "5"}, {"2", "3", "6"}, {"2", "3", "7"}, {"3", "3", "6"}, {"3", "3", "7"}}));
+  const Relation twice = relationOf("l(X,X)", {"int", "int"}, {"1,1", "1,2"});
+  const Relation one = relationOf("r(X)", {"int"}, {"1"});
+  EXPECT_EQ(product(twice, one).tuples(), (Tuples{{"1", "1"}}));
+  EXPECT_TRUE(product(relationOf("l(X)", {"int"}, {"1"}), relationOf("r(x)", {"int"}, {"2"}))
+                  .tuples()
+                  .size() == 1);
+}
+
+TEST(ProductTest, ComparesPairsByTheLeftColumnsType) {
+  const Relation leftInt = relationOf("l(X)", {"int"}, {"07"});
+  const Relation leftString = relationOf("l(X)", {"string"}, {"'07'"});
+  const Relation rightString = relationOf("r(X,Y)", {"string", "int"}, {"'7',1", "'07',2"});
+  const Relation rightInt = relationOf("r(X,Y)", {"int", "int"}, {"7,1", "07,2"});
+  EXPECT_EQ(product(leftInt, rightString).tuples(), (Tuples{{"07", "1"}, {"07", "2"}}));
+  EXPECT_EQ(product(leftString, rightInt).tuples(), (Tuples{{"07", "2"}}));
+}
+
+TEST(ProductTest, CombinesTuplesOfOtherWidthsOneStepAtATime) {
+  Relation left("l(X)", {"int"});
+  left.insertTuple({"1"});
+  left.insertTuple({"2", "extra"});
+  const Relation right = relationOf("r(X)", {"int"}, {"1", "2"});
+  CapturedStdout out;
+  const Relation result = product(left, right);
+  EXPECT_EQ(result.tuples(), Tuples{{"1"}});
+  EXPECT_NE(out.text().find("sor1: "), std::string::npos);
+}
+
+TEST(UnionTest, KeepsTheFirstSchemaAndAddsMissingTuples) {
+  const Relation first = relationOf("a(x)", {"int"}, {"1", "3"});
+  const Relation second = relationOf("b(y)", {"string"}, {"'2'", "'3'"});
+  const Relation result = unionOf(first, second);
+  EXPECT_EQ(result.name(), "osszeg");
+  EXPECT_EQ(result.attributes(), Names{"x"});
+  EXPECT_EQ(result.types(), std::vector<ValueType>{"int"});
+  EXPECT_EQ(result.tuples(), (Tuples{{"1"}, {"2"}, {"3"}}));
+  EXPECT_EQ(unionOf(Relation("a(x)", {"int"}), second).tuples(), (Tuples{{"2"}, {"3"}}));
+}
+
+}  // namespace

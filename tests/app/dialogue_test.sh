@@ -1,1 +1,106 @@
-exit 0
+#!/usr/bin/env bash
+# The console dialogue, the exit status and the file handling of whole runs.
+# Usage: dialogue_test.sh PATH_TO_PROGRAM
+set -u
+program=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+    failures=$((failures + 1))
+  fi
+}
+
+input_prompt=$(printf 'Adja meg az input file nev\xE9t!')
+output_prompt=$(printf 'Adja meg az output file nev\xE9t!')
+output_only_prompt=$(printf 'Adja meg az output file nev\xE9t is!')
+success='A program sikeresen lefutott. Egy gomb, es az enter leutesevel kilephet.'
+
+printf 'p(X)<-e(X)\n\ne(a)\n1\n' > inputkteszt.txt
+printf 'p(X)<-e(X)\n\ne(a)\n1\n\np(X)\n1\n\n' > expected.txt
+
+# No arguments, standard input at its end: both prompts, both defaults.
+out=$("$program" </dev/null); status=$?
+check "no-args stdout" "$input_prompt"$'\n'"$output_prompt"$'\n'"$success" "$out"
+check "no-args status" 0 "$status"
+check "no-args output" "$(cat expected.txt)" "$(cat outputk.txt)"
+
+# One argument: only the output prompt, the default output name kept.
+rm -f outputk.txt
+out=$("$program" inputkteszt.txt </dev/null); status=$?
+check "one-arg stdout" "$output_only_prompt"$'\n'"$success" "$out"
+check "one-arg output" "$(cat expected.txt)" "$(cat outputk.txt)"
+
+# Two or more arguments: no prompt; a third argument changes nothing.
+out=$("$program" inputkteszt.txt two.txt extra </dev/null); status=$?
+check "two-args stdout" "$success" "$out"
+check "two-args output" "$(cat expected.txt)" "$(cat two.txt)"
+
+# Names typed on the console are whitespace-delimited words.
+cp inputkteszt.txt typed.txt
+out=$(printf '  typed.txt   typed-out.txt\nx\n' | "$program"); status=$?
+check "typed names" "$(cat expected.txt)" "$(cat typed-out.txt 2>/dev/null)"
+
+# A missing input: message, status 1, no success, the output left alone.
+printf 'old\n' > kept.txt
+out=$("$program" missing.txt kept.txt </dev/null 2>err.txt); status=$?
+check "missing-input stdout" "" "$out"
+check "missing-input stderr" "Nem tudtam megnyitni az inputfile-t!! missing.txt" "$(cat err.txt)"
+check "missing-input status" 1 "$status"
+check "missing-input kept output" "old" "$(cat kept.txt)"
+"$program" . kept.txt </dev/null 2>err.txt; status=$?
+check "folder-input status" 1 "$status"
+
+# The output naming the input, directly, through a link or a hard link.
+ln -s inputkteszt.txt link.txt
+ln inputkteszt.txt hard.txt
+for same in inputkteszt.txt ./inputkteszt.txt link.txt hard.txt; do
+  "$program" inputkteszt.txt "$same" </dev/null 2>err.txt >/dev/null; status=$?
+  check "same-file $same stderr" "Az input es az output file ugyanaz!! $same" "$(cat err.txt)"
+  check "same-file $same status" 1 "$status"
+done
+check "same-file input intact" "$(printf 'p(X)<-e(X)\n\ne(a)\n1')" "$(cat inputkteszt.txt)"
+
+# An output in a missing folder, and a write error.
+"$program" inputkteszt.txt nofolder/out.txt </dev/null 2>err.txt >/dev/null; status=$?
+check "missing-folder stderr" "Nem tudtam megnyitni az outputfile-t!! nofolder/out.txt" "$(cat err.txt)"
+check "missing-folder status" 1 "$status"
+if [ -w /dev/full ]; then
+  out=$("$program" inputkteszt.txt /dev/full </dev/null 2>err.txt); status=$?
+  check "full-disk stderr" "Nem tudtam kiirni az outputfile-t!! /dev/full" "$(cat err.txt)"
+  check "full-disk status" 1 "$status"
+  check "full-disk stdout" "" "$out"
+fi
+
+# Permission bits: an existing file keeps its own, a new one gets 0664 less the umask.
+printf 'old\n' > private.txt
+chmod 0600 private.txt
+"$program" inputkteszt.txt private.txt </dev/null >/dev/null
+check "kept mode" 600 "$(stat -c %a private.txt)"
+check "kept mode content" "$(cat expected.txt)" "$(cat private.txt)"
+(umask 0022 && "$program" inputkteszt.txt new.txt </dev/null >/dev/null)
+check "new mode" 644 "$(stat -c %a new.txt)"
+
+# A link as the output is written through; the link stays a link.
+printf 'old\n' > target.txt
+ln -s target.txt out-link.txt
+"$program" inputkteszt.txt out-link.txt </dev/null >/dev/null
+check "link still a link" "out-link.txt" "$(find . -maxdepth 1 -type l -name out-link.txt -printf '%f')"
+check "link target written" "$(cat expected.txt)" "$(cat target.txt)"
+
+# No temporary file is left behind by any of the runs above.
+check "no temporaries" "" "$(find . -name '.*.??????' -printf '%f ')"
+
+# The output written to a pipe.
+piped=$("$program" inputkteszt.txt /dev/stdout </dev/null | head -c 10)
+check "pipe output" "p(X)<-e(X)" "$piped"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failed"
+  exit 1
+fi
+echo "dialogue: all checks passed"

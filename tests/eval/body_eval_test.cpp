@@ -1,1 +1,95 @@
+#include "eval/body_eval.h"
+
 #include <gtest/gtest.h>
+
+#include "input/rule_tokenizer.h"
+#include "test_util.h"
+
+namespace {
+
+using Tuples = std::vector<Tuple>;
+using Names = std::vector<std::string>;
+
+struct BodyResult {
+  Relation partial;
+  bool firstElement = true;
+  std::vector<ElementOutcome> outcomes;
+};
+
+BodyResult evaluateBody(const std::string& body, const std::vector<Relation>& known) {
+  const std::vector<std::string> elements = splitRuleBody(body);
+  BodyResult result{Relation("reszeredmeny", elements), true, {}};
+  for (const std::string& element : elements) {
+    result.outcomes.push_back(
+        evaluateBodyElement(element, known, result.partial, result.firstElement));
+  }
+  return result;
+}
+
+const std::vector<Relation> edges = {
+    relationOf("edge(from,to)", {"int", "int"}, {"1,2", "2,3", "3,1", "3,3"}),
+    relationOf("rel(a,b,c)", {"string", "int", "int"}, {"'a',1,1", "'a',1,2", "'b',2,2"}),
+};
+
+TEST(EvaluateBodyTest, BindsJoinsAndFiltersAsTheWorkedExampleShows) {
+  const BodyResult result = evaluateBody("edge(X,Y),edge(Y,3),Z=X,X!=Y", edges);
+  EXPECT_EQ(result.partial.attributes(), (Names{"X", "Y", "Z"}));
+  EXPECT_EQ(result.partial.tuples(), (Tuples{{"1", "2", "1"}, {"2", "3", "2"}}));
+  EXPECT_EQ(result.partial.name(), "reszeredmeny");
+}
+
+TEST(EvaluateBodyTest, AtomsSelectByConstantsAndRepeatedVariables) {
+  EXPECT_EQ(evaluateBody("edge(X,X)", edges).partial.tuples(), Tuples{{"3"}});
+  const BodyResult repeated = evaluateBody("rel('a',X,X)", edges);
+  EXPECT_EQ(repeated.partial.attributes(), Names{"X"});
+  EXPECT_EQ(repeated.partial.tuples(), Tuples{{"1"}});
+  EXPECT_EQ(evaluateBody("rel(N,X,Y),N=abc", edges).partial.tuples(), (Tuples{{"b", "2", "2"}}));
+}
+
+TEST(EvaluateBodyTest, GroundAtomsTestWhetherTheFactIsPresent) {
+  EXPECT_EQ(evaluateBody("edge(X,Y),edge(1,2)", edges).partial.tuples().size(), 4u);
+  EXPECT_TRUE(evaluateBody("edge(X,Y),edge(2,1)", edges).partial.tuples().empty());
+  EXPECT_EQ(evaluateBody("edge(1,2)", edges).partial.tuples(), Tuples{Tuple{}});
+}
+
+TEST(EvaluateBodyTest, SkipsAtomsWithoutRelation) {
+  const BodyResult result = evaluateBody("absent(X),edge(X,Y)", edges);
+  EXPECT_EQ(result.outcomes.front(), ElementOutcome::atomWithoutRelation);
+  EXPECT_EQ(result.partial.tuples(), evaluateBody("edge(X,Y)", edges).partial.tuples());
+}
+
+TEST(EvaluateBodyTest, TestsAFirstConditionAgainstItsOwnConstant) {
+  EXPECT_TRUE(evaluateBody("X<5", edges).partial.tuples().empty());
+  const BodyResult bound = evaluateBody("X>=5", edges);
+  EXPECT_EQ(bound.partial.attributes(), Names{"X"});
+  EXPECT_EQ(bound.partial.types(), std::vector<ValueType>{"int"});
+  EXPECT_EQ(bound.partial.tuples(), Tuples{{"5"}});
+  const BodyResult text = evaluateBody("X='7'", edges);
+  EXPECT_EQ(text.partial.types(), std::vector<ValueType>{"string"});
+  EXPECT_EQ(text.partial.tuples(), Tuples{{"7"}});
+}
+
+TEST(EvaluateBodyTest, ConditionsBindTheirUnboundSide) {
+  const BodyResult copied = evaluateBody("X=5,Y=X", edges);
+  EXPECT_EQ(copied.partial.attributes(), (Names{"X", "Y"}));
+  EXPECT_EQ(copied.partial.tuples(), (Tuples{{"5", "5"}}));
+  const BodyResult larger = evaluateBody("edge(X,Y),X<Z", edges);
+  EXPECT_EQ(larger.partial.attributes(), (Names{"X", "Y", "Z"}));
+  EXPECT_EQ(larger.partial.tuples(), (Tuples{{"1", "2", "2"}, {"1", "2", "3"}, {"2", "3", "3"}}));
+  EXPECT_EQ(evaluateBody("edge(X,Y),X<5", edges).partial.tuples().size(), 4u);
+  EXPECT_TRUE(evaluateBody("edge(X,Y),W<5", edges).partial.tuples().empty());
+  EXPECT_EQ(evaluateBody("edge(X,Y),W=5", edges).partial.tuples().size(), 4u);
+}
+
+TEST(EvaluateBodyTest, AConditionWithoutOperatorOrRightSideLetsNothingPass) {
+  for (const char* body : {"edge(X,Y),X", "edge(X,Y),X<=", "X,edge(X,Y)"}) {
+    const BodyResult result = evaluateBody(body, edges);
+    EXPECT_TRUE(result.partial.tuples().empty()) << body;
+    EXPECT_EQ(result.outcomes.back() == ElementOutcome::conditionWithoutOperator ||
+                  result.outcomes.front() == ElementOutcome::conditionWithoutOperator,
+              true)
+        << body;
+  }
+}
+
+}  // namespace
