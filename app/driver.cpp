@@ -48,26 +48,38 @@ void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
   }
 }
 
-bool evaluateFile(std::istream& input, const std::string& inputName, OutputFile& output,
-                  const char*& activity) {
+const char* activityText(RunPhase phase) {
+  switch (phase) {
+    case RunPhase::reading:
+      return "a file beolvasasa kozben";
+    case RunPhase::evaluating:
+      return "a szabalyok kiertekelese kozben";
+    default:
+      return "az outputfile irasa kozben";
+  }
+}
+
+}  // namespace
+
+bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase) {
+  RunPhase ignored = RunPhase::reading;
+  RunPhase& current = phase == nullptr ? ignored : *phase;
+  current = RunPhase::reading;
   LineReader reader(input);
-  activity = "a file beolvasasa kozben";
   const std::vector<std::string> ruleLines = readRuleSection(reader);
   std::vector<Relation> knownRelations;
   loadRelations(reader, knownRelations);
   if (reader.readError()) {
-    return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
+    return false;
   }
-  activity = "a szabalyok kiertekelese kozben";
-  echoRules(ruleLines, output.stream());
+  current = RunPhase::evaluating;
+  echoRules(ruleLines, output);
   evaluateRules(ruleLines, orderRules(ruleLines), knownRelations);
-  activity = "az outputfile irasa kozben";
-  output.stream() << '\n';
-  writeRelations(knownRelations, output.stream());
+  current = RunPhase::writing;
+  output << '\n';
+  writeRelations(knownRelations, output);
   return true;
 }
-
-}  // namespace
 
 bool runProgram(const std::string& inputName, const std::string& outputName) {
   std::ifstream input;
@@ -80,14 +92,14 @@ bool runProgram(const std::string& inputName, const std::string& outputName) {
   if (sameFile(inputName, outputName)) {
     return fail("Az input es az output file ugyanaz!! ", outputName);
   }
-  const char* activity = "";
+  RunPhase phase = RunPhase::reading;
   try {
     OutputFile output;
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateFile(input, inputName, output, activity)) {
-      return false;
+    if (!evaluateProgram(input, output.stream(), &phase)) {
+      return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
     }
     if (!output.commit()) {
       return fail("Nem tudtam kiirni az outputfile-t!! ", outputName);
@@ -95,6 +107,6 @@ bool runProgram(const std::string& inputName, const std::string& outputName) {
     return true;
   } catch (const std::bad_alloc&) {
     std::cout.flush();
-    return fail("Elfogyott a memoria!! ", activity);
+    return fail("Elfogyott a memoria!! ", activityText(phase));
   }
 }

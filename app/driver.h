@@ -2,6 +2,8 @@
 #ifndef APP_DRIVER_H_
 #define APP_DRIVER_H_
 
+#include <istream>
+#include <ostream>
 #include <string>
 
 // Runs the program on the two files. True when the run completed and the
@@ -9,5 +11,14 @@
 // that cannot be opened, read or written, the output naming the input, or
 // memory running out), in which case an existing output file is unchanged.
 bool runProgram(const std::string& inputName, const std::string& outputName);
+
+// Where a run stands, for the message when memory runs out.
+enum class RunPhase { reading, evaluating, writing };
+
+// The whole run on streams: reads the program text from `input` and writes the
+// output file's bytes to `output` ("sor1: " lines and warnings go to standard
+// output and standard error). False when reading the input fails. `phase`,
+// when given, follows the run.
+bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase = nullptr);
 
 #endif  // APP_DRIVER_H_
