@@ -113,7 +113,8 @@ void ConditionTest::resolveRight(const Relation& relation, const std::string& ri
   }
   const bool equality = operator_ == Operator::equal || operator_ == Operator::notEqual;
   if (leftIsString_ && equality) {
-    textConstant_ = right.size() >= 2 ? right.substr(1, right.size() - 2) : std::string();
+    textConstant_ =
+        makeValue(right.size() >= 2 ? right.substr(1, right.size() - 2) : std::string());
     return;
   }
   const std::string number = leftIsString_ ? withoutSurroundingQuotes(right) : right;
@@ -122,38 +123,41 @@ void ConditionTest::resolveRight(const Relation& relation, const std::string& ri
   constantDigits_ = std::string(value.digits);
 }
 
-bool ConditionTest::equalValues(const std::string& left, const Tuple& tuple) const {
+bool ConditionTest::equalValues(Value left, Row row) const {
   if (leftIsString_) {
-    return left == (rightIsColumn_ ? tuple[rightColumn_] : textConstant_);
+    return valuesEqual(left, rightIsColumn_ ? row[rightColumn_] : textConstant_);
   }
-  return compareValues(left, tuple) == 0;
+  return compareValues(left, row) == 0;
 }
 
-int ConditionTest::compareValues(const std::string& left, const Tuple& tuple) const {
-  const IntegerValue right = rightIsColumn_ ? integerValueOf(tuple[rightColumn_])
-                                            : IntegerValue{constantNegative_, constantDigits_};
-  return compareIntegers(integerValueOf(left), right);
+int ConditionTest::compareValues(Value left, Row row) const {
+  char leftBuffer[8];
+  char rightBuffer[8];
+  const IntegerValue right = rightIsColumn_
+                                 ? integerValueOf(valueText(row[rightColumn_], rightBuffer))
+                                 : IntegerValue{constantNegative_, constantDigits_};
+  return compareIntegers(integerValueOf(valueText(left, leftBuffer)), right);
 }
 
-bool ConditionTest::passes(const Tuple& tuple) const {
-  if (operator_ == Operator::none || leftColumn_ >= tuple.size() ||
-      (rightIsColumn_ && rightColumn_ >= tuple.size())) {
+bool ConditionTest::passes(Row row) const {
+  if (operator_ == Operator::none || leftColumn_ >= row.size() ||
+      (rightIsColumn_ && rightColumn_ >= row.size())) {
     return false;
   }
-  const std::string& left = tuple[leftColumn_];
+  const Value left = row[leftColumn_];
   switch (operator_) {
     case Operator::equal:
-      return equalValues(left, tuple);
+      return equalValues(left, row);
     case Operator::notEqual:
-      return !equalValues(left, tuple);
+      return !equalValues(left, row);
     case Operator::less:
-      return compareValues(left, tuple) < 0;
+      return compareValues(left, row) < 0;
     case Operator::greater:
-      return compareValues(left, tuple) > 0;
+      return compareValues(left, row) > 0;
     case Operator::lessEqual:
-      return compareValues(left, tuple) <= 0;
+      return compareValues(left, row) <= 0;
     case Operator::greaterEqual:
-      return compareValues(left, tuple) >= 0;
+      return compareValues(left, row) >= 0;
     default:
       return false;
   }
@@ -162,11 +166,24 @@ bool ConditionTest::passes(const Tuple& tuple) const {
 void testCondition(const Relation& source, Relation& target, const std::string& condition,
                    const std::string& op) {
   const ConditionTest test(source, condition, op);
-  std::vector<Tuple> passing;
-  for (const Tuple& tuple : source.tuples()) {
-    if (test.passes(tuple)) {
-      passing.push_back(tuple);
+  std::size_t rowWidth = 0;
+  if (!source.hasUniformWidth(rowWidth)) {
+    // Rows of several widths enter one at a time, in tuple order.
+    source.normalize();
+    for (std::size_t i = 0; i < source.rowCount(); ++i) {
+      if (test.passes(source.row(i))) {
+        target.insertRow(source.row(i));
+      }
+    }
+    return;
+  }
+  RowBuffer passing(rowWidth);
+  const std::size_t rows = source.rowCount();
+  for (std::size_t i = 0; i < rows; ++i) {
+    const Row row = source.row(i);
+    if (test.passes(row)) {
+      passing.append(row);
     }
   }
-  target.insertTuples(std::move(passing));
+  target.addRows(std::move(passing));
 }

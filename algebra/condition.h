@@ -23,13 +23,13 @@ class ConditionTest {
  public:
   ConditionTest(const Relation& relation, const std::string& condition, const std::string& op);
 
-  bool passes(const Tuple& tuple) const;
+  bool passes(Row row) const;
 
  private:
   enum class Operator { equal, notEqual, less, greater, lessEqual, greaterEqual, none };
 
-  bool equalValues(const std::string& left, const Tuple& tuple) const;
-  int compareValues(const std::string& left, const Tuple& tuple) const;
+  bool equalValues(Value left, Row row) const;
+  int compareValues(Value left, Row row) const;
   void resolveRight(const Relation& relation, const std::string& right);
 
   Operator operator_ = Operator::none;
@@ -37,7 +37,7 @@ class ConditionTest {
   bool leftIsString_ = false;
   bool rightIsColumn_ = false;
   std::size_t rightColumn_ = 0;
-  std::string textConstant_;
+  Value textConstant_ = 0;
   bool constantNegative_ = false;
   std::string constantDigits_;
 };

@@ -44,24 +44,41 @@ ChosenColumns chooseColumns(const Relation& source, const std::string& projectio
   return chosen;
 }
 
-std::vector<Tuple> buildRows(const std::vector<Tuple>& tuples,
-                             const std::vector<std::size_t>& columns) {
-  std::vector<Tuple> rows;
-  rows.reserve(tuples.size());
-  for (const Tuple& tuple : tuples) {
-    Tuple row;
-    row.reserve(columns.size());
+RowBuffer buildRows(const Relation& source, const std::vector<std::size_t>& columns) {
+  RowBuffer rows(columns.size());
+  const std::size_t count = source.rowCount();
+  rows.cells.reserve(count * columns.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    const Row row = source.row(i);
+    bool complete = true;
     for (std::size_t column : columns) {
-      if (column >= tuple.size()) {
+      if (column >= row.size()) {
+        complete = false;
         break;
       }
-      row.push_back(tuple[column]);
     }
-    if (row.size() == columns.size()) {
-      rows.push_back(std::move(row));
+    if (!complete) {
+      continue;
     }
+    for (std::size_t column : columns) {
+      rows.cells.push_back(row[column]);
+    }
+    ++rows.count;
   }
   return rows;
+}
+
+bool isIdentity(const Relation& source, const std::vector<std::size_t>& columns) {
+  std::size_t rowWidth = 0;
+  if (!source.hasUniformWidth(rowWidth) || rowWidth != columns.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i] != i) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -69,14 +86,16 @@ std::vector<Tuple> buildRows(const std::vector<Tuple>& tuples,
 Relation project(const Relation& source, std::string name, const std::string& projectionText) {
   Relation result(std::move(name), {}, {});
   const ChosenColumns chosen = chooseColumns(source, projectionText, result);
-  if (!chosen.allFound || source.tuples().empty()) {
+  if (!chosen.allFound || source.rowCount() == 0) {
     return result;
   }
   if (chosen.columns.empty()) {
     result.insertTuple(Tuple());
-    return result;
+  } else if (isIdentity(source, chosen.columns)) {
+    result.setTuplesOf(source);
+  } else {
+    result.addRows(buildRows(source, chosen.columns));
   }
-  result.insertTuples(buildRows(source.tuples(), chosen.columns));
   return result;
 }
 

@@ -29,7 +29,7 @@ Relation select(const Relation& source, std::string name, const std::string& sel
   const Relation* input = &source;
   for (const std::string& condition : conditions) {
     Relation target(name, input->types(), input->attributes());
-    if (input->tuples().empty()) {
+    if (input->rowCount() == 0) {
       return target;
     }
     testCondition(*input, target, condition, operatorOf(condition));

@@ -4,6 +4,6 @@
 
 Relation unionOf(Relation first, const Relation& second) {
   first.setName("osszeg");
-  first.insertTuples(second.tuples());
+  first.addTuplesOf(second);
   return first;
 }

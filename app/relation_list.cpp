@@ -36,12 +36,13 @@ void loadRelations(LineReader& reader, std::vector<Relation>& knownRelations) {
     haveLine = reader.readLine(line);  // the data line
     const std::vector<ValueType> types = typesOfDataLine(line);
     Relation relation(declaration, types);
-    std::vector<Tuple> tuples;
+    const std::vector<bool> stringColumn = stringColumns(types);
+    RowBuffer rows(types.size());
     while (haveLine && isTupleLine(line)) {
-      tuples.push_back(parseTupleText(types, line));
+      appendTupleRow(stringColumn, line, rows);
       haveLine = reader.readLine(line);
     }
-    relation.insertTuples(std::move(tuples));
+    relation.addRows(std::move(rows));
     knownRelations.push_back(std::move(relation));
     while (haveLine && line.empty()) {
       haveLine = reader.readLine(line);

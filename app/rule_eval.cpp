@@ -104,10 +104,10 @@ bool mergeResult(std::vector<Relation>& knownRelations, Relation result) {
   }
   Relation merged = std::move(*existing);
   knownRelations.erase(existing);
-  const std::size_t before = merged.tuples().size();
+  const std::size_t before = merged.tupleCount();
   merged = unionOf(std::move(merged), result);
   merged.setName(result.name());
-  const bool grew = merged.tuples().size() != before;
+  const bool grew = merged.tupleCount() != before;
   knownRelations.push_back(std::move(merged));
   return grew;
 }

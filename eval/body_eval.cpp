@@ -18,7 +18,7 @@ constexpr const char* conditionResultName = "reszeredmeny1";
 // `relation`, keeping its own name.
 void takeOver(Relation& partialResult, Relation relation) {
   partialResult.setAttributes(relation.attributes());
-  partialResult.setTuples(relation.releaseTuples());
+  partialResult.setTuplesOf(relation);
   partialResult.setTypes(relation.types());
 }
 
@@ -111,7 +111,7 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
   const std::size_t last = element.find_last_of("!=<>");
   if (first == std::string::npos || last + 1 == element.size()) {
     firstElement = false;
-    partialResult.setTuples({});
+    partialResult.clearTuples();
     return ElementOutcome::conditionWithoutOperator;
   }
   const std::string left = element.substr(0, first);

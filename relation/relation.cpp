@@ -1,34 +1,171 @@
 #include "relation/relation.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <iostream>
-#include <iterator>
+#include <numeric>
 #include <utility>
 
 #include "input/line_reader.h"
 #include "relation/tuple_text.h"
 
+struct Relation::Store {
+  std::size_t width = 0;  // of every row, unless mixed
+  std::size_t rows = 0;
+  std::vector<Value> cells;
+  std::vector<std::size_t> offsets;  // where each row starts, when mixed; rows + 1 entries
+  bool mixed = false;
+  bool normalized = true;
+
+  Row row(std::size_t index) const {
+    if (mixed) {
+      return {cells.data() + offsets[index], offsets[index + 1] - offsets[index]};
+    }
+    return {cells.data() + index * width, width};
+  }
+
+  void makeMixed() {
+    offsets.resize(rows + 1);
+    for (std::size_t i = 0; i <= rows; ++i) {
+      offsets[i] = i * width;
+    }
+    mixed = true;
+  }
+
+  void insertAt(std::size_t position, Row row) {
+    const std::size_t start = mixed ? offsets[position] : position * width;
+    cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(start), row.begin(), row.end());
+    if (mixed) {
+      offsets.insert(offsets.begin() + static_cast<std::ptrdiff_t>(position), start);
+      for (std::size_t i = position + 1; i < offsets.size(); ++i) {
+        offsets[i] += row.size();
+      }
+    }
+    ++rows;
+  }
+
+  void sortRows();
+};
+
 namespace {
 
 // Written whenever two tuples of different widths are compared.
-void reportWidthMismatch(const Tuple& first, const Tuple& second) {
+void reportWidthMismatch(Row first, Row second) {
   std::cout << "sor1: " << first.size() << " sor2:" << second.size() << '\n';
-  for (const std::string& value : first) {
-    std::cout << value << '\n';
+  std::string line;
+  for (Value value : first) {
+    line.clear();
+    appendValueText(line, value);
+    line += '\n';
+    std::cout << line;
   }
 }
 
-bool strictlyAscending(const std::vector<Tuple>& tuples) {
-  return std::adjacent_find(tuples.begin(), tuples.end(), [](const Tuple& a, const Tuple& b) {
-           return !(a < b);
-         }) == tuples.end();
+int compareRows(Row a, Row b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const int order = valueCompare(a[i], b[i]);
+    if (order != 0) {
+      return order;
+    }
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool allInline(const std::vector<Value>& cells) {
+  Value marks = 0;
+  for (Value value : cells) {
+    marks |= value;
+  }
+  return isInlineValue(marks);
+}
+
+// Rows of width W sorted and made unique in place.
+template <std::size_t W>
+std::size_t sortFixedWidth(std::vector<Value>& cells, std::size_t rows) {
+  using Record = std::array<Value, W>;
+  static_assert(sizeof(Record) == W * sizeof(Value));
+  Record* begin = reinterpret_cast<Record*>(cells.data());
+  Record* end = begin + rows;
+  if (allInline(cells)) {
+    std::sort(begin, end);
+    return static_cast<std::size_t>(std::unique(begin, end) - begin);
+  }
+  const auto compare = [](const Record& a, const Record& b) { return compareRows(a, b); };
+  std::sort(begin, end, [&](const Record& a, const Record& b) { return compare(a, b) < 0; });
+  return static_cast<std::size_t>(
+      std::unique(begin, end,
+                  [&](const Record& a, const Record& b) { return compare(a, b) == 0; }) -
+      begin);
+}
+
+std::size_t sortAnyWidth(std::vector<Value>& cells, std::size_t rows, std::size_t width) {
+  std::vector<std::size_t> order(rows);
+  std::iota(order.begin(), order.end(), 0);
+  const auto rowAt = [&](std::size_t i) { return Row(cells.data() + i * width, width); };
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return compareRows(rowAt(a), rowAt(b)) < 0; });
+  std::vector<Value> sorted;
+  sorted.reserve(cells.size());
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < rows; ++k) {
+    if (k > 0 && compareRows(rowAt(order[k]), rowAt(order[k - 1])) == 0) {
+      continue;
+    }
+    const Row row = rowAt(order[k]);
+    sorted.insert(sorted.end(), row.begin(), row.end());
+    ++kept;
+  }
+  cells = std::move(sorted);
+  return kept;
+}
+
+std::vector<Value> valuesOf(const Tuple& tuple) {
+  std::vector<Value> values;
+  values.reserve(tuple.size());
+  for (const std::string& text : tuple) {
+    values.push_back(makeValue(text));
+  }
+  return values;
 }
 
 }  // namespace
 
+void Relation::Store::sortRows() {
+  if (width == 0) {
+    rows = std::min<std::size_t>(rows, 1);
+  } else {
+    switch (width) {
+      case 1:
+        rows = sortFixedWidth<1>(cells, rows);
+        break;
+      case 2:
+        rows = sortFixedWidth<2>(cells, rows);
+        break;
+      case 3:
+        rows = sortFixedWidth<3>(cells, rows);
+        break;
+      case 4:
+        rows = sortFixedWidth<4>(cells, rows);
+        break;
+      case 5:
+        rows = sortFixedWidth<5>(cells, rows);
+        break;
+      case 6:
+        rows = sortFixedWidth<6>(cells, rows);
+        break;
+      default:
+        rows = sortAnyWidth(cells, rows, width);
+    }
+  }
+  cells.resize(rows * width);
+  normalized = true;
+}
+
 bool isStringType(const std::string& type) { return type == stringType; }
 
-bool tupleGreater(const Tuple& first, const Tuple& second) {
+bool rowGreater(Row first, Row second) {
   if (first.size() != second.size()) {
     reportWidthMismatch(first, second);
   }
@@ -36,7 +173,7 @@ bool tupleGreater(const Tuple& first, const Tuple& second) {
     if (i >= second.size()) {
       return true;
     }
-    const int order = first[i].compare(second[i]);
+    const int order = valueCompare(first[i], second[i]);
     if (order != 0) {
       return order > 0;
     }
@@ -44,8 +181,16 @@ bool tupleGreater(const Tuple& first, const Tuple& second) {
   return false;
 }
 
+bool tupleGreater(const Tuple& first, const Tuple& second) {
+  const std::vector<Value> a = valuesOf(first);
+  const std::vector<Value> b = valuesOf(second);
+  return rowGreater(a, b);
+}
+
+Relation::Relation() : store_(std::make_shared<Store>()) {}
+
 Relation::Relation(const std::string& headerText, std::vector<ValueType> types)
-    : types_(std::move(types)) {
+    : types_(std::move(types)), store_(std::make_shared<Store>()) {
   const std::size_t open = headerText.find('(');
   name_ = headerText.substr(0, open);
   if (open != std::string::npos && open + 1 < headerText.size()) {
@@ -55,95 +200,178 @@ Relation::Relation(const std::string& headerText, std::vector<ValueType> types)
 
 Relation::Relation(std::string name, std::vector<ValueType> types,
                    std::vector<std::string> attributes)
-    : name_(std::move(name)), types_(std::move(types)), attributes_(std::move(attributes)) {}
+    : name_(std::move(name)),
+      types_(std::move(types)),
+      attributes_(std::move(attributes)),
+      store_(std::make_shared<Store>()) {}
 
 Relation::Relation(std::string name, const Relation& source) : Relation(source) {
   name_ = std::move(name);
 }
 
-void Relation::setTuples(std::vector<Tuple> tuples) {
-  tuples_ = std::move(tuples);
-  minWidth_ = maxWidth_ = 0;
-  for (std::size_t i = 0; i < tuples_.size(); ++i) {
-    const std::size_t width = tuples_[i].size();
-    minWidth_ = i == 0 ? width : std::min(minWidth_, width);
-    maxWidth_ = i == 0 ? width : std::max(maxWidth_, width);
+Relation::Store& Relation::ownStore() {
+  if (store_.use_count() > 1) {
+    store_ = std::make_shared<Store>(*store_);
   }
+  return *store_;
 }
 
-std::vector<Tuple> Relation::releaseTuples() {
-  std::vector<Tuple> released = std::move(tuples_);
-  tuples_.clear();
-  minWidth_ = maxWidth_ = 0;
-  return released;
-}
-
-void Relation::addTupleText(const std::string& text) { insertTuple(parseTupleText(types_, text)); }
-
-void Relation::noteWidth(std::size_t width) {
-  if (tuples_.size() == 1) {
-    minWidth_ = maxWidth_ = width;
-  } else {
-    minWidth_ = std::min(minWidth_, width);
-    maxWidth_ = std::max(maxWidth_, width);
+std::vector<Tuple> Relation::tuples() const {
+  normalize();
+  std::vector<Tuple> result;
+  result.reserve(store_->rows);
+  for (std::size_t i = 0; i < store_->rows; ++i) {
+    Tuple tuple;
+    for (Value value : store_->row(i)) {
+      tuple.push_back(valueString(value));
+    }
+    result.push_back(std::move(tuple));
   }
+  return result;
 }
 
-bool Relation::insertTuple(Tuple tuple) {
-  const std::size_t width = tuple.size();
-  std::vector<Tuple>::iterator place;
-  if (tuples_.empty() || (minWidth_ == width && maxWidth_ == width)) {
-    place = std::lower_bound(tuples_.begin(), tuples_.end(), tuple);
+void Relation::setTuplesOf(const Relation& other) { store_ = other.store_; }
+
+void Relation::clearTuples() { store_ = std::make_shared<Store>(); }
+
+void Relation::addTupleText(const std::string& text) {
+  RowBuffer rows(types_.size());
+  appendTupleRow(types_, text, rows);
+  addRows(std::move(rows));
+}
+
+bool Relation::insertTuple(const Tuple& tuple) { return insertRow(valuesOf(tuple)); }
+
+bool Relation::insertRow(Row row) {
+  const std::vector<Value> values(row.begin(), row.end());
+  normalize();
+  Store& store = ownStore();
+  if (store.rows == 0) {
+    store = Store();
+    store.width = values.size();
+    store.cells = values;
+    store.rows = 1;
+    return true;
+  }
+  std::size_t position = 0;
+  if (!store.mixed && store.width == values.size()) {
+    std::size_t low = 0;
+    std::size_t high = store.rows;
+    while (low < high) {
+      const std::size_t middle = low + (high - low) / 2;
+      if (compareRows(store.row(middle), values) < 0) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    position = low;
   } else {
-    place = tuples_.begin();
-    while (place != tuples_.end() && tupleGreater(tuple, *place)) {
-      ++place;
+    while (position < store.rows && rowGreater(values, store.row(position))) {
+      ++position;
     }
   }
-  if (place != tuples_.end() && *place == tuple) {
+  if (position < store.rows && compareRows(store.row(position), values) == 0) {
     return false;
   }
-  tuples_.insert(place, std::move(tuple));
-  noteWidth(width);
+  if (!store.mixed && store.width != values.size()) {
+    store.makeMixed();
+  }
+  store.insertAt(position, values);
   return true;
 }
 
-bool Relation::batchKeepsOneWidth(const std::vector<Tuple>& batch) const {
-  const std::size_t width = batch.front().size();
-  if (!tuples_.empty() && (minWidth_ != width || maxWidth_ != width)) {
-    return false;
+void Relation::insertTuples(const std::vector<Tuple>& tuples) {
+  if (tuples.empty()) {
+    return;
   }
-  return std::all_of(batch.begin(), batch.end(),
-                     [width](const Tuple& tuple) { return tuple.size() == width; });
+  const std::size_t rowWidth = tuples.front().size();
+  if (std::all_of(tuples.begin(), tuples.end(),
+                  [rowWidth](const Tuple& tuple) { return tuple.size() == rowWidth; })) {
+    RowBuffer rows(rowWidth);
+    for (const Tuple& tuple : tuples) {
+      rows.append(valuesOf(tuple));
+    }
+    addRows(std::move(rows));
+    return;
+  }
+  for (const Tuple& tuple : tuples) {
+    insertTuple(tuple);
+  }
 }
 
-void Relation::insertTuples(std::vector<Tuple> batch) {
-  if (batch.empty()) {
+void Relation::addRows(RowBuffer rows) {
+  if (rows.count == 0) {
     return;
   }
-  if (!batchKeepsOneWidth(batch)) {
-    for (Tuple& tuple : batch) {
-      insertTuple(std::move(tuple));
-    }
+  if (store_->rows == 0) {
+    Store& store = ownStore();
+    store = Store();
+    store.width = rows.width;
+    store.rows = rows.count;
+    store.cells = std::move(rows.cells);
+    store.normalized = rows.count <= 1;
     return;
   }
-  // With one width throughout, inserting one at a time yields the sorted set.
-  if (!strictlyAscending(batch)) {
-    std::sort(batch.begin(), batch.end());
-    batch.erase(std::unique(batch.begin(), batch.end()), batch.end());
+  if (!store_->mixed && store_->width == rows.width) {
+    Store& store = ownStore();
+    store.cells.insert(store.cells.end(), rows.cells.begin(), rows.cells.end());
+    store.rows += rows.count;
+    store.normalized = false;
+    return;
   }
-  const std::size_t width = batch.front().size();
-  if (tuples_.empty()) {
-    tuples_ = std::move(batch);
-  } else {
-    std::vector<Tuple> merged;
-    merged.reserve(tuples_.size() + batch.size());
-    std::set_union(std::make_move_iterator(tuples_.begin()), std::make_move_iterator(tuples_.end()),
-                   std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()),
-                   std::back_inserter(merged));
-    tuples_ = std::move(merged);
+  for (std::size_t i = 0; i < rows.count; ++i) {
+    insertRow(Row(rows.cells.data() + i * rows.width, rows.width));
   }
-  minWidth_ = maxWidth_ = width;
+}
+
+void Relation::addTuplesOf(const Relation& other) {
+  if (other.store_->rows == 0) {
+    return;
+  }
+  if (store_->rows == 0 && !other.store_->mixed) {
+    store_ = other.store_;
+    return;
+  }
+  if (!store_->mixed && !other.store_->mixed && store_->width == other.store_->width) {
+    Store& store = ownStore();
+    store.cells.insert(store.cells.end(), other.store_->cells.begin(), other.store_->cells.end());
+    store.rows += other.store_->rows;
+    store.normalized = false;
+    return;
+  }
+  other.normalize();
+  std::vector<std::vector<Value>> rows;
+  for (std::size_t i = 0; i < other.store_->rows; ++i) {
+    const Row row = other.store_->row(i);
+    rows.emplace_back(row.begin(), row.end());
+  }
+  for (const std::vector<Value>& row : rows) {
+    insertRow(row);
+  }
+}
+
+std::size_t Relation::rowCount() const { return store_->rows; }
+
+Row Relation::row(std::size_t index) const { return store_->row(index); }
+
+bool Relation::hasUniformWidth(std::size_t& rowWidth) const {
+  if (store_->rows == 0 || store_->mixed) {
+    return false;
+  }
+  rowWidth = store_->width;
+  return true;
+}
+
+void Relation::normalize() const {
+  if (!store_->normalized && !store_->mixed) {
+    store_->sortRows();
+  }
+}
+
+std::size_t Relation::tupleCount() const {
+  normalize();
+  return store_->rows;
 }
 
 std::size_t Relation::width() const { return std::max(attributes_.size(), types_.size()); }

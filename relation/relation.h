@@ -1,12 +1,16 @@
-// The relation value type: a named table of text tuples kept in tuple order.
+// The relation value type: a named table of tuples kept in tuple order.
 #ifndef RELATION_RELATION_H_
 #define RELATION_RELATION_H_
 
 #include <cstddef>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
-// One value per column, stored without quotes and never converted.
+#include "relation/value.h"
+
+// One value per column, as text without quotes.
 using Tuple = std::vector<std::string>;
 
 // The column type tag: "int" or "string". Only the exact text "string" quotes values.
@@ -18,17 +22,35 @@ inline constexpr const char* intType = "int";
 // True when `type` is exactly the tag "string".
 bool isStringType(const std::string& type);
 
+// One stored row: its values in column order.
+using Row = std::span<const Value>;
+
 // True when `first` sorts strictly after `second`: values compared column by
 // column as unsigned byte strings, the first difference deciding. A longer first
 // tuple that agrees with all of the second's values sorts after it. When the two
 // widths differ, the "sor1: " diagnostic is written to standard output first.
 bool tupleGreater(const Tuple& first, const Tuple& second);
+bool rowGreater(Row first, Row second);
 
-// A named table: attribute names, one type tag per column, and tuples held in
-// ascending tuple order without duplicates.
+// Rows of one width, gathered before they enter a relation.
+struct RowBuffer {
+  explicit RowBuffer(std::size_t rowWidth) : width(rowWidth) {}
+  void append(Row row) {
+    cells.insert(cells.end(), row.begin(), row.end());
+    ++count;
+  }
+  std::size_t width;
+  std::size_t count = 0;
+  std::vector<Value> cells;
+};
+
+// A named table: attribute names, one type tag per column, and a set of tuples.
+// The tuples read as one list in ascending tuple order without duplicates.
+// Rows added in bulk are sorted only when the order is first needed, and a
+// relation's rows are shared with its copies until one of them changes.
 class Relation {
  public:
-  Relation() = default;
+  Relation();
 
   // From a header text such as p(a,b): the name is the text before the first
   // "(" (the whole text without one), the attributes are the comma-separated
@@ -44,18 +66,19 @@ class Relation {
   const std::string& name() const { return name_; }
   const std::vector<ValueType>& types() const { return types_; }
   const std::vector<std::string>& attributes() const { return attributes_; }
-  const std::vector<Tuple>& tuples() const { return tuples_; }
 
   void setName(std::string name) { name_ = std::move(name); }
   void setTypes(std::vector<ValueType> types) { types_ = std::move(types); }
   void setAttributes(std::vector<std::string> attributes) { attributes_ = std::move(attributes); }
 
-  // Stores the list as given, in its order; callers pass lists taken from
-  // another relation, which are already in tuple order.
-  void setTuples(std::vector<Tuple> tuples);
+  // The tuples as text, in tuple order.
+  std::vector<Tuple> tuples() const;
 
-  // Takes the tuples out, leaving the relation without tuples.
-  std::vector<Tuple> releaseTuples();
+  // Gives this relation the tuples of `other` (shared until either changes).
+  void setTuplesOf(const Relation& other);
+
+  // Drops every tuple.
+  void clearTuples();
 
   // Parses one tuple line by the relation's types and inserts the tuple.
   void addTupleText(const std::string& text);
@@ -63,27 +86,43 @@ class Relation {
   // Places `tuple` at its place in the tuple order unless an equal tuple is
   // present; false when it was a duplicate. The listed tuples are walked from
   // the front, so tuples of another width print their diagnostics.
-  bool insertTuple(Tuple tuple);
+  bool insertTuple(const Tuple& tuple);
+  bool insertRow(Row row);
 
-  // Inserts every tuple of `batch` in its order, exactly as insertTuple one at
-  // a time would, diagnostics included; but in n log n when all widths agree.
-  void insertTuples(std::vector<Tuple> batch);
+  // Inserts the tuples in their order, exactly as insertTuple one at a time
+  // would, diagnostics included; in bulk when all widths agree.
+  void insertTuples(const std::vector<Tuple>& tuples);
+  void addRows(RowBuffer rows);
+
+  // Inserts the tuples of `other` in its tuple order, as insertTuple would.
+  void addTuplesOf(const Relation& other);
+
+  // Stored rows; until the relation is normalized they may repeat and stand in
+  // any order. Enough for operations whose result is a set.
+  std::size_t rowCount() const;
+  Row row(std::size_t index) const;
+
+  // True, with the width, when every stored row has the same width.
+  bool hasUniformWidth(std::size_t& rowWidth) const;
+
+  // Sorts the rows into tuple order and drops duplicates.
+  void normalize() const;
+
+  // The number of distinct tuples.
+  std::size_t tupleCount() const;
 
   // The number of columns that can be referred to: the longer of the attribute
   // and type lists.
   std::size_t width() const;
 
  private:
-  void noteWidth(std::size_t width);
-  bool batchKeepsOneWidth(const std::vector<Tuple>& batch) const;
+  struct Store;
+  Store& ownStore();
 
   std::string name_;
   std::vector<ValueType> types_;
   std::vector<std::string> attributes_;
-  std::vector<Tuple> tuples_;
-  // Smallest and largest tuple width present; equal when all tuples agree.
-  std::size_t minWidth_ = 0;
-  std::size_t maxWidth_ = 0;
+  std::shared_ptr<Store> store_;
 };
 
 #endif  // RELATION_RELATION_H_

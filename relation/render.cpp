@@ -3,39 +3,49 @@
 #include <string>
 #include <vector>
 
+#include "relation/tuple_text.h"
+
+namespace {
+
+constexpr std::size_t flushSize = std::size_t{1} << 16;
+
+}  // namespace
+
 void writeRelation(const Relation& relation, std::ostream& out) {
-  out << relation.name() << '(';
+  std::string text = relation.name();
+  text += '(';
   const std::vector<std::string>& attributes = relation.attributes();
   for (std::size_t i = 0; i < attributes.size(); ++i) {
     if (i > 0) {
-      out << ',';
+      text += ',';
     }
-    out << attributes[i];
+    text += attributes[i];
   }
-  out << ")\n";
-  const std::vector<ValueType>& types = relation.types();
-  std::vector<bool> quoted(types.size());
-  for (std::size_t i = 0; i < types.size(); ++i) {
-    quoted[i] = isStringType(types[i]);
-  }
-  std::string line;
-  for (const Tuple& tuple : relation.tuples()) {
-    line.clear();
-    for (std::size_t i = 0; i < tuple.size(); ++i) {
+  text += ")\n";
+  const std::vector<bool> quoted = stringColumns(relation.types());
+  relation.normalize();
+  const std::size_t rows = relation.rowCount();
+  for (std::size_t r = 0; r < rows; ++r) {
+    const Row row = relation.row(r);
+    for (std::size_t i = 0; i < row.size(); ++i) {
       if (i > 0) {
-        line += ',';
+        text += ',';
       }
       const bool quote = i < quoted.size() && quoted[i];
       if (quote) {
-        line += '\'';
+        text += '\'';
       }
-      line += tuple[i];
+      appendValueText(text, row[i]);
       if (quote) {
-        line += '\'';
+        text += '\'';
       }
     }
-    line += '\n';
-    out << line;
+    text += '\n';
+    if (text.size() >= flushSize) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+    }
   }
-  out << '\n';
+  text += '\n';
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

@@ -1,0 +1,124 @@
+#include "relation/value.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr Value pooledMark = 0x80U;
+constexpr std::size_t chunkSize = std::size_t{1} << 20;
+
+// Long values, kept for the life of the run in chunks that never move.
+class ValuePool {
+ public:
+  Value add(std::string_view bytes) {
+    const char* stored = store(bytes);
+    const Value index = views_.size();
+    views_.emplace_back(stored, bytes.size());
+    return (index << 8) | pooledMark;
+  }
+
+  std::string_view view(Value value) const { return views_[value >> 8]; }
+
+  void clear() {
+    views_.clear();
+    chunks_.clear();
+    big_.clear();
+    used_ = chunkSize;
+  }
+
+ private:
+  const char* store(std::string_view bytes) {
+    if (bytes.size() > chunkSize / 4) {
+      big_.push_back(std::make_unique<char[]>(bytes.size()));
+      std::memcpy(big_.back().get(), bytes.data(), bytes.size());
+      return big_.back().get();
+    }
+    if (chunks_.empty() || used_ + bytes.size() > chunkSize) {
+      chunks_.push_back(std::make_unique<char[]>(chunkSize));
+      used_ = 0;
+    }
+    char* place = chunks_.back().get() + used_;
+    std::memcpy(place, bytes.data(), bytes.size());
+    used_ += bytes.size();
+    return place;
+  }
+
+  std::vector<std::string_view> views_;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<std::unique_ptr<char[]>> big_;
+  std::size_t used_ = chunkSize;
+};
+
+ValuePool& pool() {
+  static ValuePool instance;
+  return instance;
+}
+
+}  // namespace
+
+Value makeValue(std::string_view bytes) {
+  if (bytes.size() > 7 || bytes.find('\0') != std::string_view::npos) {
+    return pool().add(bytes);
+  }
+  Value value = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    value |= Value{static_cast<unsigned char>(bytes[i])} << (56 - 8 * i);
+  }
+  return value | bytes.size();
+}
+
+std::string_view valueText(Value value, char (&buffer)[8]) {
+  if (!isInlineValue(value)) {
+    return pool().view(value);
+  }
+  const std::size_t length = value & 7U;
+  for (std::size_t i = 0; i < length; ++i) {
+    buffer[i] = static_cast<char>((value >> (56 - 8 * i)) & 0xFFU);
+  }
+  return {buffer, length};
+}
+
+bool valueLessSlow(Value a, Value b) {
+  char bufferA[8];
+  char bufferB[8];
+  return valueText(a, bufferA) < valueText(b, bufferB);
+}
+
+int valueCompare(Value a, Value b) {
+  if (a == b) {
+    return 0;
+  }
+  if (isInlineValue(a | b)) {
+    return a < b ? -1 : 1;
+  }
+  char bufferA[8];
+  char bufferB[8];
+  return valueText(a, bufferA).compare(valueText(b, bufferB));
+}
+
+bool valuesEqualSlow(Value a, Value b) { return pool().view(a) == pool().view(b); }
+
+std::size_t hashValue(Value value) {
+  if (!isInlineValue(value)) {
+    return std::hash<std::string_view>()(pool().view(value));
+  }
+  value ^= value >> 33;
+  value *= 0xff51afd7ed558ccdULL;
+  value ^= value >> 33;
+  return static_cast<std::size_t>(value);
+}
+
+void appendValueText(std::string& out, Value value) {
+  char buffer[8];
+  out += valueText(value, buffer);
+}
+
+std::string valueString(Value value) {
+  std::string text;
+  appendValueText(text, value);
+  return text;
+}
+
+void clearValuePool() { pool().clear(); }

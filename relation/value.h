@@ -1,0 +1,53 @@
+// Compact values: one 64-bit word per value, ordered as unsigned byte strings.
+#ifndef RELATION_VALUE_H_
+#define RELATION_VALUE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A value of up to 7 bytes (without NUL) is held in the word itself: its bytes
+// from the top down, then its length in the lowest byte, so that comparing two
+// such words as numbers compares the texts byte by byte. A longer value is an
+// index into the value pool, marked in the lowest byte.
+using Value = std::uint64_t;
+
+// The value holding `bytes`.
+Value makeValue(std::string_view bytes);
+
+// The bytes of `value`. Short values are decoded into `buffer`, which must
+// outlive the view.
+std::string_view valueText(Value value, char (&buffer)[8]);
+
+inline bool isInlineValue(Value value) { return (value & 0x80U) == 0; }
+
+// Byte-string order: true when `a` sorts strictly before `b`.
+bool valueLessSlow(Value a, Value b);
+inline bool valueLess(Value a, Value b) {
+  return isInlineValue(a | b) ? a < b : valueLessSlow(a, b);
+}
+
+// Byte-string order as negative, zero or positive.
+int valueCompare(Value a, Value b);
+
+// Byte-string equality.
+bool valuesEqualSlow(Value a, Value b);
+inline bool valuesEqual(Value a, Value b) {
+  return a == b || (!isInlineValue(a) && !isInlineValue(b) && valuesEqualSlow(a, b));
+}
+
+// A hash that equal values share.
+std::size_t hashValue(Value value);
+
+// Appends the bytes of `value` to `out`.
+void appendValueText(std::string& out, Value value);
+
+// The value as a string.
+std::string valueString(Value value);
+
+// Forgets every long value; values made before become invalid. For the start
+// of a run in a process that makes many.
+void clearValuePool();
+
+#endif  // RELATION_VALUE_H_
