@@ -1,5 +1,7 @@
 #include "algebra/product.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,131 +84,238 @@ Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan
   return project(combined, productName, plan.keptPositions);
 }
 
+// A short text that is already the plain decimal form of its integer value.
+bool isPlainInteger(Value value) {
+  if (!isInlineValue(value)) {
+    return false;
+  }
+  const std::size_t length = value & 7U;
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned byte = (value >> (56 - 8 * i)) & 0xFFU;
+    if (byte < '0' || byte > '9' || (i == 0 && byte == '0' && length > 1)) {
+      return false;
+    }
+  }
+  return length > 0;
+}
+
 // The value under which a paired column is compared.
 Value keyPart(Value value, bool compareBytes) {
-  if (compareBytes) {
+  if (compareBytes || isPlainInteger(value)) {
     return value;
   }
   char buffer[8];
-  return makeValue(integerKey(valueText(value, buffer)));
+  const std::string key = integerKey(valueText(value, buffer));
+  return makeValue(key.empty() ? std::string_view("0") : std::string_view(key));
 }
 
-// The right rows grouped by the values of their paired columns.
-class JoinIndex {
+// Which columns of a joined row are kept: left columns first, then the
+// right columns that paired with none.
+struct KeptColumns {
+  std::vector<std::size_t> left;
+  std::vector<std::size_t> right;
+  std::size_t width() const { return left.size() + right.size(); }
+};
+
+void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const KeptColumns& kept) {
+  for (std::size_t column : kept.left) {
+    rows.cells.push_back(leftRow[column]);
+  }
+  for (std::size_t column : kept.right) {
+    rows.cells.push_back(rightRow[column]);
+  }
+  ++rows.count;
+}
+
+// The key of a row (the values its paired columns are compared under) and
+// its hash.
+std::size_t rowKey(Row row, const std::vector<JoinPair>& pairs, bool leftSide, Value* key) {
+  std::size_t hash = 0;
+  for (std::size_t p = 0; p < pairs.size(); ++p) {
+    key[p] = keyPart(row[leftSide ? pairs[p].left : pairs[p].right], pairs[p].compareBytes);
+    hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(key[p]);
+  }
+  return hash ^ (hash >> 29);
+}
+
+bool sameKey(const Value* a, const Value* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!valuesEqual(a[i], b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Row positions grouped by bucket: the counting sort of `bucketOf`.
+std::vector<std::uint32_t> groupByBucket(const std::vector<std::uint32_t>& bucketOf,
+                                         std::vector<std::uint32_t>& heads) {
+  for (std::uint32_t bucket : bucketOf) {
+    ++heads[bucket + 1];
+  }
+  for (std::size_t b = 0; b + 1 < heads.size(); ++b) {
+    heads[b + 1] += heads[b];
+  }
+  std::vector<std::uint32_t> order(bucketOf.size());
+  std::vector<std::uint32_t> next(heads.begin(), heads.end() - 1);
+  for (std::size_t i = 0; i < bucketOf.size(); ++i) {
+    order[next[bucketOf[i]]++] = static_cast<std::uint32_t>(i);
+  }
+  return order;
+}
+
+// A hash join laid out for locality: the right side's keys and kept values
+// stored bucket by bucket, probed by the left rows in bucket order.
+class HashJoin {
  public:
-  JoinIndex(const Relation& right, const std::vector<JoinPair>& pairs) : pairs_(pairs) {
-    const std::size_t rows = right.rowCount();
+  HashJoin(const Relation& left, const Relation& right, const std::vector<JoinPair>& pairs,
+           const KeptColumns& kept)
+      : left_(left), pairs_(pairs), kept_(kept), entryWidth_(pairs.size() + kept.right.size()) {
     std::size_t buckets = 1;
-    while (buckets < rows) {
+    while (buckets < right.rowCount()) {
       buckets <<= 1;
     }
     mask_ = buckets - 1;
-    keys_.reserve(rows * pairs.size());
-    std::vector<std::size_t> bucketOf(rows);
-    heads_.assign(buckets + 1, 0);
-    for (std::size_t i = 0; i < rows; ++i) {
-      bucketOf[i] = appendKey(right.row(i), false, keys_) & mask_;
-      ++heads_[bucketOf[i] + 1];
-    }
-    for (std::size_t b = 0; b < buckets; ++b) {
-      heads_[b + 1] += heads_[b];
-    }
-    order_.resize(rows);
-    std::vector<std::size_t> next(heads_.begin(), heads_.end() - 1);
-    for (std::size_t i = 0; i < rows; ++i) {
-      order_[next[bucketOf[i]]++] = i;
-    }
+    indexRight(right, buckets);
+    keyLeft(buckets);
   }
 
-  // Calls `visit` with every right row index whose key matches the left row's.
+  // Calls `visit` with each matching pair: the left row and the right entry's kept values.
   template <typename Visit>
-  void forEachMatch(Row leftRow, Visit&& visit) {
-    probe_.clear();
-    const std::size_t bucket = appendKey(leftRow, true, probe_) & mask_;
-    for (std::size_t k = heads_[bucket]; k < heads_[bucket + 1]; ++k) {
-      const std::size_t candidate = order_[k];
-      if (keyMatches(candidate)) {
-        visit(candidate);
+  void forEachMatch(Visit&& visit) const {
+    const std::size_t keyLength = pairs_.size();
+    for (std::uint32_t l : leftOrder_) {
+      const Value* key = leftKeys_.data() + std::size_t{l} * keyLength;
+      const std::size_t bucket = leftBucket_[l];
+      for (std::size_t e = heads_[bucket]; e < heads_[bucket + 1]; ++e) {
+        const Value* entry = entries_.data() + e * entryWidth_;
+        if (sameKey(entry, key, keyLength)) {
+          visit(l, entry + keyLength);
+        }
       }
     }
   }
 
  private:
-  std::size_t appendKey(Row row, bool leftSide, std::vector<Value>& keys) const {
-    std::size_t hash = 0;
-    for (const JoinPair& pair : pairs_) {
-      const Value part = keyPart(row[leftSide ? pair.left : pair.right], pair.compareBytes);
-      keys.push_back(part);
-      hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(part);
+  void indexRight(const Relation& right, std::size_t buckets) {
+    const std::size_t rows = right.rowCount();
+    std::vector<Value> keys(rows * pairs_.size());
+    std::vector<std::uint32_t> bucketOf(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+      bucketOf[i] = static_cast<std::uint32_t>(
+          rowKey(right.row(i), pairs_, false, keys.data() + i * pairs_.size()) & mask_);
     }
-    return hash ^ (hash >> 29);
-  }
-
-  bool keyMatches(std::size_t candidate) const {
-    const Value* key = keys_.data() + candidate * pairs_.size();
-    for (std::size_t p = 0; p < pairs_.size(); ++p) {
-      if (!valuesEqual(key[p], probe_[p])) {
-        return false;
+    heads_.assign(buckets + 1, 0);
+    const std::vector<std::uint32_t> order = groupByBucket(bucketOf, heads_);
+    entries_.reserve(rows * entryWidth_);
+    for (std::uint32_t i : order) {
+      const Value* key = keys.data() + std::size_t{i} * pairs_.size();
+      entries_.insert(entries_.end(), key, key + pairs_.size());
+      const Row row = right.row(i);
+      for (std::size_t column : kept_.right) {
+        entries_.push_back(row[column]);
       }
     }
-    return true;
   }
 
+  void keyLeft(std::size_t buckets) {
+    const std::size_t rows = left_.rowCount();
+    leftKeys_.resize(rows * pairs_.size());
+    leftBucket_.resize(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+      leftBucket_[i] = static_cast<std::uint32_t>(
+          rowKey(left_.row(i), pairs_, true, leftKeys_.data() + i * pairs_.size()) & mask_);
+    }
+    std::vector<std::uint32_t> leftHeads(buckets + 1, 0);
+    leftOrder_ = groupByBucket(leftBucket_, leftHeads);
+  }
+
+  const Relation& left_;
   const std::vector<JoinPair>& pairs_;
+  const KeptColumns& kept_;
+  std::size_t entryWidth_;
   std::size_t mask_ = 0;
-  std::vector<Value> keys_;
-  std::vector<std::size_t> heads_;
-  std::vector<std::size_t> order_;
-  std::vector<Value> probe_;
+  std::vector<std::uint32_t> heads_;
+  std::vector<Value> entries_;
+  std::vector<Value> leftKeys_;
+  std::vector<std::uint32_t> leftBucket_;
+  std::vector<std::uint32_t> leftOrder_;
 };
 
-void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const JoinPlan& plan) {
-  rows.cells.insert(rows.cells.end(), leftRow.begin(), leftRow.end());
-  for (std::size_t k = 0; k < rightRow.size(); ++k) {
-    if (!plan.rightDropped[k]) {
-      rows.cells.push_back(rightRow[k]);
-    }
-  }
-  ++rows.count;
-}
-
 RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& plan,
-                   std::size_t resultWidth) {
-  RowBuffer rows(resultWidth);
+                   const KeptColumns& kept) {
+  RowBuffer rows(kept.width());
   if (plan.pairs.empty()) {
-    rows.cells.reserve(left.rowCount() * right.rowCount() * resultWidth);
+    rows.cells.reserve(left.rowCount() * right.rowCount() * kept.width());
     for (std::size_t l = 0; l < left.rowCount(); ++l) {
       for (std::size_t r = 0; r < right.rowCount(); ++r) {
-        appendJoinedRow(rows, left.row(l), right.row(r), plan);
+        appendJoinedRow(rows, left.row(l), right.row(r), kept);
       }
     }
     return rows;
   }
-  JoinIndex index(right, plan.pairs);
-  for (std::size_t l = 0; l < left.rowCount(); ++l) {
+  const HashJoin join(left, right, plan.pairs, kept);
+  std::size_t matches = 0;
+  join.forEachMatch([&matches](std::uint32_t, const Value*) { ++matches; });
+  rows.cells.reserve(matches * kept.width());
+  join.forEachMatch([&](std::uint32_t l, const Value* rightValues) {
     const Row leftRow = left.row(l);
-    index.forEachMatch(leftRow,
-                       [&](std::size_t r) { appendJoinedRow(rows, leftRow, right.row(r), plan); });
-  }
+    for (std::size_t column : kept.left) {
+      rows.cells.push_back(leftRow[column]);
+    }
+    rows.cells.insert(rows.cells.end(), rightValues, rightValues + kept.right.size());
+    ++rows.count;
+  });
   return rows;
+}
+
+bool isKept(const std::vector<std::string>* keepNames, const std::string& name) {
+  return keepNames == nullptr ||
+         std::find(keepNames->begin(), keepNames->end(), name) != keepNames->end();
+}
+
+// The kept columns, and the result's attributes and types to match.
+KeptColumns keptColumns(const Relation& left, const Relation& right, const JoinPlan& plan,
+                        const std::vector<std::string>* keepNames, Relation& result) {
+  const Relation schema = project(plan.combined, productName, plan.keptPositions);
+  KeptColumns kept;
+  std::vector<std::string> attributes;
+  std::vector<ValueType> types;
+  const std::size_t leftWidth = left.attributes().size();
+  std::size_t position = 0;
+  for (std::size_t p = 0; p < leftWidth + right.attributes().size(); ++p) {
+    if (p >= leftWidth && plan.rightDropped[p - leftWidth]) {
+      continue;
+    }
+    const std::string& name = schema.attributes()[position];
+    if (isKept(keepNames, name)) {
+      (p < leftWidth ? kept.left : kept.right).push_back(p < leftWidth ? p : p - leftWidth);
+      attributes.push_back(name);
+      if (position < schema.types().size()) {
+        types.push_back(schema.types()[position]);
+      }
+    }
+    ++position;
+  }
+  result = Relation(productName, std::move(types), std::move(attributes));
+  return kept;
 }
 
 }  // namespace
 
-Relation product(const Relation& left, const Relation& right) {
+Relation product(const Relation& left, const Relation& right,
+                 const std::vector<std::string>* keepNames) {
   JoinPlan plan = planJoin(left, right);
   if (!allRowsOfWidth(left, left.attributes().size()) ||
       !allRowsOfWidth(right, right.attributes().size())) {
-    return productStepByStep(left, right, plan);
+    Relation result = productStepByStep(left, right, plan);
+    return keepNames == nullptr ? result : projectOntoNames(result, *keepNames);
   }
-  Relation result = project(plan.combined, productName, plan.keptPositions);
+  Relation result;
+  const KeptColumns kept = keptColumns(left, right, plan, keepNames, result);
   if (left.rowCount() == 0 || right.rowCount() == 0) {
     return result;
   }
-  std::size_t resultWidth = left.attributes().size();
-  for (bool dropped : plan.rightDropped) {
-    resultWidth += dropped ? 0 : 1;
-  }
-  result.addRows(joinRows(left, right, plan, resultWidth));
+  result.addRows(joinRows(left, right, plan, kept));
   return result;
 }

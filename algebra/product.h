@@ -2,6 +2,9 @@
 #ifndef ALGEBRA_PRODUCT_H_
 #define ALGEBRA_PRODUCT_H_
 
+#include <string>
+#include <vector>
+
 #include "relation/relation.h"
 
 // Every combination of a left and a right tuple whose columns of equal
@@ -9,6 +12,9 @@
 // columns that paired with no left column; named "szorzat". Paired values are
 // compared as the left column's type says: bytes for "string", integer values
 // otherwise. Without a shared name it is the Cartesian product.
-Relation product(const Relation& left, const Relation& right);
+// With `keepNames`, only the result columns whose attribute name it lists are
+// kept, as a projection onto them would.
+Relation product(const Relation& left, const Relation& right,
+                 const std::vector<std::string>* keepNames = nullptr);
 
 #endif  // ALGEBRA_PRODUCT_H_

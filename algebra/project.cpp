@@ -1,5 +1,6 @@
 #include "algebra/project.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -97,6 +98,18 @@ Relation project(const Relation& source, std::string name, const std::string& pr
     result.addRows(buildRows(source, chosen.columns));
   }
   return result;
+}
+
+Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names) {
+  std::string text;
+  const std::vector<std::string>& attributes = source.attributes();
+  for (std::size_t column = 0; column < attributes.size(); ++column) {
+    if (std::find(names.begin(), names.end(), attributes[column]) != names.end()) {
+      text += columnReference(column);
+      text += ',';
+    }
+  }
+  return project(source, source.name(), text);
 }
 
 std::optional<std::string> unknownProjectionItem(const Relation& source,

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "relation/relation.h"
 
@@ -18,6 +19,10 @@
 // item's text as its attribute and the type "int", and no tuples at all.
 // A source tuple lacking a chosen column gives no row.
 Relation project(const Relation& source, std::string name, const std::string& projectionText);
+
+// The columns of `source` whose attribute name is one of `names`, in column
+// order, under the source's name.
+Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names);
 
 // The first item of `projectionText` that names no column of `source`.
 std::optional<std::string> unknownProjectionItem(const Relation& source,

@@ -61,7 +61,8 @@ const char* activityText(RunPhase phase) {
 
 }  // namespace
 
-bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase) {
+bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
+                     RecursionMode mode) {
   RunPhase ignored = RunPhase::reading;
   RunPhase& current = phase == nullptr ? ignored : *phase;
   current = RunPhase::reading;
@@ -74,7 +75,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase)
   }
   current = RunPhase::evaluating;
   echoRules(ruleLines, output);
-  evaluateRules(ruleLines, orderRules(ruleLines), knownRelations);
+  evaluateRules(ruleLines, orderRules(ruleLines), knownRelations, mode);
   current = RunPhase::writing;
   output << '\n';
   writeRelations(knownRelations, output);

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+#include "app/rule_eval.h"
+
 // Runs the program on the two files. True when the run completed and the
 // output file is in place; false after a message on standard error (a file
 // that cannot be opened, read or written, the output naming the input, or
@@ -19,6 +21,8 @@ enum class RunPhase { reading, evaluating, writing };
 // output file's bytes to `output` ("sor1: " lines and warnings go to standard
 // output and standard error). False when reading the input fails. `phase`,
 // when given, follows the run.
-bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase = nullptr);
+// `mode` chooses how recursive rule groups are evaluated.
+bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase = nullptr,
+                     RecursionMode mode = RecursionMode::semiNaive);
 
 #endif  // APP_DRIVER_H_

@@ -8,6 +8,11 @@
 #include "input/rule_order.h"
 #include "relation/relation.h"
 
+// How a recursive group reaches its fixpoint: by rounds that evaluate every
+// rule again, or by rounds that join only the tuples the previous round added
+// (same result, list order included; used where no tuple widths disagree).
+enum class RecursionMode { plainRounds, semiNaive };
+
 // Evaluates every well-formed rule line, group by group in `order` and within a
 // group in file order. Each rule's result, projected onto its head arguments,
 // is appended to `knownRelations`, or united with the first relation of the
@@ -16,7 +21,7 @@
 // without a relation then gets an empty one. Warnings name the 1-based line of
 // the input file on standard error.
 void evaluateRules(const std::vector<std::string>& ruleLines,
-                   const std::vector<EvaluationGroup>& order,
-                   std::vector<Relation>& knownRelations);
+                   const std::vector<EvaluationGroup>& order, std::vector<Relation>& knownRelations,
+                   RecursionMode mode = RecursionMode::semiNaive);
 
 #endif  // APP_RULE_EVAL_H_

@@ -59,32 +59,16 @@ AtomTexts atomTexts(const std::vector<std::string>& arguments) {
   return texts;
 }
 
-ElementOutcome evaluateAtom(const std::string& element, const std::vector<Relation>& knownRelations,
-                            Relation& partialResult, bool& firstElement) {
+std::string argumentTextOf(const std::string& element) {
   const std::size_t open = element.find('(');
-  const Relation* found = findRelation(knownRelations, element.substr(0, open));
-  if (found == nullptr) {
-    return ElementOutcome::atomWithoutRelation;
+  if (open == std::string::npos) {
+    return "";
   }
-  std::string argumentText;
-  if (open != std::string::npos) {
-    argumentText = element.substr(open + 1);
-    if (!argumentText.empty() && argumentText.back() == ')') {
-      argumentText.pop_back();
-    }
+  std::string text = element.substr(open + 1);
+  if (!text.empty() && text.back() == ')') {
+    text.pop_back();
   }
-  AtomTexts texts = atomTexts(splitList(argumentText));
-  Relation atom = texts.selection.empty() ? project(*found, found->name(), texts.projection)
-                                          : project(select(*found, found->name(), texts.selection),
-                                                    found->name(), texts.projection);
-  atom.setAttributes(std::move(texts.variables));
-  if (firstElement) {
-    firstElement = false;
-    takeOver(partialResult, std::move(atom));
-  } else {
-    takeOver(partialResult, product(partialResult, atom));
-  }
-  return ElementOutcome::applied;
+  return text;
 }
 
 // The one-tuple relation that binds `left` to the value `right` denotes.
@@ -142,6 +126,33 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
 
 }  // namespace
 
+void evaluateAtomOn(const std::string& element, const Relation& relation, Relation& partialResult,
+                    bool& firstElement, const std::vector<std::string>* neededAfter) {
+  AtomTexts texts = atomTexts(splitList(argumentTextOf(element)));
+  Relation atom = texts.selection.empty()
+                      ? project(relation, relation.name(), texts.projection)
+                      : project(select(relation, relation.name(), texts.selection), relation.name(),
+                                texts.projection);
+  atom.setAttributes(std::move(texts.variables));
+  if (firstElement) {
+    firstElement = false;
+    takeOver(partialResult, std::move(atom));
+  } else {
+    takeOver(partialResult, product(partialResult, atom, neededAfter));
+  }
+}
+
+std::vector<std::string> namesUsedBy(const std::string& element) {
+  if (startsWithAtomInitial(element)) {
+    return splitList(argumentTextOf(element));
+  }
+  const std::size_t first = element.find_first_of("!=<>");
+  if (first == std::string::npos) {
+    return {element};
+  }
+  return {element.substr(0, first), element.substr(element.find_last_of("!=<>") + 1)};
+}
+
 const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name) {
   const auto found =
       std::find_if(relations.begin(), relations.end(),
@@ -151,9 +162,15 @@ const Relation* findRelation(const std::vector<Relation>& relations, const std::
 
 ElementOutcome evaluateBodyElement(const std::string& element,
                                    const std::vector<Relation>& knownRelations,
-                                   Relation& partialResult, bool& firstElement) {
+                                   Relation& partialResult, bool& firstElement,
+                                   const std::vector<std::string>* neededAfter) {
   if (startsWithAtomInitial(element)) {
-    return evaluateAtom(element, knownRelations, partialResult, firstElement);
+    const Relation* found = findRelation(knownRelations, element.substr(0, element.find('(')));
+    if (found == nullptr) {
+      return ElementOutcome::atomWithoutRelation;
+    }
+    evaluateAtomOn(element, *found, partialResult, firstElement, neededAfter);
+    return ElementOutcome::applied;
   }
   return evaluateCondition(element, partialResult, firstElement);
 }

@@ -20,9 +20,19 @@ enum class ElementOutcome {
 // projected onto its variables and joined with what is bound. Any other
 // element is a condition: it filters, or binds the one side not yet bound.
 // `firstElement` is true until some element has filled the partial result.
+// With `neededAfter`, the columns that a join adds or keeps are only those
+// whose names it lists (the names that later elements and the head use).
 ElementOutcome evaluateBodyElement(const std::string& element,
                                    const std::vector<Relation>& knownRelations,
-                                   Relation& partialResult, bool& firstElement);
+                                   Relation& partialResult, bool& firstElement,
+                                   const std::vector<std::string>* neededAfter = nullptr);
+
+// The same for an atom whose relation is given rather than looked up.
+void evaluateAtomOn(const std::string& element, const Relation& relation, Relation& partialResult,
+                    bool& firstElement, const std::vector<std::string>* neededAfter = nullptr);
+
+// The names an element refers to: an atom's arguments, a condition's two sides.
+std::vector<std::string> namesUsedBy(const std::string& element);
 
 // The first relation named `name`, or null.
 const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name);

@@ -81,39 +81,64 @@ bool allInline(const std::vector<Value>& cells) {
   return isInlineValue(marks);
 }
 
-// Rows of width W sorted and made unique in place.
+// Rows of width W sorted and made unique in place; every value held inline.
 template <std::size_t W>
-std::size_t sortFixedWidth(std::vector<Value>& cells, std::size_t rows) {
+std::size_t sortInlineRows(std::vector<Value>& cells, std::size_t rows) {
   using Record = std::array<Value, W>;
   static_assert(sizeof(Record) == W * sizeof(Value));
   Record* begin = reinterpret_cast<Record*>(cells.data());
   Record* end = begin + rows;
-  if (allInline(cells)) {
-    std::sort(begin, end);
-    return static_cast<std::size_t>(std::unique(begin, end) - begin);
-  }
-  const auto compare = [](const Record& a, const Record& b) { return compareRows(a, b); };
-  std::sort(begin, end, [&](const Record& a, const Record& b) { return compare(a, b) < 0; });
-  return static_cast<std::size_t>(
-      std::unique(begin, end,
-                  [&](const Record& a, const Record& b) { return compare(a, b) == 0; }) -
-      begin);
+  std::sort(begin, end);
+  return static_cast<std::size_t>(std::unique(begin, end) - begin);
 }
 
-std::size_t sortAnyWidth(std::vector<Value>& cells, std::size_t rows, std::size_t width) {
-  std::vector<std::size_t> order(rows);
-  std::iota(order.begin(), order.end(), 0);
+// Bytes `from` to `from` + 7 of a value's text, zero padded, as a number.
+Value bytesAt(std::string_view text, std::size_t from) {
+  Value key = 0;
+  for (std::size_t i = from; i < from + 8; ++i) {
+    key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0U);
+  }
+  return key;
+}
+
+// The first 16 bytes of a value's text as two numbers: texts that differ
+// there are ordered by them.
+std::pair<Value, Value> leadingBytes(Value value) {
+  if (isInlineValue(value)) {
+    return {value & ~Value{0xFF}, 0};
+  }
+  char buffer[8];
+  const std::string_view text = valueText(value, buffer);
+  return {bytesAt(text, 0), bytesAt(text, 8)};
+}
+
+// Rows of any width sorted and made unique through an index keyed by the
+// leading bytes of the first value; rebuilds `cells`.
+std::size_t sortByKeyedIndex(std::vector<Value>& cells, std::size_t rows, std::size_t width) {
+  struct Entry {
+    std::pair<Value, Value> key;
+    std::size_t index;
+  };
   const auto rowAt = [&](std::size_t i) { return Row(cells.data() + i * width, width); };
-  std::sort(order.begin(), order.end(),
-            [&](std::size_t a, std::size_t b) { return compareRows(rowAt(a), rowAt(b)) < 0; });
+  std::vector<Entry> entries(rows);
+  for (std::size_t i = 0; i < rows; ++i) {
+    entries[i] = {leadingBytes(cells[i * width]), i};
+  }
+  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    if (a.key != b.key) {
+      return a.key < b.key;
+    }
+    return compareRows(rowAt(a.index), rowAt(b.index)) < 0;
+  });
   std::vector<Value> sorted;
   sorted.reserve(cells.size());
   std::size_t kept = 0;
   for (std::size_t k = 0; k < rows; ++k) {
-    if (k > 0 && compareRows(rowAt(order[k]), rowAt(order[k - 1])) == 0) {
+    const Row row = rowAt(entries[k].index);
+    if (k > 0 && entries[k].key == entries[k - 1].key &&
+        compareRows(row, rowAt(entries[k - 1].index)) == 0) {
       continue;
     }
-    const Row row = rowAt(order[k]);
     sorted.insert(sorted.end(), row.begin(), row.end());
     ++kept;
   }
@@ -135,29 +160,16 @@ std::vector<Value> valuesOf(const Tuple& tuple) {
 void Relation::Store::sortRows() {
   if (width == 0) {
     rows = std::min<std::size_t>(rows, 1);
+  } else if (!allInline(cells) || width > 4) {
+    rows = sortByKeyedIndex(cells, rows, width);
+  } else if (width == 1) {
+    rows = sortInlineRows<1>(cells, rows);
+  } else if (width == 2) {
+    rows = sortInlineRows<2>(cells, rows);
+  } else if (width == 3) {
+    rows = sortInlineRows<3>(cells, rows);
   } else {
-    switch (width) {
-      case 1:
-        rows = sortFixedWidth<1>(cells, rows);
-        break;
-      case 2:
-        rows = sortFixedWidth<2>(cells, rows);
-        break;
-      case 3:
-        rows = sortFixedWidth<3>(cells, rows);
-        break;
-      case 4:
-        rows = sortFixedWidth<4>(cells, rows);
-        break;
-      case 5:
-        rows = sortFixedWidth<5>(cells, rows);
-        break;
-      case 6:
-        rows = sortFixedWidth<6>(cells, rows);
-        break;
-      default:
-        rows = sortAnyWidth(cells, rows, width);
-    }
+    rows = sortInlineRows<4>(cells, rows);
   }
   cells.resize(rows * width);
   normalized = true;

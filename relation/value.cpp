@@ -16,10 +16,14 @@ class ValuePool {
     const char* stored = store(bytes);
     const Value index = views_.size();
     views_.emplace_back(stored, bytes.size());
-    return (index << 8) | pooledMark;
+    Value prefix = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+      prefix = (prefix << 8) | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0U);
+    }
+    return (prefix << 40) | (index << 8) | pooledMark;
   }
 
-  std::string_view view(Value value) const { return views_[value >> 8]; }
+  std::string_view view(Value value) const { return views_[(value >> 8) & 0xFFFFFFFFU]; }
 
   void clear() {
     views_.clear();
@@ -92,6 +96,9 @@ int valueCompare(Value a, Value b) {
   }
   if (isInlineValue(a | b)) {
     return a < b ? -1 : 1;
+  }
+  if (valuePrefix(a) != valuePrefix(b)) {
+    return valuePrefix(a) < valuePrefix(b) ? -1 : 1;
   }
   char bufferA[8];
   char bufferB[8];

@@ -9,8 +9,9 @@
 
 // A value of up to 7 bytes (without NUL) is held in the word itself: its bytes
 // from the top down, then its length in the lowest byte, so that comparing two
-// such words as numbers compares the texts byte by byte. A longer value is an
-// index into the value pool, marked in the lowest byte.
+// such words as numbers compares the texts byte by byte. A longer value keeps
+// its first 3 bytes in the top of the word, so that most comparisons are still
+// decided there, then its index into the value pool, and a mark in the lowest byte.
 using Value = std::uint64_t;
 
 // The value holding `bytes`.
@@ -22,10 +23,19 @@ std::string_view valueText(Value value, char (&buffer)[8]);
 
 inline bool isInlineValue(Value value) { return (value & 0x80U) == 0; }
 
+// The first 3 bytes, padded with zero bytes.
+inline Value valuePrefix(Value value) { return value >> 40; }
+
 // Byte-string order: true when `a` sorts strictly before `b`.
 bool valueLessSlow(Value a, Value b);
 inline bool valueLess(Value a, Value b) {
-  return isInlineValue(a | b) ? a < b : valueLessSlow(a, b);
+  if (isInlineValue(a | b)) {
+    return a < b;
+  }
+  if (valuePrefix(a) != valuePrefix(b)) {
+    return valuePrefix(a) < valuePrefix(b);
+  }
+  return valueLessSlow(a, b);
 }
 
 // Byte-string order as negative, zero or positive.
@@ -34,7 +44,8 @@ int valueCompare(Value a, Value b);
 // Byte-string equality.
 bool valuesEqualSlow(Value a, Value b);
 inline bool valuesEqual(Value a, Value b) {
-  return a == b || (!isInlineValue(a) && !isInlineValue(b) && valuesEqualSlow(a, b));
+  return a == b || (!isInlineValue(a) && !isInlineValue(b) && valuePrefix(a) == valuePrefix(b) &&
+                    valuesEqualSlow(a, b));
 }
 
 // A hash that equal values share.

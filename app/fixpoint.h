@@ -1,0 +1,22 @@
+// Recursive rule groups evaluated semi-naively to their fixpoint.
+#ifndef APP_FIXPOINT_H_
+#define APP_FIXPOINT_H_
+
+#include <string>
+#include <vector>
+
+#include "app/rules.h"
+#include "relation/relation.h"
+
+// Evaluates the rules of the group `members` to their least fixpoint, joining
+// in each round only the tuples that the round before added, and leaves the
+// relation list exactly as rounds that evaluate every rule again would: the
+// same tuples, schemas and list order. False, with nothing changed, where that
+// cannot be promised: a member named by two relations, a member whose rules or
+// relation disagree on the width of its tuples, or a relation that a rule of
+// the group reads holding tuples of several widths.
+bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
+                              const std::vector<std::string>& members,
+                              std::vector<Relation>& knownRelations, Warnings& warnings);
+
+#endif  // APP_FIXPOINT_H_

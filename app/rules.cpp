@@ -1,0 +1,119 @@
+#include "app/rules.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "algebra/project.h"
+#include "algebra/union.h"
+#include "eval/body_eval.h"
+#include "input/char_class.h"
+#include "input/line_reader.h"
+#include "input/rule_tokenizer.h"
+
+namespace {
+
+constexpr const char* partialResultName = "reszeredmeny";
+
+// For each element, the names used after it.
+std::vector<std::vector<std::string>> namesNeededAfter(const Rule& rule) {
+  const bool byNumber =
+      rule.parts.headArguments.find('$') != std::string::npos ||
+      std::any_of(rule.elements.begin(), rule.elements.end(), [](const std::string& element) {
+        return element.find('$') != std::string::npos;
+      });
+  if (byNumber) {
+    return {};
+  }
+  std::vector<std::vector<std::string>> needed(rule.elements.size());
+  std::vector<std::string> names = splitList(rule.parts.headArguments);
+  for (std::size_t i = rule.elements.size(); i-- > 0;) {
+    needed[i] = names;
+    for (std::string& name : namesUsedBy(rule.elements[i])) {
+      names.push_back(std::move(name));
+    }
+  }
+  return needed;
+}
+
+const char* warningText(Warning warning) {
+  switch (warning) {
+    case Warning::notARule:
+      return "a sor nem fej(argumentumok)<-torzs alaku szabaly, nem ertekelem ki.";
+    case Warning::conditionWithoutOperator:
+      return "feltetel muveleti jel vagy jobb oldal nelkul, egy sort sem enged at.";
+    default:
+      return "a fej egyik valtozojat a torzs nem koti, a szabaly nem vezet le semmit.";
+  }
+}
+
+}  // namespace
+
+void Warnings::warn(Warning warning, std::size_t lineNumber) {
+  if (!said_.insert({warning, lineNumber}).second) {
+    return;
+  }
+  std::cerr << "Figyelmeztetes: " << lineNumber << ". sor: " << warningText(warning) << '\n';
+}
+
+std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings& warnings) {
+  std::vector<Rule> rules;
+  for (std::size_t i = 0; i < ruleLines.size(); ++i) {
+    Rule rule;
+    rule.lineNumber = i + 1;
+    rule.parts = cutRuleLine(ruleLines[i]);
+    if (!rule.parts.wellFormed) {
+      if (!ruleLines[i].empty()) {
+        warnings.warn(Warning::notARule, rule.lineNumber);
+      }
+      continue;
+    }
+    rule.elements = splitRuleBody(rule.parts.body);
+    for (const std::string& element : rule.elements) {
+      if (startsWithAtomInitial(element)) {
+        rule.atomNames.push_back(predicateName(element));
+      }
+    }
+    rule.neededAfter = namesNeededAfter(rule);
+    rules.push_back(std::move(rule));
+  }
+  return rules;
+}
+
+// The rule's bindings projected onto its head arguments, named after the head.
+Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
+                      Warnings& warnings, const AtomOverride* override) {
+  Relation partialResult(partialResultName, rule.elements);
+  bool firstElement = true;
+  for (std::size_t i = 0; i < rule.elements.size(); ++i) {
+    const std::vector<std::string>* needed =
+        rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
+    if (override != nullptr && override->element == i) {
+      evaluateAtomOn(rule.elements[i], *override->relation, partialResult, firstElement, needed);
+      continue;
+    }
+    if (evaluateBodyElement(rule.elements[i], knownRelations, partialResult, firstElement,
+                            needed) == ElementOutcome::conditionWithoutOperator) {
+      warnings.warn(Warning::conditionWithoutOperator, rule.lineNumber);
+    }
+  }
+  if (unknownProjectionItem(partialResult, rule.parts.headArguments)) {
+    warnings.warn(Warning::unboundHeadVariable, rule.lineNumber);
+  }
+  return project(partialResult, rule.parts.headName, rule.parts.headArguments);
+}
+
+void mergeResult(std::vector<Relation>& knownRelations, Relation result) {
+  const std::string& name = result.name();
+  auto existing =
+      std::find_if(knownRelations.begin(), knownRelations.end(),
+                   [&name](const Relation& relation) { return relation.name() == name; });
+  if (existing == knownRelations.end()) {
+    knownRelations.push_back(std::move(result));
+    return;
+  }
+  Relation merged = std::move(*existing);
+  knownRelations.erase(existing);
+  merged = unionOf(std::move(merged), result);
+  merged.setName(result.name());
+  knownRelations.push_back(std::move(merged));
+}

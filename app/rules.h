@@ -1,0 +1,54 @@
+// Rule lines cut and ready to evaluate, with the warnings they give.
+#ifndef APP_RULES_H_
+#define APP_RULES_H_
+
+#include <cstddef>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "input/rule_line.h"
+#include "relation/relation.h"
+
+// One well-formed rule line.
+struct Rule {
+  std::size_t lineNumber = 0;
+  RuleLine parts;
+  std::vector<std::string> elements;   // in evaluation order
+  std::vector<std::string> atomNames;  // the predicates its atoms name
+  // Per element, the names that later elements and the head use; empty when
+  // columns are referred to by number, which forbids dropping any.
+  std::vector<std::vector<std::string>> neededAfter;
+};
+
+enum class Warning { notARule, conditionWithoutOperator, unboundHeadVariable };
+
+// Writes each warning to standard error once per input line, however often
+// the rule is evaluated.
+class Warnings {
+ public:
+  void warn(Warning warning, std::size_t lineNumber);
+
+ private:
+  std::set<std::pair<Warning, std::size_t>> said_;
+};
+
+// The well-formed rules among the rule lines; the others are warned about.
+std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings& warnings);
+
+// An atom of a rule evaluated on a given relation instead of the one its name finds.
+struct AtomOverride {
+  std::size_t element;
+  const Relation* relation;
+};
+
+// The rule's bindings projected onto its head arguments, named after the head.
+Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
+                      Warnings& warnings, const AtomOverride* override = nullptr);
+
+// Appends `result`, or unites it with the first relation of its name and moves
+// that to the end of the list.
+void mergeResult(std::vector<Relation>& knownRelations, Relation result);
+
+#endif  // APP_RULES_H_
