@@ -19,14 +19,16 @@ inline Relation relationOf(const std::string& header, const std::vector<ValueTyp
   return relation;
 }
 
-// Captures what is written to standard output while it lives.
+// Captures what is written to a stream (standard output unless told) while it lives.
 class CapturedStdout {
  public:
-  CapturedStdout() : previous_(std::cout.rdbuf(captured_.rdbuf())) {}
-  ~CapturedStdout() { std::cout.rdbuf(previous_); }
+  explicit CapturedStdout(std::ostream& stream = std::cout)
+      : stream_(stream), previous_(stream.rdbuf(captured_.rdbuf())) {}
+  ~CapturedStdout() { stream_.rdbuf(previous_); }
   std::string text() const { return captured_.str(); }
 
  private:
+  std::ostream& stream_;
   std::ostringstream captured_;
   std::streambuf* previous_;
 };
