@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr std::size_t deltaSlice = std::size_t{1} << 15;
+
 std::size_t headArity(const Rule& rule) {
   std::size_t arity = 0;
   for (const std::string& item : splitList(rule.parts.headArguments)) {
@@ -37,9 +39,10 @@ struct Member {
   std::size_t arity = 0;
   bool existedBefore = false;
   Relation schema;  // name, types and attributes; no tuples
-  std::unique_ptr<RowSet> rows;
-  RowBuffer added{0};        // rows added in this round
-  Relation delta;            // rows added in the round before
+  std::unique_ptr<RowSet> rows;  // in the order they were added
+  std::size_t roundStart = 0;     // rows before this round
+  std::size_t deltaBegin = 0;     // the rows that the round before added
+  std::size_t deltaEnd = 0;
   Relation full;             // every row, as of the last time it was needed
   std::size_t fullRows = 0;  // rows in `full`
 
@@ -163,8 +166,6 @@ class Fixpoint {
   void create(Member& member, const Relation& schemaSource) {
     member.schema = Relation(schemaSource.name(), schemaSource.types(), schemaSource.attributes());
     member.rows = std::make_unique<RowSet>(member.arity);
-    member.added = RowBuffer(member.arity);
-    member.delta = member.schema;
     member.full = member.schema;
   }
 
@@ -172,7 +173,7 @@ class Fixpoint {
   bool round() {
     bool anyDelta = false;
     for (Member& member : members_) {
-      anyDelta = anyDelta || member.delta.rowCount() > 0;
+      anyDelta = anyDelta || member.deltaEnd > member.deltaBegin;
     }
     bool didWork = false;
     for (std::size_t m = 0; m < members_.size(); ++m) {
@@ -192,8 +193,9 @@ class Fixpoint {
     }
     for (Member& member : members_) {
       if (member.exists()) {
-        member.delta = member.schema;
-        member.delta.addRows(std::exchange(member.added, RowBuffer(member.arity)));
+        member.deltaBegin = member.roundStart;
+        member.deltaEnd = member.rows->size();
+        member.roundStart = member.deltaEnd;
       }
     }
     return didWork;
@@ -209,11 +211,16 @@ class Fixpoint {
         continue;
       }
       Member* used = find(element.substr(0, element.find('(')));
-      if (used == nullptr || used->delta.rowCount() == 0) {
+      if (used == nullptr || used->deltaEnd == used->deltaBegin) {
         continue;
       }
-      const AtomOverride override{e, &used->delta};
-      absorb(head, evaluate(rule, &override));
+      // In slices, so that the rows a slice derives stay few before they are absorbed.
+      for (std::size_t begin = used->deltaBegin; begin < used->deltaEnd; begin += deltaSlice) {
+        Relation delta = used->schema;
+        delta.addRows(used->rows->rows(begin, std::min(begin + deltaSlice, used->deltaEnd)));
+        const AtomOverride override{e, &delta};
+        absorb(head, evaluate(rule, &override));
+      }
       ranAny = true;
     }
     return ranAny;
@@ -257,7 +264,7 @@ class Fixpoint {
       return;
     }
     member.full = member.schema;
-    member.full.addRows(member.rows->rows());
+    member.full.addRows(member.rows->rows(0, member.rows->size()));
     member.fullRows = member.rows->size();
   }
 
@@ -267,9 +274,7 @@ class Fixpoint {
     }
     for (std::size_t i = 0; i < result.rowCount(); ++i) {
       const Row row = result.row(i);
-      if (member.rows->insert(row)) {
-        member.added.append(row);
-      }
+      member.rows->insert(row);
     }
   }
 

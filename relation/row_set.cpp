@@ -34,25 +34,22 @@ Row RowSet::rowAt(std::size_t index) const {
   return {block.data() + (index % blockRows) * width_, width_};
 }
 
-std::size_t RowSet::slotOf(Row row) const {
-  std::size_t slot = scaled(hashRow(row), slots_.size());
-  while (slots_[slot] != 0 && !sameRow(rowAt(slots_[slot] - 1), row)) {
-    slot = slot + 1 == slots_.size() ? 0 : slot + 1;
+void RowSet::rebuild(std::size_t slots) {
+  if (count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_))) {
+    fingerprintBits_ = 0;
   }
-  return slot;
-}
-
-void RowSet::grow() {
-  std::vector<std::uint32_t> old = std::move(slots_);
-  slots_.assign(old.size() + old.size() / 2, 0);
-  for (std::uint32_t entry : old) {
-    if (entry != 0) {
-      std::size_t slot = scaled(hashRow(rowAt(entry - 1)), slots_.size());
-      while (slots_[slot] != 0) {
-        slot = slot + 1 == slots_.size() ? 0 : slot + 1;
-      }
-      slots_[slot] = entry;
+  slots_.assign(0, 0);
+  slots_.shrink_to_fit();
+  slots_.assign(slots, 0);
+  const std::uint32_t mask = (1U << fingerprintBits_) - 1;
+  for (std::size_t index = 0; index < count_; ++index) {
+    const std::size_t hash = hashRow(rowAt(index));
+    std::size_t slot = scaled(hash, slots_.size());
+    while (slots_[slot] != 0) {
+      slot = slot + 1 == slots_.size() ? 0 : slot + 1;
     }
+    slots_[slot] = (static_cast<std::uint32_t>(index + 1) << fingerprintBits_) |
+                   (static_cast<std::uint32_t>(hash) & mask);
   }
 }
 
@@ -62,12 +59,20 @@ bool RowSet::insert(Row row) {
     count_ = 1;
     return added;
   }
-  if ((count_ + 1) * 5 > slots_.size() * 4) {
-    grow();
+  if ((count_ + 1) * 5 > slots_.size() * 4 ||
+      (fingerprintBits_ != 0 && count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_)))) {
+    rebuild(slots_.size() + slots_.size() / 2);
   }
-  const std::size_t slot = slotOf(row);
-  if (slots_[slot] != 0) {
-    return false;
+  const std::size_t hash = hashRow(row);
+  const std::uint32_t mask = (1U << fingerprintBits_) - 1;
+  const std::uint32_t fingerprint = static_cast<std::uint32_t>(hash) & mask;
+  std::size_t slot = scaled(hash, slots_.size());
+  while (slots_[slot] != 0) {
+    const std::uint32_t entry = slots_[slot];
+    if ((entry & mask) == fingerprint && sameRow(rowAt((entry >> fingerprintBits_) - 1), row)) {
+      return false;
+    }
+    slot = slot + 1 == slots_.size() ? 0 : slot + 1;
   }
   if (count_ % blockRows == 0) {
     blocks_.emplace_back();
@@ -75,16 +80,17 @@ bool RowSet::insert(Row row) {
   }
   blocks_.back().insert(blocks_.back().end(), row.begin(), row.end());
   ++count_;
-  slots_[slot] = static_cast<std::uint32_t>(count_);
+  slots_[slot] = (static_cast<std::uint32_t>(count_) << fingerprintBits_) | fingerprint;
   return true;
 }
 
-RowBuffer RowSet::rows() const {
+RowBuffer RowSet::rows(std::size_t begin, std::size_t end) const {
   RowBuffer result(width_);
-  result.count = count_;
-  result.cells.reserve(count_ * width_);
-  for (const std::vector<Value>& block : blocks_) {
-    result.cells.insert(result.cells.end(), block.begin(), block.end());
+  result.count = end - begin;
+  result.cells.reserve(result.count * width_);
+  for (std::size_t index = begin; index < end; ++index) {
+    const Row row = rowAt(index);
+    result.cells.insert(result.cells.end(), row.begin(), row.end());
   }
   return result;
 }

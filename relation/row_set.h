@@ -20,8 +20,8 @@ class RowSet {
   std::size_t size() const { return count_; }
   std::size_t width() const { return width_; }
 
-  // Every row, in insertion order.
-  RowBuffer rows() const;
+  // The rows from `begin` up to `end` (positions in insertion order).
+  RowBuffer rows(std::size_t begin, std::size_t end) const;
 
   // Every row, in insertion order; the set is left empty. Memory is handed
   // over block by block.
@@ -31,13 +31,15 @@ class RowSet {
   static constexpr std::size_t blockRows = std::size_t{1} << 16;
 
   Row rowAt(std::size_t index) const;
-  std::size_t slotOf(Row row) const;
-  void grow();
+  void rebuild(std::size_t slots);
 
   std::size_t width_;
   std::size_t count_ = 0;
   std::vector<std::vector<Value>> blocks_;
-  std::vector<std::uint32_t> slots_;  // 0 for an empty slot, else the row's index plus one
+  // 0 for an empty slot, else the row's index plus one, shifted left by
+  // fingerprintBits_, with that many bits of the row's hash below it.
+  std::vector<std::uint32_t> slots_;
+  unsigned fingerprintBits_ = 6;
 };
 
 #endif  // RELATION_ROW_SET_H_
