@@ -38,10 +38,10 @@ struct Member {
   std::vector<const Rule*> rules;  // in file order
   std::size_t arity = 0;
   bool existedBefore = false;
-  Relation schema;  // name, types and attributes; no tuples
+  Relation schema;               // name, types and attributes; no tuples
   std::unique_ptr<RowSet> rows;  // in the order they were added
-  std::size_t roundStart = 0;     // rows before this round
-  std::size_t deltaBegin = 0;     // the rows that the round before added
+  std::size_t roundStart = 0;    // rows before this round
+  std::size_t deltaBegin = 0;    // the rows that the round before added
   std::size_t deltaEnd = 0;
   Relation full;             // every row, as of the last time it was needed
   std::size_t fullRows = 0;  // rows in `full`
@@ -272,10 +272,7 @@ class Fixpoint {
     if (!member.exists()) {
       create(member, result);
     }
-    for (std::size_t i = 0; i < result.rowCount(); ++i) {
-      const Row row = result.row(i);
-      member.rows->insert(row);
-    }
+    member.rows->insertAll(result);
   }
 
   std::vector<Relation>& knownRelations_;

@@ -1,37 +1,62 @@
 #include "relation/row_set.h"
 
+#include <algorithm>
+
 namespace {
 
-std::size_t hashRow(Row row) {
-  std::size_t hash = 0x243F6A8885A308D3ULL;
-  for (Value value : row) {
-    hash = (hash + hashValue(value)) * 0x9E3779B97F4A7C15ULL;
-  }
-  return hash ^ (hash >> 32);
-}
-
-bool sameRow(Row a, Row b) {
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (!valuesEqual(a[i], b[i])) {
-      return false;
-    }
-  }
-  return true;
+std::size_t mix(std::size_t value) {
+  value ^= value >> 33;
+  value *= 0xff51afd7ed558ccdULL;
+  value ^= value >> 33;
+  return value;
 }
 
 // A position in [0, size) taken from the hash's high bits (size below 2^32).
 std::size_t scaled(std::size_t hash, std::size_t size) { return ((hash >> 32) * size) >> 32; }
 
+template <typename Code>
+std::size_t hashCodes(const Code* codes, std::size_t width) {
+  std::size_t hash = 0x243F6A8885A308D3ULL;
+  for (std::size_t i = 0; i < width; ++i) {
+    hash = (hash + codes[i]) * 0x9E3779B97F4A7C15ULL;
+  }
+  return mix(hash);
+}
+
 }  // namespace
 
-RowSet::RowSet(std::size_t width) : width_(width), slots_(16, 0) {}
+RowSet::RowSet(std::size_t width) : width_(width), valueSlots_(16, 0), slots_(16, 0) {}
 
-Row RowSet::rowAt(std::size_t index) const {
-  if (width_ == 0) {
-    return {};
+const RowSet::Code* RowSet::codesAt(std::size_t index) const {
+  return blocks_[index / blockRows].data() + (index % blockRows) * width_;
+}
+
+void RowSet::rebuildValueSlots() {
+  valueSlots_.assign(valueSlots_.size() * 2, 0);
+  for (std::size_t code = 0; code < values_.size(); ++code) {
+    std::size_t slot = scaled(hashValue(values_[code]), valueSlots_.size());
+    while (valueSlots_[slot] != 0) {
+      slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
+    }
+    valueSlots_[slot] = static_cast<Code>(code + 1);
   }
-  const std::vector<Value>& block = blocks_[index / blockRows];
-  return {block.data() + (index % blockRows) * width_, width_};
+}
+
+RowSet::Code RowSet::codeOf(Value value) {
+  if ((values_.size() + 1) * 2 > valueSlots_.size()) {
+    rebuildValueSlots();
+  }
+  std::size_t slot = scaled(hashValue(value), valueSlots_.size());
+  while (valueSlots_[slot] != 0) {
+    const Code code = valueSlots_[slot] - 1;
+    if (valuesEqual(values_[code], value)) {
+      return code;
+    }
+    slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
+  }
+  values_.push_back(value);
+  valueSlots_[slot] = static_cast<Code>(values_.size());
+  return static_cast<Code>(values_.size() - 1);
 }
 
 void RowSet::rebuild(std::size_t slots) {
@@ -43,7 +68,7 @@ void RowSet::rebuild(std::size_t slots) {
   slots_.assign(slots, 0);
   const std::uint32_t mask = (1U << fingerprintBits_) - 1;
   for (std::size_t index = 0; index < count_; ++index) {
-    const std::size_t hash = hashRow(rowAt(index));
+    const std::size_t hash = hashCodes(codesAt(index), width_);
     std::size_t slot = scaled(hash, slots_.size());
     while (slots_[slot] != 0) {
       slot = slot + 1 == slots_.size() ? 0 : slot + 1;
@@ -53,24 +78,29 @@ void RowSet::rebuild(std::size_t slots) {
   }
 }
 
-bool RowSet::insert(Row row) {
-  if (width_ == 0) {
-    const bool added = count_ == 0;
-    count_ = 1;
-    return added;
-  }
-  if ((count_ + 1) * 5 > slots_.size() * 4 ||
-      (fingerprintBits_ != 0 && count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_)))) {
+bool RowSet::needsRebuild() const {
+  return (count_ + 1) * 5 > slots_.size() * 4 ||
+         (fingerprintBits_ != 0 && count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_)));
+}
+
+bool RowSet::insertCodes(const Code* codes, std::size_t hash) {
+  if (needsRebuild()) {
     rebuild(slots_.size() + slots_.size() / 2);
   }
-  const std::size_t hash = hashRow(row);
   const std::uint32_t mask = (1U << fingerprintBits_) - 1;
   const std::uint32_t fingerprint = static_cast<std::uint32_t>(hash) & mask;
   std::size_t slot = scaled(hash, slots_.size());
   while (slots_[slot] != 0) {
     const std::uint32_t entry = slots_[slot];
-    if ((entry & mask) == fingerprint && sameRow(rowAt((entry >> fingerprintBits_) - 1), row)) {
-      return false;
+    if ((entry & mask) == fingerprint) {
+      const Code* stored = codesAt((entry >> fingerprintBits_) - 1);
+      std::size_t i = 0;
+      while (i < width_ && stored[i] == codes[i]) {
+        ++i;
+      }
+      if (i == width_) {
+        return false;
+      }
     }
     slot = slot + 1 == slots_.size() ? 0 : slot + 1;
   }
@@ -78,19 +108,73 @@ bool RowSet::insert(Row row) {
     blocks_.emplace_back();
     blocks_.back().reserve(blockRows * width_);
   }
-  blocks_.back().insert(blocks_.back().end(), row.begin(), row.end());
+  blocks_.back().insert(blocks_.back().end(), codes, codes + width_);
   ++count_;
   slots_[slot] = (static_cast<std::uint32_t>(count_) << fingerprintBits_) | fingerprint;
   return true;
+}
+
+bool RowSet::insert(Row row) {
+  if (width_ == 0) {
+    const bool added = count_ == 0;
+    count_ = 1;
+    return added;
+  }
+  codes_.clear();
+  for (Value value : row) {
+    codes_.push_back(codeOf(value));
+  }
+  return insertCodes(codes_.data(), hashCodes(codes_.data(), width_));
+}
+
+void RowSet::insertAll(const Relation& relation) {
+  const std::size_t rows = relation.rowCount();
+  if (width_ == 0) {
+    if (rows > 0) {
+      insert(relation.row(0));
+    }
+    return;
+  }
+  constexpr std::size_t batch = 16;
+  std::vector<Code> codes(batch * width_);
+  std::size_t hashes[batch];
+  for (std::size_t start = 0; start < rows; start += batch) {
+    const std::size_t count = std::min(batch, rows - start);
+    for (std::size_t k = 0; k < count; ++k) {
+      const Row row = relation.row(start + k);
+      for (std::size_t i = 0; i < width_; ++i) {
+        codes[k * width_ + i] = codeOf(row[i]);
+      }
+      hashes[k] = hashCodes(codes.data() + k * width_, width_);
+      __builtin_prefetch(&slots_[scaled(hashes[k], slots_.size())]);
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::uint32_t entry = slots_[scaled(hashes[k], slots_.size())];
+      if (entry != 0) {
+        __builtin_prefetch(codesAt((entry >> fingerprintBits_) - 1));
+      }
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+      insertCodes(codes.data() + k * width_, hashes[k]);
+    }
+  }
+}
+
+void RowSet::decode(std::size_t index, std::vector<Value>& cells) const {
+  const Code* codes = codesAt(index);
+  for (std::size_t i = 0; i < width_; ++i) {
+    cells.push_back(values_[codes[i]]);
+  }
 }
 
 RowBuffer RowSet::rows(std::size_t begin, std::size_t end) const {
   RowBuffer result(width_);
   result.count = end - begin;
   result.cells.reserve(result.count * width_);
-  for (std::size_t index = begin; index < end; ++index) {
-    const Row row = rowAt(index);
-    result.cells.insert(result.cells.end(), row.begin(), row.end());
+  if (width_ > 0) {
+    for (std::size_t index = begin; index < end; ++index) {
+      decode(index, result.cells);
+    }
   }
   return result;
 }
@@ -100,9 +184,13 @@ RowBuffer RowSet::release() {
   RowBuffer result(width_);
   result.count = count_;
   result.cells.reserve(count_ * width_);
-  for (std::vector<Value>& block : blocks_) {
-    result.cells.insert(result.cells.end(), block.begin(), block.end());
-    std::vector<Value>().swap(block);
+  if (width_ > 0) {
+    for (std::size_t index = 0; index < count_; ++index) {
+      decode(index, result.cells);
+      if ((index + 1) % blockRows == 0) {
+        std::vector<Code>().swap(blocks_[index / blockRows]);
+      }
+    }
   }
   blocks_.clear();
   count_ = 0;

@@ -9,13 +9,17 @@
 #include "relation/relation.h"
 
 // Rows kept in the order they were first inserted, each once (values compared
-// as byte strings). Storage grows in blocks, so rows never move.
+// as byte strings). Each distinct value is stored once and rows hold 32-bit
+// numbers of values; storage grows in blocks, so rows never move.
 class RowSet {
  public:
   explicit RowSet(std::size_t width);
 
   // True when `row` was not yet in the set; it is then stored.
   bool insert(Row row);
+
+  // Inserts every row of `relation` (as stored), looking ahead to hide memory latency.
+  void insertAll(const Relation& relation);
 
   std::size_t size() const { return count_; }
   std::size_t width() const { return width_; }
@@ -30,12 +34,22 @@ class RowSet {
  private:
   static constexpr std::size_t blockRows = std::size_t{1} << 16;
 
-  Row rowAt(std::size_t index) const;
+  using Code = std::uint32_t;
+
+  const Code* codesAt(std::size_t index) const;
+  bool insertCodes(const Code* codes, std::size_t hash);
+  bool needsRebuild() const;
+  Code codeOf(Value value);
+  void rebuildValueSlots();
   void rebuild(std::size_t slots);
+  void decode(std::size_t index, std::vector<Value>& cells) const;
 
   std::size_t width_;
   std::size_t count_ = 0;
-  std::vector<std::vector<Value>> blocks_;
+  std::vector<std::vector<Code>> blocks_;
+  std::vector<Value> values_;     // by code
+  std::vector<Code> valueSlots_;  // 0 for an empty slot, else a code plus one
+  std::vector<Code> codes_;       // the row being inserted
   // 0 for an empty slot, else the row's index plus one, shifted left by
   // fingerprintBits_, with that many bits of the row's hash below it.
   std::vector<std::uint32_t> slots_;
