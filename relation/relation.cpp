@@ -81,6 +81,64 @@ bool allInline(const std::vector<Value>& cells) {
   return isInlineValue(marks);
 }
 
+// Sorts records of W inline values by their bytes from `byteIndex` on (the
+// earlier bytes being equal): an in-place radix sort, one byte per level, that
+// leaves small ranges to a comparison sort. Inline values compare as numbers,
+// so their big-endian bytes are the sort key.
+template <std::size_t W>
+void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex) {
+  constexpr std::size_t smallRange = 64;
+  while (true) {
+    const std::size_t count = static_cast<std::size_t>(end - begin);
+    if (count < smallRange) {
+      std::sort(begin, end);
+      return;
+    }
+    if (byteIndex == 8 * W) {
+      return;
+    }
+    const std::size_t column = byteIndex / 8;
+    const unsigned shift = static_cast<unsigned>(56 - 8 * (byteIndex % 8));
+    const auto byteOf = [column, shift](const std::array<Value, W>& record) {
+      return static_cast<std::size_t>((record[column] >> shift) & 0xFFU);
+    };
+    std::size_t counts[256] = {};
+    for (auto* record = begin; record != end; ++record) {
+      ++counts[byteOf(*record)];
+    }
+    if (counts[byteOf(*begin)] == count) {
+      ++byteIndex;
+      continue;
+    }
+    std::size_t next[256];
+    std::size_t bucketEnd[256];
+    std::size_t position = 0;
+    for (std::size_t b = 0; b < 256; ++b) {
+      next[b] = position;
+      position += counts[b];
+      bucketEnd[b] = position;
+    }
+    for (std::size_t b = 0; b < 256; ++b) {
+      while (next[b] < bucketEnd[b]) {
+        const std::size_t target = byteOf(begin[next[b]]);
+        if (target == b) {
+          ++next[b];
+        } else {
+          std::swap(begin[next[b]], begin[next[target]++]);
+        }
+      }
+    }
+    std::size_t start = 0;
+    for (std::size_t b = 0; b < 256; ++b) {
+      if (counts[b] > 1) {
+        radixSort<W>(begin + start, begin + bucketEnd[b], byteIndex + 1);
+      }
+      start = bucketEnd[b];
+    }
+    return;
+  }
+}
+
 // Rows of width W sorted and made unique in place; every value held inline.
 template <std::size_t W>
 std::size_t sortInlineRows(std::vector<Value>& cells, std::size_t rows) {
@@ -88,7 +146,7 @@ std::size_t sortInlineRows(std::vector<Value>& cells, std::size_t rows) {
   static_assert(sizeof(Record) == W * sizeof(Value));
   Record* begin = reinterpret_cast<Record*>(cells.data());
   Record* end = begin + rows;
-  std::sort(begin, end);
+  radixSort<W>(begin, end, 0);
   return static_cast<std::size_t>(std::unique(begin, end) - begin);
 }
 

@@ -1,5 +1,6 @@
 #include "relation/render.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -7,45 +8,82 @@
 
 namespace {
 
-constexpr std::size_t flushSize = std::size_t{1} << 16;
+// Collects output text in a fixed block and hands it to the stream when full.
+class BlockWriter {
+ public:
+  explicit BlockWriter(std::ostream& out) : out_(out) {}
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+  ~BlockWriter() { flush(); }
+
+  void put(char c) {
+    if (used_ == sizeof(block_)) {
+      flush();
+    }
+    block_[used_++] = c;
+  }
+
+  void put(std::string_view text) {
+    if (text.size() > sizeof(block_) - used_) {
+      flush();
+      if (text.size() > sizeof(block_)) {
+        out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return;
+      }
+    }
+    std::memcpy(block_ + used_, text.data(), text.size());
+    used_ += text.size();
+  }
+
+  void flush() {
+    out_.write(block_, static_cast<std::streamsize>(used_));
+    used_ = 0;
+  }
+
+ private:
+  std::ostream& out_;
+  char block_[1 << 16];
+  std::size_t used_ = 0;
+};
+
+void writeHeader(const Relation& relation, BlockWriter& writer) {
+  writer.put(relation.name());
+  writer.put('(');
+  const std::vector<std::string>& attributes = relation.attributes();
+  for (std::size_t i = 0; i < attributes.size(); ++i) {
+    if (i > 0) {
+      writer.put(',');
+    }
+    writer.put(attributes[i]);
+  }
+  writer.put(")\n");
+}
 
 }  // namespace
 
 void writeRelation(const Relation& relation, std::ostream& out) {
-  std::string text = relation.name();
-  text += '(';
-  const std::vector<std::string>& attributes = relation.attributes();
-  for (std::size_t i = 0; i < attributes.size(); ++i) {
-    if (i > 0) {
-      text += ',';
-    }
-    text += attributes[i];
-  }
-  text += ")\n";
+  BlockWriter writer(out);
+  writeHeader(relation, writer);
   const std::vector<bool> quoted = stringColumns(relation.types());
   relation.normalize();
   const std::size_t rows = relation.rowCount();
+  char buffer[8];
   for (std::size_t r = 0; r < rows; ++r) {
     const Row row = relation.row(r);
     for (std::size_t i = 0; i < row.size(); ++i) {
       if (i > 0) {
-        text += ',';
+        writer.put(',');
       }
       const bool quote = i < quoted.size() && quoted[i];
       if (quote) {
-        text += '\'';
+        writer.put('\'');
       }
-      appendValueText(text, row[i]);
+      writer.put(valueText(row[i], buffer));
       if (quote) {
-        text += '\'';
+        writer.put('\'');
       }
     }
-    text += '\n';
-    if (text.size() >= flushSize) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      text.clear();
-    }
+    writer.put('\n');
   }
-  text += '\n';
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  writer.put('\n');
 }
