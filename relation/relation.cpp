@@ -81,20 +81,33 @@ bool allInline(const std::vector<Value>& cells) {
   return isInlineValue(marks);
 }
 
-// Sorts records of W inline values by their bytes from `byteIndex` on (the
-// earlier bytes being equal): an in-place radix sort, one byte per level, that
-// leaves small ranges to a comparison sort. Inline values compare as numbers,
-// so their big-endian bytes are the sort key.
-template <std::size_t W>
-void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex) {
+// Orders records the way tuples are ordered; numbers compare as texts only
+// when every value is held inline.
+template <std::size_t W, bool AllInline>
+struct RecordLess {
+  bool operator()(const std::array<Value, W>& a, const std::array<Value, W>& b) const {
+    if constexpr (AllInline) {
+      return a < b;
+    } else {
+      return compareRows(a, b) < 0;
+    }
+  }
+};
+
+// Sorts records of W values by their bytes from `byteIndex` up to `lastByte`
+// (the earlier bytes being equal): an in-place radix sort, one byte per level,
+// that leaves small ranges and ties to a comparison sort. The values whose
+// bytes are used must be held inline: their big-endian bytes are then the key.
+template <std::size_t W, bool AllInline>
+void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex,
+               std::size_t lastByte) {
   constexpr std::size_t smallRange = 64;
   while (true) {
     const std::size_t count = static_cast<std::size_t>(end - begin);
-    if (count < smallRange) {
-      std::sort(begin, end);
-      return;
-    }
-    if (byteIndex == 8 * W) {
+    if (count < smallRange || byteIndex == lastByte) {
+      if (count > 1 && (!AllInline || byteIndex < lastByte)) {
+        std::sort(begin, end, RecordLess<W, AllInline>());
+      }
       return;
     }
     const std::size_t column = byteIndex / 8;
@@ -131,7 +144,7 @@ void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size
     std::size_t start = 0;
     for (std::size_t b = 0; b < 256; ++b) {
       if (counts[b] > 1) {
-        radixSort<W>(begin + start, begin + bucketEnd[b], byteIndex + 1);
+        radixSort<W, AllInline>(begin + start, begin + bucketEnd[b], byteIndex + 1, lastByte);
       }
       start = bucketEnd[b];
     }
@@ -139,15 +152,40 @@ void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size
   }
 }
 
-// Rows of width W sorted and made unique in place; every value held inline.
-template <std::size_t W>
-std::size_t sortInlineRows(std::vector<Value>& cells, std::size_t rows) {
+// Rows of width W sorted and made unique in place. The first column's values
+// are all held inline, and with `AllInline` every value is.
+template <std::size_t W, bool AllInline>
+std::size_t sortByFirstColumnBytes(std::vector<Value>& cells, std::size_t rows) {
   using Record = std::array<Value, W>;
   static_assert(sizeof(Record) == W * sizeof(Value));
   Record* begin = reinterpret_cast<Record*>(cells.data());
   Record* end = begin + rows;
-  radixSort<W>(begin, end, 0);
-  return static_cast<std::size_t>(std::unique(begin, end) - begin);
+  radixSort<W, AllInline>(begin, end, 0, AllInline ? 8 * W : 8);
+  if constexpr (AllInline) {
+    return static_cast<std::size_t>(std::unique(begin, end) - begin);
+  } else {
+    return static_cast<std::size_t>(
+        std::unique(begin, end,
+                    [](const Record& a, const Record& b) { return compareRows(a, b) == 0; }) -
+        begin);
+  }
+}
+
+template <std::size_t W>
+std::size_t sortRecords(std::vector<Value>& cells, std::size_t rows) {
+  if (allInline(cells)) {
+    return sortByFirstColumnBytes<W, true>(cells, rows);
+  }
+  return sortByFirstColumnBytes<W, false>(cells, rows);
+}
+
+// True when every value of the first column is held inline.
+bool firstColumnInline(const std::vector<Value>& cells, std::size_t rows, std::size_t width) {
+  Value marks = 0;
+  for (std::size_t i = 0; i < rows; ++i) {
+    marks |= cells[i * width];
+  }
+  return isInlineValue(marks);
 }
 
 // Bytes `from` to `from` + 7 of a value's text, zero padded, as a number.
@@ -218,16 +256,16 @@ std::vector<Value> valuesOf(const Tuple& tuple) {
 void Relation::Store::sortRows() {
   if (width == 0) {
     rows = std::min<std::size_t>(rows, 1);
-  } else if (!allInline(cells) || width > 4) {
+  } else if (width > 4 || !firstColumnInline(cells, rows, width)) {
     rows = sortByKeyedIndex(cells, rows, width);
   } else if (width == 1) {
-    rows = sortInlineRows<1>(cells, rows);
+    rows = sortRecords<1>(cells, rows);
   } else if (width == 2) {
-    rows = sortInlineRows<2>(cells, rows);
+    rows = sortRecords<2>(cells, rows);
   } else if (width == 3) {
-    rows = sortInlineRows<3>(cells, rows);
+    rows = sortRecords<3>(cells, rows);
   } else {
-    rows = sortInlineRows<4>(cells, rows);
+    rows = sortRecords<4>(cells, rows);
   }
   cells.resize(rows * width);
   normalized = true;

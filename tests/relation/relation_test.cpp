@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 #include "relation/tuple_text.h"
 #include "test_util.h"
 
@@ -95,6 +98,49 @@ TEST(InsertTuplesTest, MatchesOneAtATimeInsertionOnMixedAndUniformBatches) {
 TEST(RelationTest, EveryTextBecomesTheEmptyTupleWithoutTypes) {
   Relation relation = relationOf("e()", {}, {"1", "abc"});
   EXPECT_EQ(relation.tuples(), Tuples{Tuple{}});
+}
+
+}  // namespace
+
+namespace {
+
+// Bulk-added rows against a plain ordered set of text tuples, for every way of
+// sorting: short values only, long values in the first column or later, all widths.
+TEST(NormalizeTest, SortsAndDeduplicatesLikeAnOrderedSetOfTexts) {
+  static const char* const shortTexts[] = {"",  "1",  "10", "9",    "ab",
+                                           "a", "zz", "-5", "\xE1", "0000000"};
+  static const char* const longTexts[] = {"abcdefgh",
+                                          "abcdefghij",
+                                          "abcdefghijklmnopqrstu",
+                                          "abcdefghijklmnopqrstv",
+                                          "00000000",
+                                          "\xE1\xE1\xE1\xE1xxxxx",
+                                          "zzzzzzzzzzzzzzzzzzzzzzzz"};
+  std::mt19937 random(7);
+  for (std::size_t width = 0; width <= 6; ++width) {
+    for (int longMode = 0; longMode < 3; ++longMode) {
+      std::set<Tuple> expected;
+      RowBuffer rows(width);
+      for (int i = 0; i < 3000; ++i) {
+        std::vector<Value> row;
+        Tuple tuple;
+        for (std::size_t column = 0; column < width; ++column) {
+          const bool useLong =
+              (longMode == 1 && column == 0) || (longMode == 2 && random() % 3 == 0);
+          const std::string text = useLong ? longTexts[random() % std::size(longTexts)]
+                                           : shortTexts[random() % std::size(shortTexts)];
+          row.push_back(makeValue(text));
+          tuple.push_back(text);
+        }
+        rows.append(row);
+        expected.insert(tuple);
+      }
+      Relation relation;
+      relation.addRows(std::move(rows));
+      EXPECT_EQ(relation.tuples(), std::vector<Tuple>(expected.begin(), expected.end()))
+          << "width " << width << ", long values " << longMode;
+    }
+  }
 }
 
 }  // namespace
