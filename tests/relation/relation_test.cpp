@@ -126,8 +126,9 @@ TEST(NormalizeTest, SortsAndDeduplicatesLikeAnOrderedSetOfTexts) {
         std::vector<Value> row;
         Tuple tuple;
         for (std::size_t column = 0; column < width; ++column) {
-          const bool useLong =
-              (longMode == 1 && column == 0) || (longMode == 2 && random() % 3 == 0);
+          const bool useLong = (longMode == 1 && column == 0) ||
+                               (longMode == 2 && random() % 3 == 0) ||
+                               (longMode == 3 && column > 0 && random() % 3 == 0);
           const std::string text = useLong ? longTexts[random() % std::size(longTexts)]
                                            : shortTexts[random() % std::size(shortTexts)];
           row.push_back(makeValue(text));
