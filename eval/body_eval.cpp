@@ -59,16 +59,13 @@ AtomTexts atomTexts(const std::vector<std::string>& arguments) {
   return texts;
 }
 
+// The text between the atom's first "(" and its last character, which closes it.
 std::string argumentTextOf(const std::string& element) {
   const std::size_t open = element.find('(');
-  if (open == std::string::npos) {
+  if (open == std::string::npos || open + 1 >= element.size()) {
     return "";
   }
-  std::string text = element.substr(open + 1);
-  if (!text.empty() && text.back() == ')') {
-    text.pop_back();
-  }
-  return text;
+  return element.substr(open + 1, element.size() - open - 2);
 }
 
 // The one-tuple relation that binds `left` to the value `right` denotes.

@@ -16,10 +16,13 @@ bool LineReader::fill() {
     lookahead_.clear();
     return false;
   }
+  const bool endedByLineFeed = !in_.eof();
+  lookaheadEmpty_ = lookahead_.empty() || lookahead_ == "\r";
   const std::size_t nul = lookahead_.find('\0');
   if (nul != std::string::npos) {
     lookahead_.resize(nul);
-  } else if (!lookahead_.empty() && lookahead_.back() == '\r') {
+  } else if (lookahead_ == "\r" ||
+             (endedByLineFeed && !lookahead_.empty() && lookahead_.back() == '\r')) {
     lookahead_.pop_back();
   }
   hasLookahead_ = true;
@@ -39,7 +42,7 @@ bool LineReader::readLine(std::string& line) {
 
 bool LineReader::atEnd() { return !fill(); }
 
-bool LineReader::nextLineIsEmpty() { return fill() && lookahead_.empty(); }
+bool LineReader::nextLineIsEmpty() { return fill() && lookaheadEmpty_; }
 
 std::vector<std::string> splitList(const std::string& text) {
   std::vector<std::string> pieces;

@@ -9,8 +9,9 @@
 // Reads an input stream one line at a time, with one line of lookahead.
 // Lines are read whole, whatever their length. A line feed ends a line and is
 // not kept; a carriage return right before it is dropped too, so CR LF files
-// read like LF files. A NUL byte ends the line's text (the rest of that line is
-// dropped). A last line without a line feed is a line like any other.
+// read like LF files, and a line of only a carriage return is empty. A NUL
+// byte ends the line's text (the rest of that line is dropped). A last line
+// without a line feed is a line like any other.
 class LineReader {
  public:
   explicit LineReader(std::istream& in);
@@ -21,7 +22,8 @@ class LineReader {
   // True when no line is left to read.
   bool atEnd();
 
-  // The section-end test: true when a next line exists and is empty.
+  // The section-end test: true when a next line exists and is empty (or only
+  // a carriage return); a line that only a NUL byte makes empty does not count.
   bool nextLineIsEmpty();
 
   // True when the stream failed for a reason other than reaching its end.
@@ -33,6 +35,7 @@ class LineReader {
   std::istream& in_;
   std::string lookahead_;
   bool hasLookahead_ = false;
+  bool lookaheadEmpty_ = false;
   bool readError_ = false;
 };
 
