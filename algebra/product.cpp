@@ -180,6 +180,16 @@ class HashJoin {
     keyLeft(buckets);
   }
 
+  // The number of right entries in the buckets that the left rows probe: at
+  // least the number of matches.
+  std::size_t candidateCount() const {
+    std::size_t count = 0;
+    for (std::uint32_t bucket : leftBucket_) {
+      count += heads_[bucket + 1] - heads_[bucket];
+    }
+    return count;
+  }
+
   // Calls `visit` with each matching pair: the left row and the right entry's kept values.
   template <typename Visit>
   void forEachMatch(Visit&& visit) const {
@@ -255,11 +265,12 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
     return rows;
   }
   const HashJoin join(left, right, plan.pairs, kept);
-  std::size_t matches = 0;
-  join.forEachMatch([&matches](std::uint32_t, const Value*) { ++matches; });
-  rows.cells.reserve(matches * kept.width());
+  // Room for every candidate: pages never written cost nothing.
+  rows.cells.reserve(join.candidateCount() * kept.width());
+  const Value* leftCells = left.cellData();
+  const std::size_t leftWidth = left.attributes().size();
   join.forEachMatch([&](std::uint32_t l, const Value* rightValues) {
-    const Row leftRow = left.row(l);
+    const Value* leftRow = leftCells + std::size_t{l} * leftWidth;
     for (std::size_t column : kept.left) {
       rows.cells.push_back(leftRow[column]);
     }

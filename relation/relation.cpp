@@ -463,6 +463,8 @@ std::size_t Relation::rowCount() const { return store_->rows; }
 
 Row Relation::row(std::size_t index) const { return store_->row(index); }
 
+const Value* Relation::cellData() const { return store_->cells.data(); }
+
 bool Relation::hasUniformWidth(std::size_t& rowWidth) const {
   if (store_->rows == 0 || store_->mixed) {
     return false;

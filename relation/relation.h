@@ -102,6 +102,10 @@ class Relation {
   std::size_t rowCount() const;
   Row row(std::size_t index) const;
 
+  // The stored values row after row; only for a relation whose rows all have
+  // one width, and valid until the relation changes.
+  const Value* cellData() const;
+
   // True, with the width, when every stored row has the same width.
   bool hasUniformWidth(std::size_t& rowWidth) const;
 
