@@ -78,9 +78,20 @@ Relation constantRelation(const Relation& partialResult, const std::string& left
 }
 
 // Binds the unbound side `newName` to every value of the bound column `boundName`,
-// then tests the condition.
+// then tests the condition. A plain equality between the two names pairs each
+// tuple only with the values equal to its own, instead of with all of them.
 Relation bindFromColumn(const Relation& partialResult, const std::string& boundName,
                         const std::string& newName, const std::string& element) {
+  const std::vector<std::string>& attributes = partialResult.attributes();
+  const bool plainEquality =
+      (element == boundName + "=" + newName || element == newName + "=" + boundName) &&
+      startsWithVariableInitial(boundName) &&
+      std::count(attributes.begin(), attributes.end(), boundName) == 1;
+  if (plainEquality) {
+    Relation pairs = project(partialResult, partialResult.name(), boundName + "," + boundName);
+    pairs.setAttributes({boundName, newName});
+    return select(product(partialResult, pairs), conditionResultName, element);
+  }
   Relation column = project(partialResult, partialResult.name(), boundName);
   column.setAttributes({newName});
   return select(product(partialResult, column), conditionResultName, element);

@@ -93,3 +93,26 @@ TEST(EvaluateBodyTest, AConditionWithoutOperatorOrRightSideLetsNothingPass) {
 }
 
 }  // namespace
+
+namespace {
+
+// "Y=X" pairs each tuple with the equal values only; "Y==X" takes every value
+// and then tests, which must leave the same tuples.
+TEST(EvaluateBodyTest, PlainEqualityBindsLikeTheFullProductAndTest) {
+  for (const char* type : {"int", "string"}) {
+    const std::vector<Relation> known = {
+        relationOf("r(a,b)", {type, "int"},
+                   {std::string(type) == "int" ? "07,1" : "'07',1",
+                    std::string(type) == "int" ? "7,2" : "'7',2",
+                    std::string(type) == "int" ? "8,3" : "'8',3"})};
+    for (const char* bodies : {"r(X,B),Y=X|r(X,B),Y==X", "r(X,B),X=Y|r(X,B),X==Y"}) {
+      const std::string pair(bodies);
+      const std::size_t bar = pair.find('|');
+      EXPECT_EQ(evaluateBody(pair.substr(0, bar), known).partial.tuples(),
+                evaluateBody(pair.substr(bar + 1), known).partial.tuples())
+          << type << " " << bodies;
+    }
+  }
+}
+
+}  // namespace
