@@ -106,7 +106,7 @@ Value keyPart(Value value, bool compareBytes) {
   }
   char buffer[8];
   const std::string key = integerKey(valueText(value, buffer));
-  return makeValue(key.empty() ? std::string_view("0") : std::string_view(key));
+  return makeValue(key.empty() ? std::string(1, '0') : key);
 }
 
 // Which columns of a joined row are kept: left columns first, then the

@@ -20,7 +20,7 @@ std::vector<std::string> nonEmptyItems(const std::string& text) {
 
 }  // namespace
 
-Relation select(const Relation& source, std::string name, const std::string& selectionText) {
+Relation select(const Relation& source, const std::string& name, const std::string& selectionText) {
   const std::vector<std::string> conditions = nonEmptyItems(selectionText);
   if (conditions.empty()) {
     return source;

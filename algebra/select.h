@@ -10,6 +10,6 @@
 // `selectionText`, applied left to right, under `name`, with the source's
 // attributes and types. An empty text (or one of empty items only) returns
 // `source` unchanged, its own name included. Empty items are skipped.
-Relation select(const Relation& source, std::string name, const std::string& selectionText);
+Relation select(const Relation& source, const std::string& name, const std::string& selectionText);
 
 #endif  // ALGEBRA_SELECT_H_

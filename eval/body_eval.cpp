@@ -16,7 +16,7 @@ constexpr const char* conditionResultName = "reszeredmeny1";
 
 // Replaces the partial result's attributes, tuples and types by those of
 // `relation`, keeping its own name.
-void takeOver(Relation& partialResult, Relation relation) {
+void takeOver(Relation& partialResult, const Relation& relation) {
   partialResult.setAttributes(relation.attributes());
   partialResult.setTuplesOf(relation);
   partialResult.setTypes(relation.types());
@@ -36,7 +36,7 @@ AtomTexts atomTexts(const std::vector<std::string>& arguments) {
     const std::string& argument = arguments[i];
     const std::string position = columnReference(i);
     if (!startsWithVariableInitial(argument)) {
-      texts.selection += position + "=" + argument + ",";
+      texts.selection.append(position).append("=").append(argument).append(",");
       continue;
     }
     const auto bound = std::find(texts.variables.begin(), texts.variables.end(), argument);

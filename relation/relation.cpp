@@ -94,6 +94,50 @@ struct RecordLess {
   }
 };
 
+// The byte of a record's key at `byteIndex`: its values' big-endian bytes.
+template <std::size_t W>
+std::size_t keyByte(const std::array<Value, W>& record, std::size_t byteIndex) {
+  return static_cast<std::size_t>((record[byteIndex / 8] >> (56 - 8 * (byteIndex % 8))) & 0xFFU);
+}
+
+// Moves every record into the bucket of its key byte (an in-place
+// distribution); `bucketEnd` receives where each bucket ends.
+template <std::size_t W>
+void distribute(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex,
+                std::size_t (&bucketEnd)[256]) {
+  std::size_t counts[256] = {};
+  for (auto* record = begin; record != end; ++record) {
+    ++counts[keyByte(*record, byteIndex)];
+  }
+  std::size_t next[256];
+  std::size_t position = 0;
+  for (std::size_t b = 0; b < 256; ++b) {
+    next[b] = position;
+    position += counts[b];
+    bucketEnd[b] = position;
+  }
+  for (std::size_t b = 0; b < 256; ++b) {
+    while (next[b] < bucketEnd[b]) {
+      const std::size_t target = keyByte(begin[next[b]], byteIndex);
+      if (target == b) {
+        ++next[b];
+      } else {
+        std::swap(begin[next[b]], begin[next[target]++]);
+      }
+    }
+  }
+}
+
+// True when every record has the same key byte at `byteIndex`.
+template <std::size_t W>
+bool sameKeyByte(const std::array<Value, W>* begin, const std::array<Value, W>* end,
+                 std::size_t byteIndex) {
+  const std::size_t first = keyByte(*begin, byteIndex);
+  return std::all_of(begin, end, [&](const std::array<Value, W>& record) {
+    return keyByte(record, byteIndex) == first;
+  });
+}
+
 // Sorts records of W values by their bytes from `byteIndex` up to `lastByte`
 // (the earlier bytes being equal): an in-place radix sort, one byte per level,
 // that leaves small ranges and ties to a comparison sort. The values whose
@@ -101,54 +145,24 @@ struct RecordLess {
 template <std::size_t W, bool AllInline>
 void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex,
                std::size_t lastByte) {
-  constexpr std::size_t smallRange = 64;
-  while (true) {
-    const std::size_t count = static_cast<std::size_t>(end - begin);
-    if (count < smallRange || byteIndex == lastByte) {
-      if (count > 1 && (!AllInline || byteIndex < lastByte)) {
-        std::sort(begin, end, RecordLess<W, AllInline>());
-      }
-      return;
-    }
-    const std::size_t column = byteIndex / 8;
-    const unsigned shift = static_cast<unsigned>(56 - 8 * (byteIndex % 8));
-    const auto byteOf = [column, shift](const std::array<Value, W>& record) {
-      return static_cast<std::size_t>((record[column] >> shift) & 0xFFU);
-    };
-    std::size_t counts[256] = {};
-    for (auto* record = begin; record != end; ++record) {
-      ++counts[byteOf(*record)];
-    }
-    if (counts[byteOf(*begin)] == count) {
-      ++byteIndex;
-      continue;
-    }
-    std::size_t next[256];
-    std::size_t bucketEnd[256];
-    std::size_t position = 0;
-    for (std::size_t b = 0; b < 256; ++b) {
-      next[b] = position;
-      position += counts[b];
-      bucketEnd[b] = position;
-    }
-    for (std::size_t b = 0; b < 256; ++b) {
-      while (next[b] < bucketEnd[b]) {
-        const std::size_t target = byteOf(begin[next[b]]);
-        if (target == b) {
-          ++next[b];
-        } else {
-          std::swap(begin[next[b]], begin[next[target]++]);
-        }
-      }
-    }
-    std::size_t start = 0;
-    for (std::size_t b = 0; b < 256; ++b) {
-      if (counts[b] > 1) {
-        radixSort<W, AllInline>(begin + start, begin + bucketEnd[b], byteIndex + 1, lastByte);
-      }
-      start = bucketEnd[b];
+  constexpr std::ptrdiff_t smallRange = 64;
+  while (byteIndex < lastByte && end - begin >= smallRange && sameKeyByte(begin, end, byteIndex)) {
+    ++byteIndex;
+  }
+  if (byteIndex == lastByte || end - begin < smallRange) {
+    if (end - begin > 1 && (!AllInline || byteIndex < lastByte)) {
+      std::sort(begin, end, RecordLess<W, AllInline>());
     }
     return;
+  }
+  std::size_t bucketEnd[256];
+  distribute(begin, end, byteIndex, bucketEnd);
+  std::size_t start = 0;
+  for (std::size_t b = 0; b < 256; ++b) {
+    if (bucketEnd[b] - start > 1) {
+      radixSort<W, AllInline>(begin + start, begin + bucketEnd[b], byteIndex + 1, lastByte);
+    }
+    start = bucketEnd[b];
   }
 }
 
