@@ -144,7 +144,7 @@ void evaluateAtomOn(const std::string& element, const Relation& relation, Relati
   atom.setAttributes(std::move(texts.variables));
   if (firstElement) {
     firstElement = false;
-    takeOver(partialResult, std::move(atom));
+    takeOver(partialResult, atom);
   } else {
     takeOver(partialResult, product(partialResult, atom, neededAfter));
   }

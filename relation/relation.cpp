@@ -158,11 +158,11 @@ void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size
   std::size_t bucketEnd[256];
   distribute(begin, end, byteIndex, bucketEnd);
   std::size_t start = 0;
-  for (std::size_t b = 0; b < 256; ++b) {
-    if (bucketEnd[b] - start > 1) {
-      radixSort<W, AllInline>(begin + start, begin + bucketEnd[b], byteIndex + 1, lastByte);
+  for (const std::size_t bucketStop : bucketEnd) {
+    if (bucketStop - start > 1) {
+      radixSort<W, AllInline>(begin + start, begin + bucketStop, byteIndex + 1, lastByte);
     }
-    start = bucketEnd[b];
+    start = bucketStop;
   }
 }
 
