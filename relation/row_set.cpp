@@ -85,7 +85,7 @@ bool RowSet::needsRebuild() const {
 
 bool RowSet::insertCodes(const Code* codes, std::size_t hash) {
   if (needsRebuild()) {
-    rebuild(slots_.size() + slots_.size() / 2);
+    rebuild(slots_.size() * 2);
   }
   const std::uint32_t mask = (1U << fingerprintBits_) - 1;
   const std::uint32_t fingerprint = static_cast<std::uint32_t>(hash) & mask;
@@ -135,7 +135,7 @@ void RowSet::insertAll(const Relation& relation) {
     }
     return;
   }
-  constexpr std::size_t batch = 16;
+  constexpr std::size_t batch = 32;
   std::vector<Code> codes(batch * width_);
   std::size_t hashes[batch];
   for (std::size_t start = 0; start < rows; start += batch) {
