@@ -177,6 +177,7 @@ void testCondition(const Relation& source, Relation& target, const std::string& 
     }
     return;
   }
+  const bool duplicateFree = source.isDuplicateFree() && target.rowCount() == 0;
   RowBuffer passing(rowWidth);
   const std::size_t rows = source.rowCount();
   for (std::size_t i = 0; i < rows; ++i) {
@@ -185,5 +186,5 @@ void testCondition(const Relation& source, Relation& target, const std::string& 
       passing.append(row);
     }
   }
-  target.addRows(std::move(passing));
+  target.addRows(std::move(passing), duplicateFree);
 }

@@ -82,9 +82,26 @@ bool isIdentity(const Relation& source, const std::vector<std::size_t>& columns)
   return true;
 }
 
+// True when every column of the source's rows is chosen, so that distinct
+// rows stay distinct.
+bool keepsEveryColumn(const Relation& source, const std::vector<std::size_t>& columns) {
+  std::size_t rowWidth = 0;
+  if (!source.hasUniformWidth(rowWidth)) {
+    return false;
+  }
+  std::vector<bool> chosen(rowWidth, false);
+  for (std::size_t column : columns) {
+    if (column < rowWidth) {
+      chosen[column] = true;
+    }
+  }
+  return std::find(chosen.begin(), chosen.end(), false) == chosen.end();
+}
+
 }  // namespace
 
-Relation project(const Relation& source, std::string name, const std::string& projectionText) {
+Relation project(const Relation& source, std::string name, const std::string& projectionText,
+                 bool repeatsAllowed) {
   Relation result(std::move(name), {}, {});
   const ChosenColumns chosen = chooseColumns(source, projectionText, result);
   if (!chosen.allFound || source.rowCount() == 0) {
@@ -93,9 +110,17 @@ Relation project(const Relation& source, std::string name, const std::string& pr
   if (chosen.columns.empty()) {
     result.insertTuple(Tuple());
   } else if (isIdentity(source, chosen.columns)) {
+    if (!repeatsAllowed && !source.isDuplicateFree()) {
+      source.normalize();
+    }
     result.setTuplesOf(source);
+  } else if (source.isDuplicateFree() && keepsEveryColumn(source, chosen.columns)) {
+    result.addRows(buildRows(source, chosen.columns), true);
   } else {
     result.addRows(buildRows(source, chosen.columns));
+    if (!repeatsAllowed) {
+      result.normalize();
+    }
   }
   return result;
 }

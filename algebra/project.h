@@ -17,8 +17,11 @@
 // An empty item list gives the single empty tuple when the source has a tuple,
 // and no tuple otherwise. An item naming no column gives a column with the
 // item's text as its attribute and the type "int", and no tuples at all.
-// A source tuple lacking a chosen column gives no row.
-Relation project(const Relation& source, std::string name, const std::string& projectionText);
+// A source tuple lacking a chosen column gives no row. The result never
+// repeats a row, unless `repeatsAllowed`: a caller that only unites the result
+// into a set may take the rows as they come.
+Relation project(const Relation& source, std::string name, const std::string& projectionText,
+                 bool repeatsAllowed = false);
 
 // The columns of `source` whose attribute name is one of `names`, in column
 // order, under the source's name.

@@ -115,7 +115,7 @@ class Fixpoint {
     for (Member& member : members_) {
       if (member.exists() && moved(member)) {
         Relation result = member.schema;
-        result.addRows(member.rows->release());
+        result.addRows(member.rows->release(), true);
         ordered.push_back(std::move(result));
       }
     }
@@ -217,7 +217,7 @@ class Fixpoint {
       // In slices, so that the rows a slice derives stay few before they are absorbed.
       for (std::size_t begin = used->deltaBegin; begin < used->deltaEnd; begin += deltaSlice) {
         Relation delta = used->schema;
-        delta.addRows(used->rows->rows(begin, std::min(begin + deltaSlice, used->deltaEnd)));
+        delta.addRows(used->rows->rows(begin, std::min(begin + deltaSlice, used->deltaEnd)), true);
         const AtomOverride override{e, &delta};
         absorb(head, evaluate(rule, &override));
       }
@@ -264,7 +264,7 @@ class Fixpoint {
       return;
     }
     member.full = member.schema;
-    member.full.addRows(member.rows->rows(0, member.rows->size()));
+    member.full.addRows(member.rows->rows(0, member.rows->size()), true);
     member.fullRows = member.rows->size();
   }
 

@@ -99,7 +99,8 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
   if (unknownProjectionItem(partialResult, rule.parts.headArguments)) {
     warnings.warn(Warning::unboundHeadVariable, rule.lineNumber);
   }
-  return project(partialResult, rule.parts.headName, rule.parts.headArguments);
+  // The result is only ever united into a relation, so it may repeat rows.
+  return project(partialResult, rule.parts.headName, rule.parts.headArguments, true);
 }
 
 void mergeResult(std::vector<Relation>& knownRelations, Relation result) {

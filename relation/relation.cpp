@@ -16,7 +16,8 @@ struct Relation::Store {
   std::vector<Value> cells;
   std::vector<std::size_t> offsets;  // where each row starts, when mixed; rows + 1 entries
   bool mixed = false;
-  bool normalized = true;
+  bool normalized = true;  // sorted and duplicate-free
+  bool unique = true;      // duplicate-free, in any order
 
   Row row(std::size_t index) const {
     if (mixed) {
@@ -283,6 +284,7 @@ void Relation::Store::sortRows() {
   }
   cells.resize(rows * width);
   normalized = true;
+  unique = true;
 }
 
 bool isStringType(const std::string& type) { return type == stringType; }
@@ -422,7 +424,7 @@ void Relation::insertTuples(const std::vector<Tuple>& tuples) {
   }
 }
 
-void Relation::addRows(RowBuffer rows) {
+void Relation::addRows(RowBuffer rows, bool duplicateFree) {
   if (rows.count == 0) {
     return;
   }
@@ -433,6 +435,7 @@ void Relation::addRows(RowBuffer rows) {
     store.rows = rows.count;
     store.cells = std::move(rows.cells);
     store.normalized = rows.count <= 1;
+    store.unique = duplicateFree || rows.count <= 1;
     return;
   }
   if (!store_->mixed && store_->width == rows.width) {
@@ -440,6 +443,7 @@ void Relation::addRows(RowBuffer rows) {
     store.cells.insert(store.cells.end(), rows.cells.begin(), rows.cells.end());
     store.rows += rows.count;
     store.normalized = false;
+    store.unique = false;
     return;
   }
   for (std::size_t i = 0; i < rows.count; ++i) {
@@ -460,6 +464,7 @@ void Relation::addTuplesOf(const Relation& other) {
     store.cells.insert(store.cells.end(), other.store_->cells.begin(), other.store_->cells.end());
     store.rows += other.store_->rows;
     store.normalized = false;
+    store.unique = false;
     return;
   }
   other.normalize();
@@ -486,6 +491,8 @@ bool Relation::hasUniformWidth(std::size_t& rowWidth) const {
   rowWidth = store_->width;
   return true;
 }
+
+bool Relation::isDuplicateFree() const { return store_->unique || store_->mixed; }
 
 void Relation::normalize() const {
   if (!store_->normalized && !store_->mixed) {

@@ -92,7 +92,8 @@ class Relation {
   // Inserts the tuples in their order, exactly as insertTuple one at a time
   // would, diagnostics included; in bulk when all widths agree.
   void insertTuples(const std::vector<Tuple>& tuples);
-  void addRows(RowBuffer rows);
+  // `duplicateFree` promises that the rows repeat no row (they may be in any order).
+  void addRows(RowBuffer rows, bool duplicateFree = false);
 
   // Inserts the tuples of `other` in its tuple order, as insertTuple would.
   void addTuplesOf(const Relation& other);
@@ -108,6 +109,9 @@ class Relation {
 
   // True, with the width, when every stored row has the same width.
   bool hasUniformWidth(std::size_t& rowWidth) const;
+
+  // True when no stored row repeats another.
+  bool isDuplicateFree() const;
 
   // Sorts the rows into tuple order and drops duplicates.
   void normalize() const;

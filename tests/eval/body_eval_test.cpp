@@ -116,3 +116,24 @@ TEST(EvaluateBodyTest, PlainEqualityBindsLikeTheFullProductAndTest) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows that repeat in a stored relation (lines repeated in the input) must not
+// multiply through the products that bind a variable from a column.
+TEST(EvaluateBodyTest, RepeatedStoredRowsDoNotMultiplyThroughProducts) {
+  Relation repeated("r(a)", std::vector<ValueType>{"int"});
+  RowBuffer rows(1);
+  for (int copy = 0; copy < 200; ++copy) {
+    for (const char* text : {"1", "2", "3"}) {
+      const Value value = makeValue(text);
+      rows.append(Row(&value, 1));
+    }
+  }
+  repeated.addRows(std::move(rows));
+  const BodyResult result = evaluateBody("r(X),Y>X", {repeated});
+  EXPECT_LE(result.partial.rowCount(), 3u);
+  EXPECT_EQ(result.partial.tuples(), (Tuples{{"1", "2"}, {"1", "3"}, {"2", "3"}}));
+}
+
+}  // namespace
