@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iostream>
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "app/output_file.h"
@@ -107,7 +108,8 @@ bool runProgram(const std::string& inputName, const std::string& outputName) {
     }
     return true;
   } catch (const std::bad_alloc&) {
-    std::cout.flush();
-    return fail("Elfogyott a memoria!! ", activityText(phase));
+  } catch (const std::length_error&) {  // a size beyond what can be asked for
   }
+  std::cout.flush();
+  return fail("Elfogyott a memoria!! ", activityText(phase));
 }
