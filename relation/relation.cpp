@@ -233,6 +233,12 @@ std::size_t sortByKeyedIndex(std::vector<Value>& cells, std::size_t rows, std::s
   const auto rowAt = [&](std::size_t i) { return Row(cells.data() + i * width, width); };
   std::vector<Entry> entries(rows);
   for (std::size_t i = 0; i < rows; ++i) {
+    if (i + 16 < rows) {
+      prefetchValueRecord(cells[(i + 16) * width]);
+    }
+    if (i + 8 < rows) {
+      prefetchValueBytes(cells[(i + 8) * width]);
+    }
     entries[i] = {leadingBytes(cells[i * width]), i};
   }
   std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {

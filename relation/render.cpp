@@ -68,7 +68,19 @@ void writeRelation(const Relation& relation, std::ostream& out) {
   relation.normalize();
   const std::size_t rows = relation.rowCount();
   char buffer[8];
+  constexpr std::size_t recordAhead = 16;
+  constexpr std::size_t bytesAhead = 8;
   for (std::size_t r = 0; r < rows; ++r) {
+    if (r + recordAhead < rows) {
+      for (Value value : relation.row(r + recordAhead)) {
+        prefetchValueRecord(value);
+      }
+    }
+    if (r + bytesAhead < rows) {
+      for (Value value : relation.row(r + bytesAhead)) {
+        prefetchValueBytes(value);
+      }
+    }
     const Row row = relation.row(r);
     for (std::size_t i = 0; i < row.size(); ++i) {
       if (i > 0) {

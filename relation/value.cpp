@@ -25,6 +25,10 @@ class ValuePool {
 
   std::string_view view(Value value) const { return views_[(value >> 8) & 0xFFFFFFFFU]; }
 
+  const std::string_view* record(Value value) const {
+    return views_.data() + ((value >> 8) & 0xFFFFFFFFU);
+  }
+
   void clear() {
     views_.clear();
     chunks_.clear();
@@ -115,6 +119,18 @@ std::size_t hashValue(Value value) {
   value *= 0xff51afd7ed558ccdULL;
   value ^= value >> 33;
   return static_cast<std::size_t>(value);
+}
+
+void prefetchValueRecord(Value value) {
+  if (!isInlineValue(value)) {
+    __builtin_prefetch(pool().record(value));
+  }
+}
+
+void prefetchValueBytes(Value value) {
+  if (!isInlineValue(value)) {
+    __builtin_prefetch(pool().view(value).data());
+  }
 }
 
 void appendValueText(std::string& out, Value value) {

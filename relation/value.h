@@ -51,6 +51,11 @@ inline bool valuesEqual(Value a, Value b) {
 // A hash that equal values share.
 std::size_t hashValue(Value value);
 
+// Hints that the bytes of `value` will soon be read: the first step brings the
+// pool's record of a long value closer, the second (some time later) its bytes.
+void prefetchValueRecord(Value value);
+void prefetchValueBytes(Value value);
+
 // Appends the bytes of `value` to `out`.
 void appendValueText(std::string& out, Value value);
 
