@@ -59,7 +59,7 @@ TEST(LineReaderTest, SectionEndLooksAtTheNextLineWithoutConsumingIt) {
 }
 
 TEST(LineReaderTest, ALineMadeEmptyByANulByteDoesNotEndASection) {
-  std::istringstream in(std::string("a\n\0\nb\n\r\nc\r", 12));
+  std::istringstream in(std::string("a\n\0\nb\n\r\nc\r", 10));
   LineReader reader(in);
   std::string line;
   ASSERT_TRUE(reader.readLine(line));
