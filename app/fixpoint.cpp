@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "eval/body_eval.h"
@@ -19,12 +20,6 @@ std::size_t headArity(const Rule& rule) {
     arity += item.empty() ? 0 : 1;
   }
   return arity;
-}
-
-std::size_t countNamed(const std::vector<Relation>& relations, const std::string& name) {
-  return static_cast<std::size_t>(
-      std::count_if(relations.begin(), relations.end(),
-                    [&name](const Relation& relation) { return relation.name() == name; }));
 }
 
 bool holdsOneWidth(const Relation& relation, std::size_t expected) {
@@ -45,6 +40,7 @@ struct Member {
   std::size_t deltaEnd = 0;
   Relation full;             // every row, as of the last time it was needed
   std::size_t fullRows = 0;  // rows in `full`
+  std::size_t viewIndex = 0;  // where `full` stands in the rules' view, once it exists
 
   bool exists() const { return rows != nullptr; }
 };
@@ -55,20 +51,27 @@ class Fixpoint {
            std::vector<Relation>& knownRelations, Warnings& warnings)
       : knownRelations_(knownRelations), warnings_(warnings) {
     for (const std::string& name : names) {
-      Member member;
-      member.name = name;
-      for (const Rule& rule : rules) {
-        if (rule.parts.headName == name) {
-          member.rules.push_back(&rule);
-        }
+      memberIndex_.emplace(name, members_.size());
+      members_.push_back(Member{});
+      members_.back().name = name;
+    }
+    for (const Rule& rule : rules) {
+      if (Member* member = find(rule.parts.headName)) {
+        member->rules.push_back(&rule);
       }
-      members_.push_back(std::move(member));
+    }
+    for (std::size_t i = 0; i < knownRelations_.size(); ++i) {
+      RelationEntry& entry = relations_[knownRelations_[i].name()];
+      if (entry.count++ == 0) {
+        entry.index = i;
+      }
     }
   }
 
   bool eligible() const {
     for (const Member& member : members_) {
-      if (countNamed(knownRelations_, member.name) > 1 || member.rules.empty()) {
+      const RelationEntry* existing = findKnown(member.name);
+      if ((existing != nullptr && existing->count > 1) || member.rules.empty()) {
         return false;
       }
       const std::size_t arity = headArity(*member.rules.front());
@@ -77,8 +80,7 @@ class Fixpoint {
           return false;
         }
       }
-      const Relation* existing = findRelation(knownRelations_, member.name);
-      if (existing != nullptr && !holdsOneWidth(*existing, arity)) {
+      if (existing != nullptr && !holdsOneWidth(knownRelations_[existing->index], arity)) {
         return false;
       }
     }
@@ -86,13 +88,16 @@ class Fixpoint {
   }
 
   void run() {
+    view_ = knownRelations_;
     for (Member& member : members_) {
       member.arity = headArity(*member.rules.front());
-      if (const Relation* existing = findRelation(knownRelations_, member.name)) {
+      if (const RelationEntry* entry = findKnown(member.name)) {
+        const Relation& existing = knownRelations_[entry->index];
         member.existedBefore = true;
-        create(member, *existing);
-        for (std::size_t i = 0; i < existing->rowCount(); ++i) {
-          member.rows->insert(existing->row(i));
+        member.viewIndex = entry->index;
+        create(member, existing);
+        for (std::size_t i = 0; i < existing.rowCount(); ++i) {
+          member.rows->insert(existing.row(i));
         }
       }
     }
@@ -129,23 +134,31 @@ class Fixpoint {
   }
 
  private:
+  // How many relations of the list bear a name, and where the first stands.
+  struct RelationEntry {
+    std::size_t count = 0;
+    std::size_t index = 0;
+  };
+
+  const RelationEntry* findKnown(const std::string& name) const {
+    const auto found = relations_.find(name);
+    return found == relations_.end() ? nullptr : &found->second;
+  }
+
   bool readsOneWidthRelations(const Rule& rule) const {
     return std::all_of(rule.atomNames.begin(), rule.atomNames.end(),
                        [this](const std::string& name) {
-                         const Relation* relation = findRelation(knownRelations_, name);
+                         const RelationEntry* entry = findKnown(name);
                          std::size_t rowWidth = 0;
-                         return relation == nullptr || relation->rowCount() == 0 ||
-                                relation->hasUniformWidth(rowWidth);
+                         return entry == nullptr ||
+                                knownRelations_[entry->index].rowCount() == 0 ||
+                                knownRelations_[entry->index].hasUniformWidth(rowWidth);
                        });
   }
 
   Member* find(const std::string& name) {
-    for (Member& member : members_) {
-      if (member.name == name) {
-        return &member;
-      }
-    }
-    return nullptr;
+    const auto found = memberIndex_.find(name);
+    return found == memberIndex_.end() ? nullptr : &members_[found->second];
   }
 
   // A rule waits while one of its atoms names a member without a relation.
@@ -167,6 +180,10 @@ class Fixpoint {
     member.schema = Relation(schemaSource.name(), schemaSource.types(), schemaSource.attributes());
     member.rows = std::make_unique<RowSet>(member.arity);
     member.full = member.schema;
+    if (!member.existedBefore) {
+      member.viewIndex = view_.size();
+      view_.push_back(member.full);
+    }
   }
 
   // One round; false when it found nothing to do.
@@ -226,46 +243,29 @@ class Fixpoint {
     return ranAny;
   }
 
-  // The relation list as the rule sees it: members with their current rows.
+  // The rule evaluated on the relation list with the members' current rows.
   Relation evaluate(const Rule& rule, const AtomOverride* override) {
-    std::vector<Relation> view = knownRelations_;
-    for (Member& member : members_) {
-      if (!member.exists()) {
-        continue;
-      }
-      if (readsFull(rule, member.name, override)) {
-        refreshFull(member);
-      }
-      const auto place = std::find_if(
-          view.begin(), view.end(),
-          [&member](const Relation& relation) { return relation.name() == member.name; });
-      if (place == view.end()) {
-        view.push_back(member.full);
-      } else {
-        *place = member.full;
-      }
-    }
-    return evaluateRule(rule, view, warnings_, override);
-  }
-
-  static bool readsFull(const Rule& rule, const std::string& name, const AtomOverride* override) {
     for (std::size_t e = 0; e < rule.elements.size(); ++e) {
       const std::string& element = rule.elements[e];
-      if ((override == nullptr || override->element != e) && startsWithAtomInitial(element) &&
-          element.substr(0, element.find('(')) == name) {
-        return true;
+      if ((override != nullptr && override->element == e) || !startsWithAtomInitial(element)) {
+        continue;
+      }
+      Member* member = find(element.substr(0, element.find('(')));
+      if (member != nullptr && member->exists()) {
+        refreshFull(*member);
       }
     }
-    return false;
+    return evaluateRule(rule, view_, warnings_, override);
   }
 
-  static void refreshFull(Member& member) {
+  void refreshFull(Member& member) {
     if (member.fullRows == member.rows->size()) {
       return;
     }
     member.full = member.schema;
     member.full.addRows(member.rows->rows(0, member.rows->size()), true);
     member.fullRows = member.rows->size();
+    view_[member.viewIndex] = member.full;
   }
 
   void absorb(Member& member, const Relation& result) {
@@ -278,6 +278,11 @@ class Fixpoint {
   std::vector<Relation>& knownRelations_;
   Warnings& warnings_;
   std::vector<Member> members_;
+  std::unordered_map<std::string, std::size_t> memberIndex_;
+  std::unordered_map<std::string, RelationEntry> relations_;
+  // The relation list as the rules see it: members with their rows as of the
+  // last time a rule read them, members without a relation left out.
+  std::vector<Relation> view_;
   std::vector<std::vector<bool>> ran_;
 };
 

@@ -1,7 +1,7 @@
 #include "input/rule_order.h"
 
 #include <algorithm>
-#include <functional>
+#include <unordered_map>
 
 #include "input/char_class.h"
 #include "input/rule_line.h"
@@ -26,56 +26,74 @@ void takeNode(std::vector<PredicateNode>& nodes, std::size_t index) {
   }
 }
 
-// Positions of the nodes that node `index` uses (edges from a head to the
-// predicates its rules use).
-std::vector<std::size_t> usedNodes(const std::vector<PredicateNode>& nodes, std::size_t index) {
-  std::vector<std::size_t> used;
-  for (std::size_t other = 0; other < nodes.size(); ++other) {
-    const std::vector<std::string>& dependents = nodes[other].dependents;
-    if (std::find(dependents.begin(), dependents.end(), nodes[index].name) != dependents.end()) {
-      used.push_back(other);
+// For each node, the positions of the nodes it uses (an edge from a head to
+// each predicate its rules use).
+std::vector<std::vector<std::size_t>> usedNodes(const std::vector<PredicateNode>& nodes) {
+  std::unordered_map<std::string, std::size_t> position;
+  for (std::size_t node = 0; node < nodes.size(); ++node) {
+    position.emplace(nodes[node].name, node);
+  }
+  std::vector<std::vector<std::size_t>> used(nodes.size());
+  for (std::size_t node = 0; node < nodes.size(); ++node) {
+    for (const std::string& dependent : nodes[node].dependents) {
+      const auto head = position.find(dependent);
+      if (head != position.end()) {
+        used[head->second].push_back(node);
+      }
     }
   }
   return used;
 }
 
-// Strongly connected components (Tarjan), as a component number per node.
+// Strongly connected components (Tarjan's, with an explicit stack so that
+// long cycles need no deep recursion), as a component number per node.
 std::vector<std::size_t> componentsOf(const std::vector<std::vector<std::size_t>>& edges) {
   const std::size_t count = edges.size();
   const std::size_t unvisited = count;
   std::vector<std::size_t> order(count, unvisited);
   std::vector<std::size_t> low(count, 0);
   std::vector<std::size_t> component(count, unvisited);
-  std::vector<std::size_t> stack;
+  std::vector<std::size_t> members;
   std::vector<bool> onStack(count, false);
+  std::vector<std::pair<std::size_t, std::size_t>> calls;  // node, next edge to follow
   std::size_t counter = 0;
   std::size_t components = 0;
-  std::function<void(std::size_t)> visit = [&](std::size_t node) {
-    order[node] = low[node] = counter++;
-    stack.push_back(node);
-    onStack[node] = true;
-    for (std::size_t next : edges[node]) {
-      if (order[next] == unvisited) {
-        visit(next);
-        low[node] = std::min(low[node], low[next]);
-      } else if (onStack[next]) {
-        low[node] = std::min(low[node], order[next]);
+  for (std::size_t root = 0; root < count; ++root) {
+    if (order[root] != unvisited) {
+      continue;
+    }
+    calls.emplace_back(root, 0);
+    while (!calls.empty()) {
+      auto& [node, edge] = calls.back();
+      if (edge == 0) {
+        order[node] = low[node] = counter++;
+        members.push_back(node);
+        onStack[node] = true;
       }
-    }
-    if (low[node] == order[node]) {
-      std::size_t member = 0;
-      do {
-        member = stack.back();
-        stack.pop_back();
-        onStack[member] = false;
-        component[member] = components;
-      } while (member != node);
-      ++components;
-    }
-  };
-  for (std::size_t node = 0; node < count; ++node) {
-    if (order[node] == unvisited) {
-      visit(node);
+      if (edge < edges[node].size()) {
+        const std::size_t next = edges[node][edge++];
+        if (order[next] == unvisited) {
+          calls.emplace_back(next, 0);
+        } else if (onStack[next]) {
+          low[node] = std::min(low[node], order[next]);
+        }
+        continue;
+      }
+      const std::size_t finished = node;
+      calls.pop_back();
+      if (!calls.empty()) {
+        low[calls.back().first] = std::min(low[calls.back().first], low[finished]);
+      }
+      if (low[finished] == order[finished]) {
+        std::size_t member = 0;
+        do {
+          member = members.back();
+          members.pop_back();
+          onStack[member] = false;
+          component[member] = components;
+        } while (member != finished);
+        ++components;
+      }
     }
   }
   return component;
@@ -84,10 +102,7 @@ std::vector<std::size_t> componentsOf(const std::vector<std::vector<std::size_t>
 // The recursive group to take when no node is free: of the components that use
 // no node outside themselves, the one holding the earliest-listed node.
 std::vector<std::size_t> stuckGroup(const std::vector<PredicateNode>& nodes) {
-  std::vector<std::vector<std::size_t>> edges(nodes.size());
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    edges[node] = usedNodes(nodes, node);
-  }
+  const std::vector<std::vector<std::size_t>> edges = usedNodes(nodes);
   const std::vector<std::size_t> component = componentsOf(edges);
   std::vector<bool> leavesComponent(nodes.size(), false);
   for (std::size_t node = 0; node < nodes.size(); ++node) {
