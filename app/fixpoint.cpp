@@ -8,6 +8,7 @@
 #include "eval/body_eval.h"
 #include "input/char_class.h"
 #include "input/line_reader.h"
+#include "input/rule_line.h"
 #include "relation/row_set.h"
 
 namespace {
@@ -27,10 +28,19 @@ bool holdsOneWidth(const Relation& relation, std::size_t expected) {
   return relation.rowCount() == 0 || (relation.hasUniformWidth(rowWidth) && rowWidth == expected);
 }
 
+// A rule of the group, with the atoms that name members.
+struct GroupRule {
+  const Rule* rule = nullptr;
+  std::size_t head = 0;                                          // the member it derives
+  std::vector<std::pair<std::size_t, std::size_t>> memberAtoms;  // element, member
+  bool ran = false;
+};
+
 // One member of the group while its fixpoint is sought.
 struct Member {
   std::string name;
-  std::vector<const Rule*> rules;  // in file order
+  std::vector<std::size_t> rules;                            // its group rules, in file order
+  std::vector<std::pair<std::size_t, std::size_t>> readers;  // group rule, element
   std::size_t arity = 0;
   bool existedBefore = false;
   Relation schema;               // name, types and attributes; no tuples
@@ -40,7 +50,6 @@ struct Member {
   std::size_t deltaEnd = 0;
   Relation full;             // every row, as of the last time it was needed
   std::size_t fullRows = 0;  // rows in `full`
-  std::size_t viewIndex = 0;  // where `full` stands in the rules' view, once it exists
 
   bool exists() const { return rows != nullptr; }
 };
@@ -50,15 +59,33 @@ class Fixpoint {
   Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
            std::vector<Relation>& knownRelations, Warnings& warnings)
       : knownRelations_(knownRelations), warnings_(warnings) {
+    std::unordered_map<std::string, std::size_t> memberIndex;
     for (const std::string& name : names) {
-      memberIndex_.emplace(name, members_.size());
+      memberIndex.emplace(name, members_.size());
       members_.push_back(Member{});
       members_.back().name = name;
     }
+    const auto memberOf = [&memberIndex](const std::string& name) {
+      const auto found = memberIndex.find(name);
+      return found == memberIndex.end() ? members_npos : found->second;
+    };
     for (const Rule& rule : rules) {
-      if (Member* member = find(rule.parts.headName)) {
-        member->rules.push_back(&rule);
+      const std::size_t head = memberOf(rule.parts.headName);
+      if (head == members_npos) {
+        continue;
       }
+      GroupRule groupRule{&rule, head, {}, false};
+      for (std::size_t e = 0; e < rule.elements.size(); ++e) {
+        const std::string& element = rule.elements[e];
+        const std::size_t used =
+            startsWithAtomInitial(element) ? memberOf(predicateName(element)) : members_npos;
+        if (used != members_npos) {
+          groupRule.memberAtoms.emplace_back(e, used);
+          members_[used].readers.emplace_back(rules_.size(), e);
+        }
+      }
+      members_[head].rules.push_back(rules_.size());
+      rules_.push_back(std::move(groupRule));
     }
     for (std::size_t i = 0; i < knownRelations_.size(); ++i) {
       RelationEntry& entry = relations_[knownRelations_[i].name()];
@@ -74,9 +101,9 @@ class Fixpoint {
       if ((existing != nullptr && existing->count > 1) || member.rules.empty()) {
         return false;
       }
-      const std::size_t arity = headArity(*member.rules.front());
-      for (const Rule* rule : member.rules) {
-        if (headArity(*rule) != arity || !readsOneWidthRelations(*rule)) {
+      const std::size_t arity = headArity(*rules_[member.rules.front()].rule);
+      for (std::size_t r : member.rules) {
+        if (headArity(*rules_[r].rule) != arity || !readsOneWidthRelations(*rules_[r].rule)) {
           return false;
         }
       }
@@ -88,32 +115,34 @@ class Fixpoint {
   }
 
   void run() {
-    view_ = knownRelations_;
     for (Member& member : members_) {
-      member.arity = headArity(*member.rules.front());
+      member.arity = headArity(*rules_[member.rules.front()].rule);
       if (const RelationEntry* entry = findKnown(member.name)) {
         const Relation& existing = knownRelations_[entry->index];
         member.existedBefore = true;
-        member.viewIndex = entry->index;
         create(member, existing);
         for (std::size_t i = 0; i < existing.rowCount(); ++i) {
           member.rows->insert(existing.row(i));
         }
       }
     }
-    ran_.assign(members_.size(), std::vector<bool>());
-    for (std::size_t m = 0; m < members_.size(); ++m) {
-      ran_[m].assign(members_[m].rules.size(), false);
+    // Rules not yet run, in group order: by member, then in file order.
+    for (const Member& member : members_) {
+      pending_.insert(pending_.end(), member.rules.begin(), member.rules.end());
     }
     while (round()) {
     }
   }
 
   void finish() {
+    std::unordered_map<std::string, const Member*> byName;
+    for (const Member& member : members_) {
+      byName.emplace(member.name, &member);
+    }
     std::vector<Relation> ordered;
     for (Relation& relation : knownRelations_) {
-      const Member* member = find(relation.name());
-      if (member == nullptr || !moved(*member)) {
+      const auto member = byName.find(relation.name());
+      if (member == byName.end() || !moved(*member->second)) {
         ordered.push_back(std::move(relation));
       }
     }
@@ -127,13 +156,15 @@ class Fixpoint {
     for (const Member& member : members_) {
       if (!member.exists()) {
         ordered.emplace_back(member.name, std::vector<ValueType>(),
-                             splitList(member.rules.front()->parts.headArguments));
+                             splitList(rules_[member.rules.front()].rule->parts.headArguments));
       }
     }
     knownRelations_ = std::move(ordered);
   }
 
  private:
+  static constexpr std::size_t members_npos = static_cast<std::size_t>(-1);
+
   // How many relations of the list bear a name, and where the first stands.
   struct RelationEntry {
     std::size_t count = 0;
@@ -150,61 +181,53 @@ class Fixpoint {
                        [this](const std::string& name) {
                          const RelationEntry* entry = findKnown(name);
                          std::size_t rowWidth = 0;
-                         return entry == nullptr ||
-                                knownRelations_[entry->index].rowCount() == 0 ||
+                         return entry == nullptr || knownRelations_[entry->index].rowCount() == 0 ||
                                 knownRelations_[entry->index].hasUniformWidth(rowWidth);
                        });
   }
 
-  Member* find(const std::string& name) {
-    const auto found = memberIndex_.find(name);
-    return found == memberIndex_.end() ? nullptr : &members_[found->second];
-  }
-
   // A rule waits while one of its atoms names a member without a relation.
-  bool waits(const Rule& rule) {
-    return std::any_of(rule.atomNames.begin(), rule.atomNames.end(),
-                       [this](const std::string& name) {
-                         const Member* member = find(name);
-                         return member != nullptr && !member->exists();
-                       });
+  bool waits(const GroupRule& rule) const {
+    return std::any_of(rule.memberAtoms.begin(), rule.memberAtoms.end(),
+                       [this](const auto& atom) { return !members_[atom.second].exists(); });
   }
 
   // A member whose relation moves to the end of the list: one of its rules runs.
-  bool moved(const Member& member) {
+  bool moved(const Member& member) const {
     return std::any_of(member.rules.begin(), member.rules.end(),
-                       [this](const Rule* rule) { return !waits(*rule); });
+                       [this](std::size_t r) { return !waits(rules_[r]); });
   }
 
   void create(Member& member, const Relation& schemaSource) {
     member.schema = Relation(schemaSource.name(), schemaSource.types(), schemaSource.attributes());
     member.rows = std::make_unique<RowSet>(member.arity);
     member.full = member.schema;
-    if (!member.existedBefore) {
-      member.viewIndex = view_.size();
-      view_.push_back(member.full);
-    }
   }
 
-  // One round; false when it found nothing to do.
+  // One round; false when it found nothing to do. Rules that no longer wait
+  // run whole, in group order, as rounds of every rule would reach them; rules
+  // that ran before run once for each atom that names a member with new rows.
   bool round() {
-    bool anyDelta = false;
-    for (Member& member : members_) {
-      anyDelta = anyDelta || member.deltaEnd > member.deltaBegin;
-    }
     bool didWork = false;
-    for (std::size_t m = 0; m < members_.size(); ++m) {
-      for (std::size_t r = 0; r < members_[m].rules.size(); ++r) {
-        const Rule& rule = *members_[m].rules[r];
-        if (!ran_[m][r]) {
-          if (waits(rule)) {
-            continue;
-          }
-          ran_[m][r] = true;
-          didWork = true;
-          absorb(members_[m], evaluate(rule, nullptr));
-        } else if (anyDelta) {
-          didWork = runDeltaVariants(members_[m], rule) || didWork;
+    std::vector<std::size_t> stillPending;
+    for (std::size_t r : pending_) {
+      if (waits(rules_[r])) {
+        stillPending.push_back(r);
+        continue;
+      }
+      didWork = true;
+      absorb(members_[rules_[r].head], evaluate(rules_[r], members_npos, nullptr));
+      rules_[r].ran = true;
+    }
+    pending_ = std::move(stillPending);
+    for (Member& used : members_) {
+      if (used.deltaEnd == used.deltaBegin) {
+        continue;
+      }
+      didWork = true;
+      for (const auto& [r, element] : used.readers) {
+        if (rules_[r].ran) {
+          runDeltaVariant(rules_[r], element, used);
         }
       }
     }
@@ -218,54 +241,38 @@ class Fixpoint {
     return didWork;
   }
 
-  // The rule once for each of its atoms that names a member with new rows,
-  // that atom reading only those rows.
-  bool runDeltaVariants(Member& head, const Rule& rule) {
-    bool ranAny = false;
-    for (std::size_t e = 0; e < rule.elements.size(); ++e) {
-      const std::string& element = rule.elements[e];
-      if (!startsWithAtomInitial(element)) {
-        continue;
-      }
-      Member* used = find(element.substr(0, element.find('(')));
-      if (used == nullptr || used->deltaEnd == used->deltaBegin) {
-        continue;
-      }
-      // In slices, so that the rows a slice derives stay few before they are absorbed.
-      for (std::size_t begin = used->deltaBegin; begin < used->deltaEnd; begin += deltaSlice) {
-        Relation delta = used->schema;
-        delta.addRows(used->rows->rows(begin, std::min(begin + deltaSlice, used->deltaEnd)), true);
-        const AtomOverride override{e, &delta};
-        absorb(head, evaluate(rule, &override));
-      }
-      ranAny = true;
+  // The rule with the atom at `element` reading only the rows that `used` got
+  // in the round before, in slices, so that what a slice derives stays small.
+  void runDeltaVariant(const GroupRule& rule, std::size_t element, Member& used) {
+    for (std::size_t begin = used.deltaBegin; begin < used.deltaEnd; begin += deltaSlice) {
+      Relation delta = used.schema;
+      delta.addRows(used.rows->rows(begin, std::min(begin + deltaSlice, used.deltaEnd)), true);
+      absorb(members_[rule.head], evaluate(rule, element, &delta));
     }
-    return ranAny;
   }
 
-  // The rule evaluated on the relation list with the members' current rows.
-  Relation evaluate(const Rule& rule, const AtomOverride* override) {
-    for (std::size_t e = 0; e < rule.elements.size(); ++e) {
-      const std::string& element = rule.elements[e];
-      if ((override != nullptr && override->element == e) || !startsWithAtomInitial(element)) {
-        continue;
-      }
-      Member* member = find(element.substr(0, element.find('(')));
-      if (member != nullptr && member->exists()) {
-        refreshFull(*member);
+  // The rule evaluated with every member atom reading the member's current
+  // rows, except the one at `element`, which reads `delta`.
+  Relation evaluate(const GroupRule& rule, std::size_t element, const Relation* delta) {
+    AtomRelations given(rule.rule->elements.size(), nullptr);
+    for (const auto& [e, m] : rule.memberAtoms) {
+      if (e == element) {
+        given[e] = delta;
+      } else {
+        refreshFull(members_[m]);
+        given[e] = &members_[m].full;
       }
     }
-    return evaluateRule(rule, view_, warnings_, override);
+    return evaluateRule(*rule.rule, knownRelations_, warnings_, &given);
   }
 
-  void refreshFull(Member& member) {
+  static void refreshFull(Member& member) {
     if (member.fullRows == member.rows->size()) {
       return;
     }
     member.full = member.schema;
     member.full.addRows(member.rows->rows(0, member.rows->size()), true);
     member.fullRows = member.rows->size();
-    view_[member.viewIndex] = member.full;
   }
 
   void absorb(Member& member, const Relation& result) {
@@ -278,12 +285,9 @@ class Fixpoint {
   std::vector<Relation>& knownRelations_;
   Warnings& warnings_;
   std::vector<Member> members_;
-  std::unordered_map<std::string, std::size_t> memberIndex_;
+  std::vector<GroupRule> rules_;
+  std::vector<std::size_t> pending_;
   std::unordered_map<std::string, RelationEntry> relations_;
-  // The relation list as the rules see it: members with their rows as of the
-  // last time a rule read them, members without a relation left out.
-  std::vector<Relation> view_;
-  std::vector<std::vector<bool>> ran_;
 };
 
 }  // namespace

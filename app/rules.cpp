@@ -81,14 +81,14 @@ std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings
 
 // The rule's bindings projected onto its head arguments, named after the head.
 Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
-                      Warnings& warnings, const AtomOverride* override) {
+                      Warnings& warnings, const AtomRelations* given) {
   Relation partialResult(partialResultName, rule.elements);
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.elements.size(); ++i) {
     const std::vector<std::string>* needed =
         rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
-    if (override != nullptr && override->element == i) {
-      evaluateAtomOn(rule.elements[i], *override->relation, partialResult, firstElement, needed);
+    if (given != nullptr && (*given)[i] != nullptr) {
+      evaluateAtomOn(rule.elements[i], *(*given)[i], partialResult, firstElement, needed);
       continue;
     }
     if (evaluateBodyElement(rule.elements[i], knownRelations, partialResult, firstElement,

@@ -37,15 +37,13 @@ class Warnings {
 // The well-formed rules among the rule lines; the others are warned about.
 std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings& warnings);
 
-// An atom of a rule evaluated on a given relation instead of the one its name finds.
-struct AtomOverride {
-  std::size_t element;
-  const Relation* relation;
-};
+// For each element of a rule, a relation that an atom there reads instead of
+// the one its name finds; null where the name decides.
+using AtomRelations = std::vector<const Relation*>;
 
 // The rule's bindings projected onto its head arguments, named after the head.
 Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
-                      Warnings& warnings, const AtomOverride* override = nullptr);
+                      Warnings& warnings, const AtomRelations* given = nullptr);
 
 // Appends `result`, or unites it with the first relation of its name and moves
 // that to the end of the list.
