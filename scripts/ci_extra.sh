@@ -5,8 +5,7 @@
 # FUZZ_SECONDS sets the fuzzing time (default 75).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/ensure_tools.sh --tests
-scripts/ensure_fuzz_tools.sh
+scripts/ensure_tools.sh --tests --fuzz
 
 echo "=== sanitizer suite (asan preset)"
 cmake --preset asan -DLEVEZET_TESTS=ON >/dev/null

@@ -5,8 +5,7 @@
 # not reached to build-coverage/unreached.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/ensure_tools.sh --tests
-scripts/ensure_fuzz_tools.sh
+scripts/ensure_tools.sh --tests --fuzz
 root=$(pwd)
 out=build-coverage
 rm -rf "$out/profiles"

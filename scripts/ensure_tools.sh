@@ -1,14 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
-# Usage: ensure_tools.sh [--tests]
+# Installs the Debian packages a build needs, when any is missing.
+# Usage: ensure_tools.sh [--tests] [--fuzz]
+#   --tests  GoogleTest, for the unit tests
+#   --fuzz   clang++ with libFuzzer, llvm-cov and llvm-profdata, for the
+#            sanitizer, fuzz and coverage builds
 set -eu
 packages=()
 command -v cmake >/dev/null 2>&1 || packages+=(cmake)
 command -v g++ >/dev/null 2>&1 || packages+=(g++)
 command -v make >/dev/null 2>&1 || packages+=(make)
-if [ "${1:-}" = "--tests" ] && [ ! -f /usr/include/gtest/gtest.h ]; then
-  packages+=(libgtest-dev)
-fi
+for option in "$@"; do
+  case "$option" in
+    --tests)
+      [ -f /usr/include/gtest/gtest.h ] || packages+=(libgtest-dev)
+      ;;
+    --fuzz)
+      command -v clang++ >/dev/null 2>&1 || packages+=(clang)
+      command -v llvm-cov >/dev/null 2>&1 || packages+=(llvm)
+      command -v llvm-profdata >/dev/null 2>&1 || packages+=(llvm)
+      probe=$(mktemp -d)
+      printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
+        > "$probe/probe.cpp"
+      if ! command -v clang++ >/dev/null 2>&1 ||
+         ! clang++ -fsanitize=fuzzer "$probe/probe.cpp" -o "$probe/probe" >/dev/null 2>&1; then
+        packages+=(libclang-rt-dev)
+      fi
+      rm -rf "$probe"
+      ;;
+  esac
+done
 if [ ${#packages[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
