@@ -88,12 +88,6 @@ std::string_view valueText(Value value, char (&buffer)[8]) {
   return {buffer, length};
 }
 
-bool valueLessSlow(Value a, Value b) {
-  char bufferA[8];
-  char bufferB[8];
-  return valueText(a, bufferA) < valueText(b, bufferB);
-}
-
 int valueCompare(Value a, Value b) {
   if (a == b) {
     return 0;

@@ -26,18 +26,6 @@ inline bool isInlineValue(Value value) { return (value & 0x80U) == 0; }
 // The first 3 bytes, padded with zero bytes.
 inline Value valuePrefix(Value value) { return value >> 40; }
 
-// Byte-string order: true when `a` sorts strictly before `b`.
-bool valueLessSlow(Value a, Value b);
-inline bool valueLess(Value a, Value b) {
-  if (isInlineValue(a | b)) {
-    return a < b;
-  }
-  if (valuePrefix(a) != valuePrefix(b)) {
-    return valuePrefix(a) < valuePrefix(b);
-  }
-  return valueLessSlow(a, b);
-}
-
 // Byte-string order as negative, zero or positive.
 int valueCompare(Value a, Value b);
 

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "app/driver.h"
+#include "relation/value.h"
 #include "work_estimate.h"
 
 namespace {
@@ -79,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (fuzzsupport::estimateWork(text) > workBudget) {
     return 0;
   }
+  clearValuePool();  // the runs before left no value behind
   std::istringstream input(text);
   std::ostringstream output;
   bool completed = false;
