@@ -67,19 +67,19 @@ class Fixpoint {
     }
     const auto memberOf = [&memberIndex](const std::string& name) {
       const auto found = memberIndex.find(name);
-      return found == memberIndex.end() ? members_npos : found->second;
+      return found == memberIndex.end() ? noMember : found->second;
     };
     for (const Rule& rule : rules) {
       const std::size_t head = memberOf(rule.parts.headName);
-      if (head == members_npos) {
+      if (head == noMember) {
         continue;
       }
       GroupRule groupRule{&rule, head, {}, false};
       for (std::size_t e = 0; e < rule.elements.size(); ++e) {
         const std::string& element = rule.elements[e];
         const std::size_t used =
-            startsWithAtomInitial(element) ? memberOf(predicateName(element)) : members_npos;
-        if (used != members_npos) {
+            startsWithAtomInitial(element) ? memberOf(predicateName(element)) : noMember;
+        if (used != noMember) {
           groupRule.memberAtoms.emplace_back(e, used);
           members_[used].readers.emplace_back(rules_.size(), e);
         }
@@ -163,7 +163,7 @@ class Fixpoint {
   }
 
  private:
-  static constexpr std::size_t members_npos = static_cast<std::size_t>(-1);
+  static constexpr std::size_t noMember = static_cast<std::size_t>(-1);
 
   // How many relations of the list bear a name, and where the first stands.
   struct RelationEntry {
@@ -216,7 +216,7 @@ class Fixpoint {
         continue;
       }
       didWork = true;
-      absorb(members_[rules_[r].head], evaluate(rules_[r], members_npos, nullptr));
+      absorb(members_[rules_[r].head], evaluate(rules_[r], noMember, nullptr));
       rules_[r].ran = true;
     }
     pending_ = std::move(stillPending);
