@@ -39,12 +39,12 @@ class ValuePool {
  private:
   const char* store(std::string_view bytes) {
     if (bytes.size() > chunkSize / 4) {
-      big_.push_back(std::make_unique<char[]>(bytes.size()));
+      big_.push_back(std::make_unique_for_overwrite<char[]>(bytes.size()));
       std::memcpy(big_.back().get(), bytes.data(), bytes.size());
       return big_.back().get();
     }
     if (chunks_.empty() || used_ + bytes.size() > chunkSize) {
-      chunks_.push_back(std::make_unique<char[]>(chunkSize));
+      chunks_.push_back(std::make_unique_for_overwrite<char[]>(chunkSize));
       used_ = 0;
     }
     char* place = chunks_.back().get() + used_;

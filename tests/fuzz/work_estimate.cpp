@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <map>
 #include <set>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 namespace fuzzsupport {
@@ -44,13 +46,30 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
   }
 }
 
-std::size_t ruleSectionLength(const std::vector<std::string>& lines) {
-  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-    if (lines[i + 1].empty()) {
+// Adds the pieces of text between separators to a set of views into text.
+void addPieces(std::string_view text, char separator,
+               std::unordered_set<std::string_view>& pieces) {
+  while (true) {
+    const std::size_t end = text.find(separator);
+    pieces.insert(text.substr(0, end));
+    if (end == std::string_view::npos) {
+      return;
+    }
+    text.remove_prefix(end + 1);
+  }
+}
+
+// The rule section ends before the first line after the first one that is
+// empty in the text itself, or only a carriage return. A line that a NUL byte
+// empties does not end it.
+std::size_t ruleSectionLength(const std::string& text, std::size_t lineCount) {
+  const std::vector<std::string> raw = splitAt(text, '\n');
+  for (std::size_t i = 0; i + 1 < lineCount; ++i) {
+    if (raw[i + 1].empty() || raw[i + 1] == "\r") {
       return i + 1;
     }
   }
-  return lines.size();
+  return lineCount;
 }
 
 struct Body {
@@ -132,7 +151,7 @@ bool parseRule(const std::string& line, Rule& rule) {
 struct Declared {
   std::map<std::string, double> tuples;
   std::map<std::string, std::set<std::size_t>> widths;
-  std::set<std::string> values;
+  std::unordered_set<std::string_view> values;  // views into the input's lines
   double tupleLines = 0;
   std::size_t longestLine = 0;
 };
@@ -159,12 +178,8 @@ Declared readDeclared(const std::vector<std::string>& lines, std::size_t start) 
       declared.tuples[name] += 1;
       declared.tupleLines += 1;
       declared.longestLine = std::max(declared.longestLine, lines[i].size());
-      for (const std::string& piece : splitAt(lines[i], ',')) {
-        declared.values.insert(piece);
-      }
-      for (const std::string& piece : splitAt(lines[i], '\'')) {
-        declared.values.insert(piece);
-      }
+      addPieces(lines[i], ',', declared.values);
+      addPieces(lines[i], '\'', declared.values);
       ++i;
     }
     while (i < lines.size() && lines[i].empty()) {
@@ -374,7 +389,7 @@ std::vector<std::string> inputLines(const std::string& text) {
 
 double estimateWork(const std::string& text) {
   const std::vector<std::string> lines = inputLines(text);
-  const std::size_t ruleCount = ruleSectionLength(lines);
+  const std::size_t ruleCount = ruleSectionLength(text, lines.size());
   const Program program = readProgram(lines, ruleCount);
   const std::map<std::string, double> sizes = relationSizes(program);
   const std::set<std::string> recursive = recursiveHeads(program.rules);
@@ -400,7 +415,7 @@ std::string expectedEcho(const std::string& text) {
     return "";
   }
   const std::vector<std::string> lines = inputLines(text);
-  const std::size_t ruleCount = std::max<std::size_t>(ruleSectionLength(lines), 1);
+  const std::size_t ruleCount = std::max<std::size_t>(ruleSectionLength(text, lines.size()), 1);
   std::string echo;
   for (std::size_t i = 0; i < ruleCount; ++i) {
     echo += i < lines.size() ? lines[i] : std::string();
