@@ -63,10 +63,12 @@ void addPieces(std::string_view text, char separator,
 // empty in the text itself, or only a carriage return. A line that a NUL byte
 // empties does not end it.
 std::size_t ruleSectionLength(const std::string& text, std::size_t lineCount) {
-  const std::vector<std::string> raw = splitAt(text, '\n');
-  for (std::size_t i = 0; i + 1 < lineCount; ++i) {
-    if (raw[i + 1].empty() || raw[i + 1] == "\r") {
-      return i + 1;
+  std::size_t start = text.find('\n');  // before the second line
+  for (std::size_t i = 1; i < lineCount; ++i, start = text.find('\n', start + 1)) {
+    const std::size_t next = start + 1;
+    if (next == text.size() || text[next] == '\n' || text.compare(next, 2, "\r\n") == 0 ||
+        text.compare(next, std::string::npos, "\r") == 0) {
+      return i;
     }
   }
   return lineCount;
