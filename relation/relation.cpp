@@ -335,10 +335,6 @@ Relation::Relation(std::string name, std::vector<ValueType> types,
       attributes_(std::move(attributes)),
       store_(std::make_shared<Store>()) {}
 
-Relation::Relation(std::string name, const Relation& source) : Relation(source) {
-  name_ = std::move(name);
-}
-
 Relation::Store& Relation::ownStore() {
   if (store_.use_count() > 1) {
     store_ = std::make_shared<Store>(*store_);

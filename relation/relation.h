@@ -60,9 +60,6 @@ class Relation {
   // From parts. No tuples.
   Relation(std::string name, std::vector<ValueType> types, std::vector<std::string> attributes);
 
-  // A copy of `source` under another name.
-  Relation(std::string name, const Relation& source);
-
   const std::string& name() const { return name_; }
   const std::vector<ValueType>& types() const { return types_; }
   const std::vector<std::string>& attributes() const { return attributes_; }
