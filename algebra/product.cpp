@@ -67,12 +67,27 @@ Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan
   Relation combined = std::move(plan.combined);
   left.normalize();
   right.normalize();
-  std::vector<Value> values;
-  for (std::size_t l = 0; l < left.rowCount(); ++l) {
-    for (std::size_t r = 0; r < right.rowCount(); ++r) {
-      values.assign(left.row(l).begin(), left.row(l).end());
-      values.insert(values.end(), right.row(r).begin(), right.row(r).end());
-      combined.insertRow(values);
+  std::size_t leftRowWidth = 0;
+  std::size_t rightRowWidth = 0;
+  if (left.hasUniformWidth(leftRowWidth) && right.hasUniformWidth(rightRowWidth)) {
+    // The combined tuples all have one width, so inserting them one at a time
+    // compares none of unequal widths: adding them at once gives the same set.
+    RowBuffer rows(leftRowWidth + rightRowWidth);
+    for (std::size_t l = 0; l < left.rowCount(); ++l) {
+      for (std::size_t r = 0; r < right.rowCount(); ++r) {
+        rows.append(left.row(l));
+        rows.cells.insert(rows.cells.end(), right.row(r).begin(), right.row(r).end());
+      }
+    }
+    combined.addRows(std::move(rows));
+  } else {
+    std::vector<Value> values;
+    for (std::size_t l = 0; l < left.rowCount(); ++l) {
+      for (std::size_t r = 0; r < right.rowCount(); ++r) {
+        values.assign(left.row(l).begin(), left.row(l).end());
+        values.insert(values.end(), right.row(r).begin(), right.row(r).end());
+        combined.insertRow(values);
+      }
     }
   }
   const std::size_t leftWidth = left.attributes().size();

@@ -57,6 +57,18 @@ TEST(ProductTest, CombinesTuplesOfOtherWidthsOneStepAtATime) {
   EXPECT_NE(out.text().find("sor1: "), std::string::npos);
 }
 
+TEST(ProductTest, CombinesTuplesWiderThanTheirSchemaByPosition) {
+  // Two types but one attribute: the tuples are wider than the schema, so the
+  // combined tuples are cut by position, and the right one's value falls away.
+  const Relation left = relationOf("l(X)", {"int", "int"}, {"3,4", "1,2", "1,2"});
+  const Relation right = relationOf("r(Y)", {"int"}, {"6", "5"});
+  CapturedStdout out;
+  const Relation result = product(left, right);
+  EXPECT_EQ(result.attributes(), (Names{"X", "Y"}));
+  EXPECT_EQ(result.tuples(), (Tuples{{"1", "2"}, {"3", "4"}}));
+  EXPECT_EQ(out.text(), "");
+}
+
 TEST(UnionTest, KeepsTheFirstSchemaAndAddsMissingTuples) {
   const Relation first = relationOf("a(x)", {"int"}, {"1", "3"});
   const Relation second = relationOf("b(y)", {"string"}, {"'2'", "'3'"});
