@@ -9,6 +9,10 @@
 #include <unordered_set>
 #include <utility>
 
+#include "input/char_class.h"
+#include "input/rule_line.h"
+#include "input/rule_tokenizer.h"
+
 namespace fuzzsupport {
 
 namespace {
@@ -21,11 +25,6 @@ double capped(double value) { return std::min(value, ceiling); }
 bool isCapital(unsigned char byte) {
   return (byte >= 'A' && byte <= 'Z') || byte == 0xC1 || byte == 0xC9 || byte == 0xCD ||
          byte == 0xD3 || byte == 0xD5 || byte == 0xDA || byte == 0xDB;
-}
-
-bool isLower(unsigned char byte) {
-  return (byte >= 'a' && byte <= 'z') || byte == 0xE1 || byte == 0xE9 || byte == 0xED ||
-         byte == 0xF3 || byte == 0xF5 || byte == 0xFA || byte == 0xFB;
 }
 
 bool startsCapital(const std::string& text) {
@@ -105,46 +104,29 @@ std::vector<std::string> variablesOf(const std::string& atom) {
   return variables;
 }
 
-// The body's elements as the evaluation takes them: atoms (up to their ")"),
-// then equalities, then the other conditions.
+// The body's elements as the evaluation takes them, cut by the engine's own
+// tokenizer: the atoms, then the conditions in their evaluation order.
 Body splitBody(const std::string& body) {
   Body result;
-  std::vector<std::string> others;
-  std::size_t position = 0;
-  while (position < body.size()) {
-    if (body[position] == ',') {
-      ++position;
-      continue;
-    }
-    const bool atom = isLower(static_cast<unsigned char>(body[position]));
-    const std::size_t stop = body.find(atom ? ')' : ',', position);
-    const std::size_t end = stop == std::string::npos ? body.size() : (atom ? stop + 1 : stop);
-    std::string element = body.substr(position, end - position);
-    position = end;
-    if (atom) {
-      result.atoms.push_back(element.substr(0, element.find('(')));
+  for (std::string& element : splitRuleBody(body)) {
+    if (startsWithAtomInitial(element)) {
+      result.atoms.push_back(predicateName(element));
       result.atomVariables.push_back(variablesOf(element));
-      continue;
+    } else {
+      result.conditions.push_back(std::move(element));
     }
-    const std::size_t op = element.find_first_of("!=<>");
-    (op != std::string::npos && element[op] == '=' ? result.conditions : others)
-        .push_back(std::move(element));
   }
-  result.conditions.insert(result.conditions.end(), others.begin(), others.end());
   return result;
 }
 
 bool parseRule(const std::string& line, Rule& rule) {
-  const std::size_t open = line.find('(');
-  const std::size_t close = line.find(')');
-  if (open == std::string::npos || close == std::string::npos || close < open ||
-      line.compare(close + 1, 2, "<-") != 0) {
+  const RuleLine parts = cutRuleLine(line);
+  if (!parts.wellFormed) {
     return false;
   }
-  rule.head = line.substr(0, open);
-  const std::string arguments = line.substr(open + 1, close - open - 1);
-  rule.arity = arguments.empty() ? 0 : splitAt(arguments, ',').size();
-  rule.body = splitBody(line.substr(close + 3));
+  rule.head = parts.headName;
+  rule.arity = parts.headArguments.empty() ? 0 : splitAt(parts.headArguments, ',').size();
+  rule.body = splitBody(parts.body);
   return true;
 }
 
@@ -223,10 +205,11 @@ class BodyWalk {
     const bool rightBound = bound_.count(right) != 0;
     if (leftBound != rightBound && (rightBound || startsCapital(right))) {
       // The new variable takes every value of the bound column (at most one per
-      // tuple), then the condition filters; an equality keeps one per tuple.
+      // tuple), then the condition filters; only a plain equality (one "=" and
+      // nothing else between the names) surely keeps one per tuple.
       const double columnValues = std::min(std::max(partial_, 1.0), values_);
       work_ = capped(work_ + partial_ * columnValues);
-      if (condition[firstOp] != '=') {
+      if (condition[firstOp] != '=' || firstOp != lastOp) {
         partial_ = capped(partial_ * columnValues);
       }
       bound_.insert(rightBound ? left : right);

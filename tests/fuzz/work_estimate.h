@@ -1,5 +1,6 @@
-// What the fuzz harness works out from an input text on its own, without the
-// engine: an upper bound of the work a run may do, and the echoed rule section.
+// What the fuzz harness works out from an input text without running it (it
+// cuts rules with the engine's own tokenizer): an upper bound of the work a run
+// may do, and the echoed rule section.
 #ifndef TESTS_FUZZ_WORK_ESTIMATE_H_
 #define TESTS_FUZZ_WORK_ESTIMATE_H_
 
