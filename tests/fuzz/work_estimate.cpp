@@ -22,15 +22,6 @@ constexpr double ceiling = 1e30;
 
 double capped(double value) { return std::min(value, ceiling); }
 
-bool isCapital(unsigned char byte) {
-  return (byte >= 'A' && byte <= 'Z') || byte == 0xC1 || byte == 0xC9 || byte == 0xCD ||
-         byte == 0xD3 || byte == 0xD5 || byte == 0xDA || byte == 0xDB;
-}
-
-bool startsCapital(const std::string& text) {
-  return !text.empty() && isCapital(static_cast<unsigned char>(text[0]));
-}
-
 std::vector<std::string> splitAt(const std::string& text, char separator) {
   std::vector<std::string> pieces;
   std::size_t start = 0;
@@ -97,7 +88,7 @@ std::vector<std::string> variablesOf(const std::string& atom) {
     arguments.pop_back();
   }
   for (std::string& argument : splitAt(arguments, ',')) {
-    if (startsCapital(argument)) {
+    if (startsWithVariableInitial(argument)) {
       variables.push_back(std::move(argument));
     }
   }
@@ -203,7 +194,7 @@ class BodyWalk {
     const std::string right = condition.substr(lastOp + 1);
     const bool leftBound = bound_.count(left) != 0;
     const bool rightBound = bound_.count(right) != 0;
-    if (leftBound != rightBound && (rightBound || startsCapital(right))) {
+    if (leftBound != rightBound && (rightBound || startsWithVariableInitial(right))) {
       // The new variable takes every value of the bound column (at most one per
       // tuple), then the condition filters; only a plain equality (one "=" and
       // nothing else between the names) surely keeps one per tuple.
