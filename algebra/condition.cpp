@@ -6,6 +6,7 @@
 
 #include "algebra/integer_value.h"
 #include "input/char_class.h"
+#include "relation/work_meter.h"
 
 namespace {
 
@@ -170,6 +171,7 @@ void testCondition(const Relation& source, Relation& target, const std::string& 
   if (!source.hasUniformWidth(rowWidth)) {
     // Rows of several widths enter one at a time, in tuple order.
     source.normalize();
+    chargeWork(source.rowCount(), 0);  // each insertion charges its own walk
     for (std::size_t i = 0; i < source.rowCount(); ++i) {
       if (test.passes(source.row(i))) {
         target.insertRow(source.row(i));
@@ -180,6 +182,7 @@ void testCondition(const Relation& source, Relation& target, const std::string& 
   const bool duplicateFree = source.isDuplicateFree() && target.rowCount() == 0;
   RowBuffer passing(rowWidth);
   const std::size_t rows = source.rowCount();
+  chargeWork(rows, rowWidth);
   for (std::size_t i = 0; i < rows; ++i) {
     const Row row = source.row(i);
     if (test.passes(row)) {

@@ -10,6 +10,7 @@
 #include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "algebra/select.h"
+#include "relation/work_meter.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ struct JoinPlan {
 };
 
 JoinPlan planJoin(const Relation& left, const Relation& right) {
+  chargeWork(left.attributes().size(), right.attributes().size());  // every name pair compared
   JoinPlan plan;
   std::vector<std::string> attributes = left.attributes();
   attributes.insert(attributes.end(), right.attributes().begin(), right.attributes().end());
@@ -72,6 +74,7 @@ Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan
   if (left.hasUniformWidth(leftRowWidth) && right.hasUniformWidth(rightRowWidth)) {
     // The combined tuples all have one width, so inserting them one at a time
     // compares none of unequal widths: adding them at once gives the same set.
+    chargeWork(left.rowCount(), leftRowWidth + rightRowWidth, right.rowCount());
     RowBuffer rows(leftRowWidth + rightRowWidth);
     for (std::size_t l = 0; l < left.rowCount(); ++l) {
       for (std::size_t r = 0; r < right.rowCount(); ++r) {
@@ -81,6 +84,7 @@ Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan
     }
     combined.addRows(std::move(rows));
   } else {
+    chargeWork(left.rowCount(), 0, right.rowCount());  // each insertion charges its own walk
     std::vector<Value> values;
     for (std::size_t l = 0; l < left.rowCount(); ++l) {
       for (std::size_t r = 0; r < right.rowCount(); ++r) {
@@ -271,6 +275,7 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
                    const KeptColumns& kept) {
   RowBuffer rows(kept.width());
   if (plan.pairs.empty()) {
+    chargeWork(left.rowCount(), kept.width(), right.rowCount());
     rows.cells.reserve(left.rowCount() * right.rowCount() * kept.width());
     for (std::size_t l = 0; l < left.rowCount(); ++l) {
       for (std::size_t r = 0; r < right.rowCount(); ++r) {
@@ -279,7 +284,9 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
     }
     return rows;
   }
+  chargeWork(left.rowCount() + right.rowCount(), plan.pairs.size() + kept.width());
   const HashJoin join(left, right, plan.pairs, kept);
+  chargeWork(join.candidateCount(), kept.width());
   // Room for every candidate: pages never written cost nothing.
   rows.cells.reserve(join.candidateCount() * kept.width());
   const Value* leftCells = left.cellData();

@@ -6,6 +6,7 @@
 
 #include "algebra/condition.h"
 #include "input/line_reader.h"
+#include "relation/work_meter.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ ChosenColumns chooseColumns(const Relation& source, const std::string& projectio
   const std::vector<ValueType>& types = source.types();
   std::vector<std::string> resultAttributes;
   std::vector<ValueType> resultTypes;
+  chargeWork(projectionText.size(), attributes.size());  // each item looked up by name
   for (const std::string& item : splitList(projectionText)) {
     if (item.empty()) {
       continue;
@@ -48,6 +50,7 @@ ChosenColumns chooseColumns(const Relation& source, const std::string& projectio
 RowBuffer buildRows(const Relation& source, const std::vector<std::size_t>& columns) {
   RowBuffer rows(columns.size());
   const std::size_t count = source.rowCount();
+  chargeWork(count, columns.size());
   rows.cells.reserve(count * columns.size());
   for (std::size_t i = 0; i < count; ++i) {
     const Row row = source.row(i);

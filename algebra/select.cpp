@@ -5,6 +5,7 @@
 
 #include "algebra/condition.h"
 #include "input/line_reader.h"
+#include "relation/work_meter.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ Relation select(const Relation& source, const std::string& name, const std::stri
   if (conditions.empty()) {
     return source;
   }
+  chargeWork(selectionText.size(), source.attributes().size());  // each name looked up
   Relation current;
   const Relation* input = &source;
   for (const std::string& condition : conditions) {

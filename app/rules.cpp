@@ -9,6 +9,7 @@
 #include "input/char_class.h"
 #include "input/line_reader.h"
 #include "input/rule_tokenizer.h"
+#include "relation/work_meter.h"
 
 namespace {
 
@@ -79,6 +80,10 @@ std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings
   return rules;
 }
 
+// Work meter units charged for evaluating one body element, apart from its
+// text and rows: about what its few relational operations cost on tiny inputs.
+constexpr std::size_t elementWork = 64;
+
 // The rule's bindings projected onto its head arguments, named after the head.
 Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
                       Warnings& warnings, const AtomRelations* given) {
@@ -87,6 +92,9 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
   for (std::size_t i = 0; i < rule.elements.size(); ++i) {
     const std::vector<std::string>* needed =
         rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
+    // The operations an element takes, whatever their size, its text read
+    // and its relation looked up.
+    chargeWork(1, elementWork + rule.elements[i].size() + knownRelations.size());
     if (given != nullptr && (*given)[i] != nullptr) {
       evaluateAtomOn(rule.elements[i], *(*given)[i], partialResult, firstElement, needed);
       continue;

@@ -9,6 +9,7 @@
 
 #include "input/line_reader.h"
 #include "relation/tuple_text.h"
+#include "relation/work_meter.h"
 
 struct Relation::Store {
   std::size_t width = 0;  // of every row, unless mixed
@@ -371,6 +372,7 @@ bool Relation::insertTuple(const Tuple& tuple) { return insertRow(valuesOf(tuple
 bool Relation::insertRow(Row row) {
   const std::vector<Value> values(row.begin(), row.end());
   normalize();
+  chargeWork(store_->rows, values.size());  // the walk to its place and the move after it
   Store& store = ownStore();
   if (store.rows == 0) {
     store = Store();
@@ -462,6 +464,7 @@ void Relation::addTuplesOf(const Relation& other) {
     return;
   }
   if (!store_->mixed && !other.store_->mixed && store_->width == other.store_->width) {
+    chargeWork(other.store_->rows, other.store_->width);
     Store& store = ownStore();
     store.cells.insert(store.cells.end(), other.store_->cells.begin(), other.store_->cells.end());
     store.rows += other.store_->rows;
@@ -498,6 +501,7 @@ bool Relation::isDuplicateFree() const { return store_->unique || store_->mixed;
 
 void Relation::normalize() const {
   if (!store_->normalized && !store_->mixed) {
+    chargeWork(store_->rows, store_->width);
     store_->sortRows();
   }
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "relation/work_meter.h"
+
 namespace {
 
 std::size_t mix(std::size_t value) {
@@ -129,6 +131,7 @@ bool RowSet::insert(Row row) {
 
 void RowSet::insertAll(const Relation& relation) {
   const std::size_t rows = relation.rowCount();
+  chargeWork(rows, width_);
   if (width_ == 0) {
     if (rows > 0) {
       insert(relation.row(0));
@@ -168,6 +171,7 @@ void RowSet::decode(std::size_t index, std::vector<Value>& cells) const {
 }
 
 RowBuffer RowSet::rows(std::size_t begin, std::size_t end) const {
+  chargeWork(end - begin, width_);
   RowBuffer result(width_);
   result.count = end - begin;
   result.cells.reserve(result.count * width_);
@@ -180,6 +184,7 @@ RowBuffer RowSet::rows(std::size_t begin, std::size_t end) const {
 }
 
 RowBuffer RowSet::release() {
+  chargeWork(count_, width_);
   slots_ = std::vector<std::uint32_t>(16, 0);
   RowBuffer result(width_);
   result.count = count_;
