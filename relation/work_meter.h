@@ -36,9 +36,11 @@ inline void chargeWork(std::size_t rows, std::size_t rowWidth, std::size_t times
   if (!workmeter::limited) {
     return;
   }
+  std::size_t perRow = 0;
   std::size_t perTime = 0;
   std::size_t units = 0;
-  if (__builtin_mul_overflow(rows, rowWidth + 1, &perTime) ||
+  if (__builtin_add_overflow(rowWidth, 1, &perRow) ||
+      __builtin_mul_overflow(rows, perRow, &perTime) ||
       __builtin_mul_overflow(perTime, times, &units) || units > workmeter::unitsLeft) {
     throw WorkLimitReached();
   }

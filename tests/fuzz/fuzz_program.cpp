@@ -21,9 +21,9 @@
 #include <string>
 
 #include "app/driver.h"
+#include "expected_echo.h"
 #include "relation/value.h"
 #include "relation/work_meter.h"
-#include "expected_echo.h"
 
 namespace {
 
