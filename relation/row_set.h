@@ -22,7 +22,6 @@ class RowSet {
   void insertAll(const Relation& relation);
 
   std::size_t size() const { return count_; }
-  std::size_t width() const { return width_; }
 
   // The rows from `begin` up to `end` (positions in insertion order).
   RowBuffer rows(std::size_t begin, std::size_t end) const;
