@@ -286,9 +286,10 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
   }
   chargeWork(left.rowCount() + right.rowCount(), plan.pairs.size() + kept.width());
   const HashJoin join(left, right, plan.pairs, kept);
-  chargeWork(join.candidateCount(), kept.width());
+  const std::size_t candidates = join.candidateCount();
+  chargeWork(candidates, kept.width());
   // Room for every candidate: pages never written cost nothing.
-  rows.cells.reserve(join.candidateCount() * kept.width());
+  rows.cells.reserve(candidates * kept.width());
   const Value* leftCells = left.cellData();
   const std::size_t leftWidth = left.attributes().size();
   join.forEachMatch([&](std::uint32_t l, const Value* rightValues) {
