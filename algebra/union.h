@@ -5,7 +5,8 @@
 #include "relation/relation.h"
 
 // `first` with every tuple of `second` that it lacks inserted in tuple order,
-// named "osszeg"; attributes and types are the first's.
+// named "osszeg". Attributes are the first's; so are the types, unless the
+// first has no tuples and the second has some: then they are the second's.
 Relation unionOf(Relation first, const Relation& second);
 
 #endif  // ALGEBRA_UNION_H_

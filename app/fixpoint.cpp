@@ -34,26 +34,34 @@ struct GroupRule {
   std::size_t head = 0;                                          // the member it derives
   std::vector<std::pair<std::size_t, std::size_t>> memberAtoms;  // element, member
   bool ran = false;
+  // A condition pairs tuples of its bindings with each other: the rule is
+  // evaluated whole, not once per new row.
+  bool pairsTuples = false;
+  // Per member atom, the member's rows when the rule was last evaluated.
+  std::vector<std::size_t> seen;
 };
 
 // One member of the group while its fixpoint is sought.
 struct Member {
   std::string name;
-  std::vector<std::size_t> rules;                            // its group rules, in file order
-  std::vector<std::pair<std::size_t, std::size_t>> readers;  // group rule, element
+  std::vector<std::size_t> rules;  // its group rules, in file order
   std::size_t arity = 0;
-  bool existedBefore = false;
   Relation schema;               // name, types and attributes; no tuples
   std::unique_ptr<RowSet> rows;  // in the order they were added
-  std::size_t roundStart = 0;    // rows before this round
-  std::size_t deltaBegin = 0;    // the rows that the round before added
-  std::size_t deltaEnd = 0;
-  Relation full;             // every row, as of the last time it was needed
-  std::size_t fullRows = 0;  // rows in `full`
+  Relation full;                 // the first `fullRows` rows
+  std::size_t fullRows = 0;
 
   bool exists() const { return rows != nullptr; }
+  std::size_t rowCount() const { return exists() ? rows->size() : 0; }
 };
 
+// Evaluates a group by rounds as plain rounds do, member by member and each
+// member's rules in file order, every rule seeing the rows added before it,
+// but a rule that was evaluated before joins only the combinations that hold a
+// row added since then: what the others would give, it gave already. After
+// every step the members hold exactly what plain rounds give them at that
+// step, so the tuples, the types that the first tuples bring and the order of
+// the list come out the same.
 class Fixpoint {
  public:
   Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
@@ -74,16 +82,16 @@ class Fixpoint {
       if (head == noMember) {
         continue;
       }
-      GroupRule groupRule{&rule, head, {}, false};
+      GroupRule groupRule{&rule, head, {}, false, false, {}};
       for (std::size_t e = 0; e < rule.elements.size(); ++e) {
         const std::string& element = rule.elements[e];
         const std::size_t used =
             startsWithAtomInitial(element) ? memberOf(predicateName(element)) : noMember;
         if (used != noMember) {
           groupRule.memberAtoms.emplace_back(e, used);
-          members_[used].readers.emplace_back(rules_.size(), e);
         }
       }
+      groupRule.seen.assign(groupRule.memberAtoms.size(), 0);
       members_[head].rules.push_back(rules_.size());
       rules_.push_back(std::move(groupRule));
     }
@@ -119,16 +127,11 @@ class Fixpoint {
       member.arity = headArity(*rules_[member.rules.front()].rule);
       if (const RelationEntry* entry = findKnown(member.name)) {
         const Relation& existing = knownRelations_[entry->index];
-        member.existedBefore = true;
         create(member, existing);
         for (std::size_t i = 0; i < existing.rowCount(); ++i) {
           member.rows->insert(existing.row(i));
         }
       }
-    }
-    // Rules not yet run, in group order: by member, then in file order.
-    for (const Member& member : members_) {
-      pending_.insert(pending_.end(), member.rules.begin(), member.rules.end());
     }
     while (round()) {
     }
@@ -204,80 +207,94 @@ class Fixpoint {
     member.full = member.schema;
   }
 
-  // One round; false when it found nothing to do. Rules that no longer wait
-  // run whole, in group order, as rounds of every rule would reach them; rules
-  // that ran before run once for each atom that names a member with new rows.
+  // Every rule that does not wait, by member and in file order; true when a
+  // member was created or gained rows.
   bool round() {
-    bool didWork = false;
-    std::vector<std::size_t> stillPending;
-    for (std::size_t r : pending_) {
-      if (waits(rules_[r])) {
-        stillPending.push_back(r);
-        continue;
+    bool changed = false;
+    for (Member& member : members_) {
+      for (std::size_t r : member.rules) {
+        GroupRule& rule = rules_[r];
+        if (waits(rule)) {
+          continue;
+        }
+        const bool created = !member.exists();
+        const std::size_t before = member.rowCount();
+        step(rule);
+        changed = changed || created || member.rowCount() != before;
       }
-      didWork = true;
-      absorb(members_[rules_[r].head], evaluate(rules_[r], noMember, nullptr));
-      rules_[r].ran = true;
     }
-    pending_ = std::move(stillPending);
-    for (Member& used : members_) {
-      if (used.deltaEnd == used.deltaBegin) {
-        continue;
-      }
-      didWork = true;
-      for (const auto& [r, element] : used.readers) {
-        if (rules_[r].ran) {
-          runDeltaVariant(rules_[r], element, used);
+    return changed;
+  }
+
+  // One evaluation of `rule` as a round reaches it: on the members' rows as
+  // they stand now, of which it skips the combinations it joined before.
+  void step(GroupRule& rule) {
+    std::vector<std::size_t> now(rule.memberAtoms.size());
+    bool anyNew = !rule.ran;
+    for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
+      now[a] = members_[rule.memberAtoms[a].second].rowCount();
+      anyNew = anyNew || now[a] != rule.seen[a];
+    }
+    if (!anyNew) {
+      return;
+    }
+    if (!rule.ran || rule.pairsTuples) {
+      absorb(members_[rule.head], evaluate(rule, now, noMember, nullptr, &rule.pairsTuples));
+    } else {
+      for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
+        if (now[a] != rule.seen[a]) {
+          runDeltaVariant(rule, now, a);
         }
       }
     }
-    for (Member& member : members_) {
-      if (member.exists()) {
-        member.deltaBegin = member.roundStart;
-        member.deltaEnd = member.rows->size();
-        member.roundStart = member.deltaEnd;
-      }
-    }
-    return didWork;
+    rule.ran = true;
+    rule.seen = std::move(now);
   }
 
-  // The rule with the atom at `element` reading only the rows that `used` got
-  // in the round before, in slices, so that what a slice derives stays small.
-  void runDeltaVariant(const GroupRule& rule, std::size_t element, Member& used) {
-    for (std::size_t begin = used.deltaBegin; begin < used.deltaEnd; begin += deltaSlice) {
+  // The rule with member atom `a` reading only the rows its member got since
+  // the rule last ran, in slices, so that what a slice derives stays small.
+  void runDeltaVariant(const GroupRule& rule, const std::vector<std::size_t>& now, std::size_t a) {
+    const Member& used = members_[rule.memberAtoms[a].second];
+    for (std::size_t begin = rule.seen[a]; begin < now[a]; begin += deltaSlice) {
       Relation delta = used.schema;
-      delta.addRows(used.rows->rows(begin, std::min(begin + deltaSlice, used.deltaEnd)), true);
-      absorb(members_[rule.head], evaluate(rule, element, &delta));
+      delta.addRows(used.rows->rows(begin, std::min(begin + deltaSlice, now[a])), true);
+      absorb(members_[rule.head], evaluate(rule, now, rule.memberAtoms[a].first, &delta, nullptr));
     }
   }
 
-  // The rule evaluated with every member atom reading the member's current
-  // rows, except the one at `element`, which reads `delta`.
-  Relation evaluate(const GroupRule& rule, std::size_t element, const Relation* delta) {
+  // The rule evaluated with every member atom reading the first `now` rows of
+  // its member, except the one at `element`, which reads `delta`.
+  Relation evaluate(const GroupRule& rule, const std::vector<std::size_t>& now, std::size_t element,
+                    const Relation* delta, bool* pairsTuples) {
     AtomRelations given(rule.rule->elements.size(), nullptr);
-    for (const auto& [e, m] : rule.memberAtoms) {
+    for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
+      const auto [e, m] = rule.memberAtoms[a];
       if (e == element) {
         given[e] = delta;
       } else {
-        refreshFull(members_[m]);
+        refreshFull(members_[m], now[a]);
         given[e] = &members_[m].full;
       }
     }
-    return evaluateRule(*rule.rule, knownRelations_, warnings_, &given);
+    return evaluateRule(*rule.rule, knownRelations_, warnings_, &given, pairsTuples);
   }
 
-  static void refreshFull(Member& member) {
-    if (member.fullRows == member.rows->size()) {
+  // Brings `full` to the member's first `rows` rows; rows only ever grow.
+  static void refreshFull(Member& member, std::size_t rows) {
+    if (member.fullRows == rows) {
       return;
     }
-    member.full = member.schema;
-    member.full.addRows(member.rows->rows(0, member.rows->size()), true);
-    member.fullRows = member.rows->size();
+    member.full.addRows(member.rows->rows(member.fullRows, rows), member.fullRows == 0);
+    member.fullRows = rows;
   }
 
   void absorb(Member& member, const Relation& result) {
     if (!member.exists()) {
       create(member, result);
+    } else if (member.rows->size() == 0 && result.rowCount() > 0) {
+      // The first tuples bring their types, as a union into the empty relation does.
+      member.schema.setTypes(result.types());
+      member.full.setTypes(result.types());
     }
     member.rows->insertAll(result);
   }
@@ -286,7 +303,6 @@ class Fixpoint {
   Warnings& warnings_;
   std::vector<Member> members_;
   std::vector<GroupRule> rules_;
-  std::vector<std::size_t> pending_;
   std::unordered_map<std::string, RelationEntry> relations_;
 };
 

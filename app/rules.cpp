@@ -86,7 +86,7 @@ constexpr std::size_t elementWork = 64;
 
 // The rule's bindings projected onto its head arguments, named after the head.
 Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
-                      Warnings& warnings, const AtomRelations* given) {
+                      Warnings& warnings, const AtomRelations* given, bool* pairsTuples) {
   Relation partialResult(partialResultName, rule.elements);
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.elements.size(); ++i) {
@@ -99,9 +99,12 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
       evaluateAtomOn(rule.elements[i], *(*given)[i], partialResult, firstElement, needed);
       continue;
     }
-    if (evaluateBodyElement(rule.elements[i], knownRelations, partialResult, firstElement,
-                            needed) == ElementOutcome::conditionWithoutOperator) {
+    const ElementOutcome outcome = evaluateBodyElement(rule.elements[i], knownRelations,
+                                                       partialResult, firstElement, needed);
+    if (outcome == ElementOutcome::conditionWithoutOperator) {
       warnings.warn(Warning::conditionWithoutOperator, rule.lineNumber);
+    } else if (outcome == ElementOutcome::pairedAcrossTuples && pairsTuples != nullptr) {
+      *pairsTuples = true;
     }
   }
   if (unknownProjectionItem(partialResult, rule.parts.headArguments)) {

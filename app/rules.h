@@ -42,8 +42,12 @@ std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings
 using AtomRelations = std::vector<const Relation*>;
 
 // The rule's bindings projected onto its head arguments, named after the head.
+// With `pairsTuples`, sets it when a condition of the body paired each tuple
+// with the values of every other tuple: the result then depends on the rows of
+// its atoms together, not on each row apart.
 Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
-                      Warnings& warnings, const AtomRelations* given = nullptr);
+                      Warnings& warnings, const AtomRelations* given = nullptr,
+                      bool* pairsTuples = nullptr);
 
 // Appends `result`, or unites it with the first relation of its name and moves
 // that to the end of the list.

@@ -81,7 +81,8 @@ Relation constantRelation(const Relation& partialResult, const std::string& left
 // then tests the condition. A plain equality between the two names pairs each
 // tuple only with the values equal to its own, instead of with all of them.
 Relation bindFromColumn(const Relation& partialResult, const std::string& boundName,
-                        const std::string& newName, const std::string& element) {
+                        const std::string& newName, const std::string& element,
+                        ElementOutcome& outcome) {
   const std::vector<std::string>& attributes = partialResult.attributes();
   const bool plainEquality =
       (element == boundName + "=" + newName || element == newName + "=" + boundName) &&
@@ -92,6 +93,7 @@ Relation bindFromColumn(const Relation& partialResult, const std::string& boundN
     pairs.setAttributes({boundName, newName});
     return select(product(partialResult, pairs), conditionResultName, element);
   }
+  outcome = ElementOutcome::pairedAcrossTuples;
   Relation column = project(partialResult, partialResult.name(), boundName);
   column.setAttributes({newName});
   return select(product(partialResult, column), conditionResultName, element);
@@ -111,14 +113,15 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
   const std::vector<std::string>& bound = partialResult.attributes();
   const bool leftBound = std::find(bound.begin(), bound.end(), left) != bound.end();
   const bool rightBound = std::find(bound.begin(), bound.end(), right) != bound.end();
+  ElementOutcome outcome = ElementOutcome::applied;
   if (leftBound && rightBound) {
     takeOver(partialResult, select(partialResult, partialResult.name(), element));
   } else if (leftBound && startsWithVariableInitial(right)) {
-    takeOver(partialResult, bindFromColumn(partialResult, left, right, element));
+    takeOver(partialResult, bindFromColumn(partialResult, left, right, element, outcome));
   } else if (leftBound) {
     takeOver(partialResult, select(partialResult, conditionResultName, element));
   } else if (rightBound) {
-    takeOver(partialResult, bindFromColumn(partialResult, right, left, element));
+    takeOver(partialResult, bindFromColumn(partialResult, right, left, element, outcome));
   } else {
     Relation constant = constantRelation(partialResult, left, right);
     if (firstElement) {
@@ -129,7 +132,7 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
                select(product(partialResult, constant), conditionResultName, element));
     }
   }
-  return ElementOutcome::applied;
+  return outcome;
 }
 
 }  // namespace

@@ -12,6 +12,9 @@ enum class ElementOutcome {
   applied,
   atomWithoutRelation,       // no relation has the atom's name: nothing changed
   conditionWithoutOperator,  // no operator character, or nothing after it: no tuple passes
+  // A condition bound its new side to every value that a bound column takes in
+  // any tuple, so a tuple may now hold values of two tuples from before.
+  pairedAcrossTuples,
 };
 
 // Evaluates one body element into `partialResult`, whose attribute names are
