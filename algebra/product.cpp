@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,15 +13,24 @@
 #include "algebra/select.h"
 #include "relation/work_meter.h"
 
-namespace {
-
-constexpr const char* productName = "szorzat";
-
+// A left column and the right column it must agree with.
 struct JoinPair {
   std::size_t left;
   std::size_t right;
   bool compareBytes;
 };
+
+// Which columns of a joined row are kept: left columns first, then the
+// right columns that paired with none.
+struct KeptColumns {
+  std::vector<std::size_t> left;
+  std::vector<std::size_t> right;
+  std::size_t width() const { return left.size() + right.size(); }
+};
+
+namespace {
+
+constexpr const char* productName = "szorzat";
 
 struct JoinPlan {
   std::vector<JoinPair> pairs;
@@ -128,14 +138,6 @@ Value keyPart(Value value, bool compareBytes) {
   return makeValue(key.empty() ? std::string(1, '0') : key);
 }
 
-// Which columns of a joined row are kept: left columns first, then the
-// right columns that paired with none.
-struct KeptColumns {
-  std::vector<std::size_t> left;
-  std::vector<std::size_t> right;
-  std::size_t width() const { return left.size() + right.size(); }
-};
-
 void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const KeptColumns& kept) {
   for (std::size_t column : kept.left) {
     rows.cells.push_back(leftRow[column]);
@@ -183,50 +185,26 @@ std::vector<std::uint32_t> groupByBucket(const std::vector<std::uint32_t>& bucke
   return order;
 }
 
-// A hash join laid out for locality: the right side's keys and kept values
-// stored bucket by bucket, probed by the left rows in bucket order.
-class HashJoin {
+// The smallest power of two not below `count`, and at least 1.
+std::size_t powerOfTwoAtLeast(std::size_t count) {
+  std::size_t power = 1;
+  while (power < count) {
+    power <<= 1;
+  }
+  return power;
+}
+
+}  // namespace
+
+// The right side of a hash join: each row's key (the values its paired columns
+// are compared under) and kept values, stored bucket by bucket.
+class JoinIndex {
  public:
-  HashJoin(const Relation& left, const Relation& right, const std::vector<JoinPair>& pairs,
-           const KeptColumns& kept)
-      : left_(left), pairs_(pairs), kept_(kept), entryWidth_(pairs.size() + kept.right.size()) {
-    std::size_t buckets = 1;
-    while (buckets < right.rowCount()) {
-      buckets <<= 1;
-    }
-    mask_ = buckets - 1;
-    indexRight(right, buckets);
-    keyLeft(buckets);
-  }
-
-  // The number of right entries in the buckets that the left rows probe: at
-  // least the number of matches.
-  std::size_t candidateCount() const {
-    std::size_t count = 0;
-    for (std::uint32_t bucket : leftBucket_) {
-      count += heads_[bucket + 1] - heads_[bucket];
-    }
-    return count;
-  }
-
-  // Calls `visit` with each matching pair: the left row and the right entry's kept values.
-  template <typename Visit>
-  void forEachMatch(Visit&& visit) const {
-    const std::size_t keyLength = pairs_.size();
-    for (std::uint32_t l : leftOrder_) {
-      const Value* key = leftKeys_.data() + std::size_t{l} * keyLength;
-      const std::size_t bucket = leftBucket_[l];
-      for (std::size_t e = heads_[bucket]; e < heads_[bucket + 1]; ++e) {
-        const Value* entry = entries_.data() + e * entryWidth_;
-        if (sameKey(entry, key, keyLength)) {
-          visit(l, entry + keyLength);
-        }
-      }
-    }
-  }
-
- private:
-  void indexRight(const Relation& right, std::size_t buckets) {
+  JoinIndex(const Relation& right, const std::vector<JoinPair>& pairs, const KeptColumns& kept)
+      : pairs_(pairs),
+        keptRight_(kept.right),
+        entryWidth_(pairs.size() + kept.right.size()),
+        mask_(powerOfTwoAtLeast(right.rowCount()) - 1) {
     const std::size_t rows = right.rowCount();
     std::vector<Value> keys(rows * pairs_.size());
     std::vector<std::uint32_t> bucketOf(rows);
@@ -234,45 +212,134 @@ class HashJoin {
       bucketOf[i] = static_cast<std::uint32_t>(
           rowKey(right.row(i), pairs_, false, keys.data() + i * pairs_.size()) & mask_);
     }
-    heads_.assign(buckets + 1, 0);
+    heads_.assign(mask_ + 2, 0);
     const std::vector<std::uint32_t> order = groupByBucket(bucketOf, heads_);
     entries_.reserve(rows * entryWidth_);
     for (std::uint32_t i : order) {
       const Value* key = keys.data() + std::size_t{i} * pairs_.size();
       entries_.insert(entries_.end(), key, key + pairs_.size());
       const Row row = right.row(i);
-      for (std::size_t column : kept_.right) {
+      for (std::size_t column : keptRight_) {
         entries_.push_back(row[column]);
       }
     }
   }
 
-  void keyLeft(std::size_t buckets) {
-    const std::size_t rows = left_.rowCount();
-    leftKeys_.resize(rows * pairs_.size());
-    leftBucket_.resize(rows);
-    for (std::size_t i = 0; i < rows; ++i) {
-      leftBucket_[i] = static_cast<std::uint32_t>(
-          rowKey(left_.row(i), pairs_, true, leftKeys_.data() + i * pairs_.size()) & mask_);
+  // True when the index pairs and keeps the right columns as `pairs` and `kept` do.
+  bool serves(const std::vector<JoinPair>& pairs, const KeptColumns& kept) const {
+    if (pairs.size() != pairs_.size() || kept.right != keptRight_) {
+      return false;
     }
-    std::vector<std::uint32_t> leftHeads(buckets + 1, 0);
-    leftOrder_ = groupByBucket(leftBucket_, leftHeads);
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+      if (pairs[p].right != pairs_[p].right || pairs[p].compareBytes != pairs_[p].compareBytes) {
+        return false;
+      }
+    }
+    return true;
   }
 
-  const Relation& left_;
-  const std::vector<JoinPair>& pairs_;
-  const KeptColumns& kept_;
+  std::size_t mask() const { return mask_; }
+  std::size_t bucketSize(std::size_t bucket) const { return heads_[bucket + 1] - heads_[bucket]; }
+
+  // Calls `visit` with the kept values of each entry of `bucket` whose key is `key`.
+  template <typename Visit>
+  void forEachEntry(std::size_t bucket, const Value* key, Visit&& visit) const {
+    const std::size_t keyLength = pairs_.size();
+    for (std::size_t e = heads_[bucket]; e < heads_[bucket + 1]; ++e) {
+      const Value* entry = entries_.data() + e * entryWidth_;
+      if (sameKey(entry, key, keyLength)) {
+        visit(entry + keyLength);
+      }
+    }
+  }
+
+ private:
+  std::vector<JoinPair> pairs_;
+  std::vector<std::size_t> keptRight_;
   std::size_t entryWidth_;
-  std::size_t mask_ = 0;
+  std::size_t mask_;
   std::vector<std::uint32_t> heads_;
   std::vector<Value> entries_;
-  std::vector<Value> leftKeys_;
-  std::vector<std::uint32_t> leftBucket_;
-  std::vector<std::uint32_t> leftOrder_;
 };
 
+namespace {
+
+// The left rows of a hash join, keyed and put in the order of the buckets
+// they probe, so that the probes walk the index forwards. The order is by the
+// buckets' high bits, as many groups as there are left rows: a few rows probing
+// a large index cost no more than their own number.
+class JoinProbe {
+ public:
+  JoinProbe(const Relation& left, const std::vector<JoinPair>& pairs, const JoinIndex& index)
+      : index_(index), keyLength_(pairs.size()) {
+    const std::size_t rows = left.rowCount();
+    keys_.resize(rows * keyLength_);
+    bucket_.resize(rows);
+    std::size_t shift = 0;
+    const std::size_t groups = powerOfTwoAtLeast(rows);
+    while ((index.mask() >> shift) + 1 > groups) {
+      ++shift;
+    }
+    std::vector<std::uint32_t> groupOf(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+      bucket_[i] = static_cast<std::uint32_t>(
+          rowKey(left.row(i), pairs, true, keys_.data() + i * keyLength_) & index.mask());
+      groupOf[i] = bucket_[i] >> shift;
+    }
+    std::vector<std::uint32_t> heads((index.mask() >> shift) + 2, 0);
+    order_ = groupByBucket(groupOf, heads);
+  }
+
+  // The number of index entries in the buckets that the left rows probe: at
+  // least the number of matches.
+  std::size_t candidateCount() const {
+    std::size_t count = 0;
+    for (std::uint32_t bucket : bucket_) {
+      count += index_.bucketSize(bucket);
+    }
+    return count;
+  }
+
+  // Calls `visit` with each matching pair: the left row and the right entry's kept values.
+  template <typename Visit>
+  void forEachMatch(Visit&& visit) const {
+    for (std::uint32_t l : order_) {
+      index_.forEachEntry(bucket_[l], keys_.data() + std::size_t{l} * keyLength_,
+                          [&](const Value* rightValues) { visit(l, rightValues); });
+    }
+  }
+
+ private:
+  const JoinIndex& index_;
+  std::size_t keyLength_;
+  std::vector<Value> keys_;
+  std::vector<std::uint32_t> bucket_;
+  std::vector<std::uint32_t> order_;
+};
+
+// The index of `right` for this join: one kept by `indexes` where it has
+// one, else built (and kept there when there is a keeper).
+const JoinIndex& indexFor(const Relation& right, const JoinPlan& plan, const KeptColumns& kept,
+                          std::vector<std::unique_ptr<JoinIndex>>* indexes,
+                          std::unique_ptr<JoinIndex>& built) {
+  if (indexes != nullptr) {
+    for (const std::unique_ptr<JoinIndex>& index : *indexes) {
+      if (index->serves(plan.pairs, kept)) {
+        return *index;
+      }
+    }
+  }
+  chargeWork(right.rowCount(), plan.pairs.size() + kept.width());
+  built = std::make_unique<JoinIndex>(right, plan.pairs, kept);
+  if (indexes == nullptr) {
+    return *built;
+  }
+  indexes->push_back(std::move(built));
+  return *indexes->back();
+}
+
 RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& plan,
-                   const KeptColumns& kept) {
+                   const KeptColumns& kept, std::vector<std::unique_ptr<JoinIndex>>* indexes) {
   RowBuffer rows(kept.width());
   if (plan.pairs.empty()) {
     chargeWork(left.rowCount(), kept.width(), right.rowCount());
@@ -284,15 +351,17 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
     }
     return rows;
   }
-  chargeWork(left.rowCount() + right.rowCount(), plan.pairs.size() + kept.width());
-  const HashJoin join(left, right, plan.pairs, kept);
-  const std::size_t candidates = join.candidateCount();
+  std::unique_ptr<JoinIndex> built;
+  const JoinIndex& index = indexFor(right, plan, kept, indexes, built);
+  chargeWork(left.rowCount(), plan.pairs.size() + kept.width());
+  const JoinProbe probe(left, plan.pairs, index);
+  const std::size_t candidates = probe.candidateCount();
   chargeWork(candidates, kept.width());
   // Room for every candidate: pages never written cost nothing.
   rows.cells.reserve(candidates * kept.width());
   const Value* leftCells = left.cellData();
   const std::size_t leftWidth = left.attributes().size();
-  join.forEachMatch([&](std::uint32_t l, const Value* rightValues) {
+  probe.forEachMatch([&](std::uint32_t l, const Value* rightValues) {
     const Value* leftRow = leftCells + std::size_t{l} * leftWidth;
     for (std::size_t column : kept.left) {
       rows.cells.push_back(leftRow[column]);
@@ -337,8 +406,11 @@ KeptColumns keptColumns(const Relation& left, const Relation& right, const JoinP
 
 }  // namespace
 
-Relation product(const Relation& left, const Relation& right,
-                 const std::vector<std::string>* keepNames) {
+namespace {
+
+Relation productWith(const Relation& left, const Relation& right,
+                     const std::vector<std::string>* keepNames,
+                     std::vector<std::unique_ptr<JoinIndex>>* indexes) {
   JoinPlan plan = planJoin(left, right);
   if (!allRowsOfWidth(left, left.attributes().size()) ||
       !allRowsOfWidth(right, right.attributes().size())) {
@@ -350,6 +422,22 @@ Relation product(const Relation& left, const Relation& right,
   if (left.rowCount() == 0 || right.rowCount() == 0) {
     return result;
   }
-  result.addRows(joinRows(left, right, plan, kept));
+  result.addRows(joinRows(left, right, plan, kept, indexes));
   return result;
+}
+
+}  // namespace
+
+Relation product(const Relation& left, const Relation& right,
+                 const std::vector<std::string>* keepNames) {
+  return productWith(left, right, keepNames, nullptr);
+}
+
+IndexedRelation::IndexedRelation(Relation relation) : relation_(std::move(relation)) {}
+
+IndexedRelation::~IndexedRelation() = default;
+
+Relation product(const Relation& left, const IndexedRelation& right,
+                 const std::vector<std::string>* keepNames) {
+  return productWith(left, right.relation(), keepNames, &right.indexes_);
 }

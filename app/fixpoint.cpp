@@ -9,6 +9,7 @@
 #include "input/char_class.h"
 #include "input/line_reader.h"
 #include "input/rule_line.h"
+#include "algebra/product.h"
 #include "relation/row_set.h"
 
 namespace {
@@ -39,6 +40,9 @@ struct GroupRule {
   bool pairsTuples = false;
   // Per member atom, the member's rows when the rule was last evaluated.
   std::vector<std::size_t> seen;
+  // Per element, for an atom over a relation that is no member: what it takes
+  // from that relation, made once for the whole group.
+  std::vector<std::unique_ptr<IndexedRelation>> prepared;
 };
 
 // One member of the group while its fixpoint is sought.
@@ -82,7 +86,7 @@ class Fixpoint {
       if (head == noMember) {
         continue;
       }
-      GroupRule groupRule{&rule, head, {}, false, false, {}};
+      GroupRule groupRule{&rule, head, {}, false, false, {}, {}};
       for (std::size_t e = 0; e < rule.elements.size(); ++e) {
         const std::string& element = rule.elements[e];
         const std::size_t used =
@@ -133,6 +137,7 @@ class Fixpoint {
         }
       }
     }
+    prepareAtoms();
     while (round()) {
     }
   }
@@ -207,6 +212,29 @@ class Fixpoint {
     member.full = member.schema;
   }
 
+  // The relations that atoms over non-members take, each made once: they do
+  // not change while the group is evaluated, and neither do their indexes.
+  void prepareAtoms() {
+    for (GroupRule& rule : rules_) {
+      const std::vector<std::string>& elements = rule.rule->elements;
+      rule.prepared.resize(elements.size());
+      for (std::size_t e = 0; e < elements.size(); ++e) {
+        if (!startsWithAtomInitial(elements[e]) || isMemberAtom(rule, e)) {
+          continue;
+        }
+        if (const RelationEntry* entry = findKnown(predicateName(elements[e]))) {
+          rule.prepared[e] = std::make_unique<IndexedRelation>(
+              atomRelation(elements[e], knownRelations_[entry->index]));
+        }
+      }
+    }
+  }
+
+  static bool isMemberAtom(const GroupRule& rule, std::size_t element) {
+    return std::any_of(rule.memberAtoms.begin(), rule.memberAtoms.end(),
+                       [element](const auto& atom) { return atom.first == element; });
+  }
+
   // Every rule that does not wait, by member and in file order; true when a
   // member was created or gained rows.
   bool round() {
@@ -266,14 +294,17 @@ class Fixpoint {
   // its member, except the one at `element`, which reads `delta`.
   Relation evaluate(const GroupRule& rule, const std::vector<std::size_t>& now, std::size_t element,
                     const Relation* delta, bool* pairsTuples) {
-    AtomRelations given(rule.rule->elements.size(), nullptr);
+    AtomRelations given(rule.rule->elements.size());
+    for (std::size_t e = 0; e < rule.prepared.size(); ++e) {
+      given[e].prepared = rule.prepared[e].get();
+    }
     for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
       const auto [e, m] = rule.memberAtoms[a];
       if (e == element) {
-        given[e] = delta;
+        given[e].rows = delta;
       } else {
         refreshFull(members_[m], now[a]);
-        given[e] = &members_[m].full;
+        given[e].rows = &members_[m].full;
       }
     }
     return evaluateRule(*rule.rule, knownRelations_, warnings_, &given, pairsTuples);

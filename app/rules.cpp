@@ -95,8 +95,12 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
     // The operations an element takes, whatever their size, its text read
     // and its relation looked up.
     chargeWork(1, elementWork + rule.elements[i].size() + knownRelations.size());
-    if (given != nullptr && (*given)[i] != nullptr) {
-      evaluateAtomOn(rule.elements[i], *(*given)[i], partialResult, firstElement, needed);
+    if (given != nullptr && (*given)[i].prepared != nullptr) {
+      joinAtom(*(*given)[i].prepared, partialResult, firstElement, needed);
+      continue;
+    }
+    if (given != nullptr && (*given)[i].rows != nullptr) {
+      evaluateAtomOn(rule.elements[i], *(*given)[i].rows, partialResult, firstElement, needed);
       continue;
     }
     const ElementOutcome outcome = evaluateBodyElement(rule.elements[i], knownRelations,

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "algebra/product.h"
 #include "input/rule_line.h"
 #include "relation/relation.h"
 
@@ -37,9 +38,16 @@ class Warnings {
 // The well-formed rules among the rule lines; the others are warned about.
 std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings& warnings);
 
-// For each element of a rule, a relation that an atom there reads instead of
-// the one its name finds; null where the name decides.
-using AtomRelations = std::vector<const Relation*>;
+// What an atom reads instead of the relation its name finds: rows to select
+// and project as the atom says, or the atom's relation already made (by
+// atomRelation) and kept with its indexes. Both null where the name decides.
+struct GivenAtom {
+  const Relation* rows = nullptr;
+  const IndexedRelation* prepared = nullptr;
+};
+
+// One per element of a rule.
+using AtomRelations = std::vector<GivenAtom>;
 
 // The rule's bindings projected onto its head arguments, named after the head.
 // With `pairsTuples`, sets it when a condition of the body paired each tuple

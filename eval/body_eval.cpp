@@ -137,14 +137,29 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
 
 }  // namespace
 
-void evaluateAtomOn(const std::string& element, const Relation& relation, Relation& partialResult,
-                    bool& firstElement, const std::vector<std::string>* neededAfter) {
+Relation atomRelation(const std::string& element, const Relation& relation) {
   AtomTexts texts = atomTexts(splitList(argumentTextOf(element)));
   Relation atom = texts.selection.empty()
                       ? project(relation, relation.name(), texts.projection)
                       : project(select(relation, relation.name(), texts.selection), relation.name(),
                                 texts.projection);
   atom.setAttributes(std::move(texts.variables));
+  return atom;
+}
+
+void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstElement,
+              const std::vector<std::string>* neededAfter) {
+  if (firstElement) {
+    firstElement = false;
+    takeOver(partialResult, atom.relation());
+  } else {
+    takeOver(partialResult, product(partialResult, atom, neededAfter));
+  }
+}
+
+void evaluateAtomOn(const std::string& element, const Relation& relation, Relation& partialResult,
+                    bool& firstElement, const std::vector<std::string>* neededAfter) {
+  const Relation atom = atomRelation(element, relation);
   if (firstElement) {
     firstElement = false;
     takeOver(partialResult, atom);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "algebra/product.h"
 #include "relation/relation.h"
 
 // What an element did, for the caller's warnings.
@@ -33,6 +34,15 @@ ElementOutcome evaluateBodyElement(const std::string& element,
 // The same for an atom whose relation is given rather than looked up.
 void evaluateAtomOn(const std::string& element, const Relation& relation, Relation& partialResult,
                     bool& firstElement, const std::vector<std::string>* neededAfter = nullptr);
+
+// What the atom `element` takes from `relation`: the tuples that its constants
+// and repeated variables select, projected onto its variables and named after them.
+Relation atomRelation(const std::string& element, const Relation& relation);
+
+// Joins an atom's relation, as atomRelation gave it, into `partialResult`, as
+// evaluateAtomOn would.
+void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstElement,
+              const std::vector<std::string>* neededAfter = nullptr);
 
 // The names an element refers to: an atom's arguments, a condition's two sides.
 std::vector<std::string> namesUsedBy(const std::string& element);
