@@ -11,6 +11,7 @@
 #include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "algebra/select.h"
+#include "relation/large_table.h"
 #include "relation/work_meter.h"
 
 // A left column and the right column it must agree with.
@@ -259,7 +260,7 @@ class JoinIndex {
   std::size_t entryWidth_;
   std::size_t mask_;
   std::vector<std::uint32_t> heads_;
-  std::vector<Value> entries_;
+  LargeTable<Value> entries_;
 };
 
 namespace {

@@ -5,11 +5,11 @@
 #include <unordered_map>
 #include <utility>
 
+#include "algebra/product.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
 #include "input/line_reader.h"
 #include "input/rule_line.h"
-#include "algebra/product.h"
 #include "relation/row_set.h"
 
 namespace {

@@ -103,8 +103,8 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
       evaluateAtomOn(rule.elements[i], *(*given)[i].rows, partialResult, firstElement, needed);
       continue;
     }
-    const ElementOutcome outcome = evaluateBodyElement(rule.elements[i], knownRelations,
-                                                       partialResult, firstElement, needed);
+    const ElementOutcome outcome =
+        evaluateBodyElement(rule.elements[i], knownRelations, partialResult, firstElement, needed);
     if (outcome == ElementOutcome::conditionWithoutOperator) {
       warnings.warn(Warning::conditionWithoutOperator, rule.lineNumber);
     } else if (outcome == ElementOutcome::pairedAcrossTuples && pairsTuples != nullptr) {

@@ -27,37 +27,36 @@ std::size_t hashCodes(const Code* codes, std::size_t width) {
 
 }  // namespace
 
-RowSet::RowSet(std::size_t width) : width_(width), valueSlots_(16, 0), slots_(16, 0) {}
+RowSet::RowSet(std::size_t width) : width_(width), valueSlots_(16), slots_(16, 0) {}
 
 const RowSet::Code* RowSet::codesAt(std::size_t index) const {
   return blocks_[index / blockRows].data() + (index % blockRows) * width_;
 }
 
 void RowSet::rebuildValueSlots() {
-  valueSlots_.assign(valueSlots_.size() * 2, 0);
+  valueSlots_.assign(valueSlots_.size() * 2, ValueSlot{});
   for (std::size_t code = 0; code < values_.size(); ++code) {
     std::size_t slot = scaled(hashValue(values_[code]), valueSlots_.size());
-    while (valueSlots_[slot] != 0) {
+    while (valueSlots_[slot].codePlusOne != 0) {
       slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
     }
-    valueSlots_[slot] = static_cast<Code>(code + 1);
+    valueSlots_[slot] = {values_[code], static_cast<Code>(code + 1)};
   }
 }
 
-RowSet::Code RowSet::codeOf(Value value) {
+RowSet::Code RowSet::codeOf(Value value, std::size_t hash) {
   if ((values_.size() + 1) * 2 > valueSlots_.size()) {
     rebuildValueSlots();
   }
-  std::size_t slot = scaled(hashValue(value), valueSlots_.size());
-  while (valueSlots_[slot] != 0) {
-    const Code code = valueSlots_[slot] - 1;
-    if (valuesEqual(values_[code], value)) {
-      return code;
+  std::size_t slot = scaled(hash, valueSlots_.size());
+  while (valueSlots_[slot].codePlusOne != 0) {
+    if (valuesEqual(valueSlots_[slot].value, value)) {
+      return valueSlots_[slot].codePlusOne - 1;
     }
     slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
   }
   values_.push_back(value);
-  valueSlots_[slot] = static_cast<Code>(values_.size());
+  valueSlots_[slot] = {value, static_cast<Code>(values_.size())};
   return static_cast<Code>(values_.size() - 1);
 }
 
@@ -108,7 +107,11 @@ bool RowSet::insertCodes(const Code* codes, std::size_t hash) {
   }
   if (count_ % blockRows == 0) {
     blocks_.emplace_back();
-    blocks_.back().reserve(blockRows * width_);
+    // The first block grows as rows come, so that a small set stays small;
+    // later ones are reserved whole.
+    if (count_ > 0) {
+      blocks_.back().reserve(blockRows * width_);
+    }
   }
   blocks_.back().insert(blocks_.back().end(), codes, codes + width_);
   ++count_;
@@ -124,7 +127,7 @@ bool RowSet::insert(Row row) {
   }
   codes_.clear();
   for (Value value : row) {
-    codes_.push_back(codeOf(value));
+    codes_.push_back(codeOf(value, hashValue(value)));
   }
   return insertCodes(codes_.data(), hashCodes(codes_.data(), width_));
 }
@@ -140,13 +143,22 @@ void RowSet::insertAll(const Relation& relation) {
   }
   constexpr std::size_t batch = 32;
   std::vector<Code> codes(batch * width_);
+  std::vector<std::size_t> valueHashes(batch * width_);
   std::size_t hashes[batch];
   for (std::size_t start = 0; start < rows; start += batch) {
     const std::size_t count = std::min(batch, rows - start);
     for (std::size_t k = 0; k < count; ++k) {
       const Row row = relation.row(start + k);
       for (std::size_t i = 0; i < width_; ++i) {
-        codes[k * width_ + i] = codeOf(row[i]);
+        const std::size_t hash = hashValue(row[i]);
+        valueHashes[k * width_ + i] = hash;
+        __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
+      }
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+      const Row row = relation.row(start + k);
+      for (std::size_t i = 0; i < width_; ++i) {
+        codes[k * width_ + i] = codeOf(row[i], valueHashes[k * width_ + i]);
       }
       hashes[k] = hashCodes(codes.data() + k * width_, width_);
       __builtin_prefetch(&slots_[scaled(hashes[k], slots_.size())]);
@@ -185,7 +197,7 @@ RowBuffer RowSet::rows(std::size_t begin, std::size_t end) const {
 
 RowBuffer RowSet::release() {
   chargeWork(count_, width_);
-  slots_ = std::vector<std::uint32_t>(16, 0);
+  slots_ = LargeTable<std::uint32_t>(16, 0);
   RowBuffer result(width_);
   result.count = count_;
   result.cells.reserve(count_ * width_);
@@ -193,7 +205,7 @@ RowBuffer RowSet::release() {
     for (std::size_t index = 0; index < count_; ++index) {
       decode(index, result.cells);
       if ((index + 1) % blockRows == 0) {
-        std::vector<Code>().swap(blocks_[index / blockRows]);
+        LargeTable<Code>().swap(blocks_[index / blockRows]);
       }
     }
   }

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "relation/large_table.h"
 #include "relation/relation.h"
 
 // Rows kept in the order they were first inserted, each once (values compared
 // as byte strings). Each distinct value is stored once and rows hold 32-bit
-// numbers of values; storage grows in blocks, so rows never move.
+// numbers of values; storage grows in blocks of many rows.
 class RowSet {
  public:
   explicit RowSet(std::size_t width);
@@ -31,27 +32,34 @@ class RowSet {
   RowBuffer release();
 
  private:
-  static constexpr std::size_t blockRows = std::size_t{1} << 16;
+  static constexpr std::size_t blockRows = std::size_t{1} << 18;
 
   using Code = std::uint32_t;
 
   const Code* codesAt(std::size_t index) const;
   bool insertCodes(const Code* codes, std::size_t hash);
   bool needsRebuild() const;
-  Code codeOf(Value value);
+  Code codeOf(Value value, std::size_t hash);
   void rebuildValueSlots();
   void rebuild(std::size_t slots);
   void decode(std::size_t index, std::vector<Value>& cells) const;
 
   std::size_t width_;
   std::size_t count_ = 0;
-  std::vector<std::vector<Code>> blocks_;
-  std::vector<Value> values_;     // by code
-  std::vector<Code> valueSlots_;  // 0 for an empty slot, else a code plus one
-  std::vector<Code> codes_;       // the row being inserted
+  std::vector<LargeTable<Code>> blocks_;
+  // A slot of the value table holds the value beside its code, so that a
+  // look-up reads one place.
+  struct ValueSlot {
+    Value value = 0;
+    Code codePlusOne = 0;  // 0 for an empty slot
+  };
+
+  std::vector<Value> values_;  // by code
+  LargeTable<ValueSlot> valueSlots_;
+  std::vector<Code> codes_;  // the row being inserted
   // 0 for an empty slot, else the row's index plus one, shifted left by
   // fingerprintBits_, with that many bits of the row's hash below it.
-  std::vector<std::uint32_t> slots_;
+  LargeTable<std::uint32_t> slots_;
   unsigned fingerprintBits_ = 6;
 };
 
