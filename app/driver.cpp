@@ -33,7 +33,7 @@ std::vector<std::string> readRuleSection(LineReader& reader) {
 }
 
 std::vector<EvaluationGroup> orderRules(const std::vector<std::string>& ruleLines) {
-  std::vector<PredicateNode> nodes;
+  PredicateGraph nodes;
   for (const std::string& line : ruleLines) {
     collectPredicates(line, nodes);
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <unordered_map>
 #include <utility>
 
@@ -138,6 +139,7 @@ class Fixpoint {
       }
     }
     prepareAtoms();
+    planRounds();
     while (round()) {
     }
   }
@@ -235,23 +237,56 @@ class Fixpoint {
                        [element](const auto& atom) { return atom.first == element; });
   }
 
-  // Every rule that does not wait, by member and in file order; true when a
-  // member was created or gained rows.
-  bool round() {
-    bool changed = false;
-    for (Member& member : members_) {
+  // The rules of a round, in the order rounds take them: by member, and each
+  // member's rules in file order; and for each member, the places of the rules
+  // that read it.
+  void planRounds() {
+    std::vector<std::size_t> placeOf(rules_.size());
+    for (const Member& member : members_) {
       for (std::size_t r : member.rules) {
-        GroupRule& rule = rules_[r];
-        if (waits(rule)) {
-          continue;
-        }
-        const bool created = !member.exists();
-        const std::size_t before = member.rowCount();
-        step(rule);
-        changed = changed || created || member.rowCount() != before;
+        placeOf[r] = roundOrder_.size();
+        roundOrder_.push_back(r);
       }
     }
-    return changed;
+    readerPlaces_.assign(members_.size(), {});
+    for (std::size_t r = 0; r < rules_.size(); ++r) {
+      for (const auto& atom : rules_[r].memberAtoms) {
+        std::vector<std::size_t>& places = readerPlaces_[atom.second];
+        if (std::find(places.begin(), places.end(), placeOf[r]) == places.end()) {
+          places.push_back(placeOf[r]);
+        }
+      }
+    }
+    for (std::size_t place = 0; place < roundOrder_.size(); ++place) {
+      nextRound_.insert(place);
+    }
+  }
+
+  // One round. A rule whose members have not changed since it last ran would
+  // add nothing, so only the rules that read a member that changed are taken:
+  // in this round when they come after the change, else in the next. True when
+  // the next round has a rule to take.
+  bool round() {
+    std::set<std::size_t> thisRound;
+    thisRound.swap(nextRound_);
+    while (!thisRound.empty()) {
+      const std::size_t place = *thisRound.begin();
+      thisRound.erase(thisRound.begin());
+      GroupRule& rule = rules_[roundOrder_[place]];
+      if (waits(rule)) {
+        continue;
+      }
+      const Member& member = members_[rule.head];
+      const bool created = !member.exists();
+      const std::size_t before = member.rowCount();
+      step(rule);
+      if (created || member.rowCount() != before) {
+        for (std::size_t reader : readerPlaces_[rule.head]) {
+          (reader > place ? thisRound : nextRound_).insert(reader);
+        }
+      }
+    }
+    return !nextRound_.empty();
   }
 
   // One evaluation of `rule` as a round reaches it: on the members' rows as
@@ -334,6 +369,9 @@ class Fixpoint {
   Warnings& warnings_;
   std::vector<Member> members_;
   std::vector<GroupRule> rules_;
+  std::vector<std::size_t> roundOrder_;                 // rules, in the order of a round
+  std::vector<std::vector<std::size_t>> readerPlaces_;  // per member
+  std::set<std::size_t> nextRound_;                     // places to take in the next round
   std::unordered_map<std::string, RelationEntry> relations_;
 };
 

@@ -1,6 +1,7 @@
 #include "input/rule_order.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 
 #include "input/char_class.h"
@@ -8,23 +9,6 @@
 #include "input/rule_tokenizer.h"
 
 namespace {
-
-PredicateNode* findNode(std::vector<PredicateNode>& nodes, const std::string& name) {
-  auto found = std::find_if(nodes.begin(), nodes.end(),
-                            [&name](const PredicateNode& node) { return node.name == name; });
-  return found == nodes.end() ? nullptr : &*found;
-}
-
-// Removes node `index`, releasing the nodes that wait for it.
-void takeNode(std::vector<PredicateNode>& nodes, std::size_t index) {
-  const std::vector<std::string> dependents = std::move(nodes[index].dependents);
-  nodes.erase(nodes.begin() + static_cast<std::ptrdiff_t>(index));
-  for (const std::string& dependent : dependents) {
-    if (PredicateNode* node = findNode(nodes, dependent)) {
-      --node->pending;
-    }
-  }
-}
 
 // For each node, the positions of the nodes it uses (an edge from a head to
 // each predicate its rules use).
@@ -127,65 +111,134 @@ std::vector<std::size_t> stuckGroup(const std::vector<PredicateNode>& nodes) {
   return members;
 }
 
+// The nodes not yet ordered, in list order, with the ready ones (pending 0)
+// that the current sweep takes and those it leaves to the next.
+class Sweeps {
+ public:
+  explicit Sweeps(PredicateGraph& graph) : graph_(graph), taken_(graph.nodes.size(), false) {
+    for (std::size_t node = 0; node < graph.nodes.size(); ++node) {
+      if (graph.nodes[node].pending == 0) {
+        nextSweep_.insert(node);
+      }
+    }
+  }
+
+  // Takes the ready nodes in list order; a node that a take frees is taken in
+  // the same sweep when it stands later in the list, else in the next one.
+  // False when the sweep took none.
+  bool sweep(std::vector<EvaluationGroup>& order) {
+    std::set<std::size_t> thisSweep;
+    thisSweep.swap(nextSweep_);
+    bool tookAny = false;
+    while (!thisSweep.empty()) {
+      const std::size_t node = *thisSweep.begin();
+      thisSweep.erase(thisSweep.begin());
+      order.push_back(EvaluationGroup{{graph_.nodes[node].name}, false});
+      take(node, [&](std::size_t freed) { (freed > node ? thisSweep : nextSweep_).insert(freed); });
+      tookAny = true;
+    }
+    return tookAny;
+  }
+
+  // Takes the cycle whose members use no other waiting node and that holds the
+  // earliest-listed node, as one recursive group; what it frees waits for the
+  // next sweep.
+  void takeStuckGroup(std::vector<EvaluationGroup>& order) {
+    std::vector<std::size_t> waiting;
+    std::vector<PredicateNode> waitingNodes;
+    for (std::size_t node = 0; node < graph_.nodes.size(); ++node) {
+      if (!taken_[node]) {
+        waiting.push_back(node);
+        waitingNodes.push_back(graph_.nodes[node]);
+      }
+    }
+    EvaluationGroup group{{}, true};
+    const std::vector<std::size_t> members = stuckGroup(waitingNodes);
+    for (std::size_t member : members) {
+      group.members.push_back(waitingNodes[member].name);
+    }
+    for (std::size_t member : members) {
+      take(waiting[member], [this](std::size_t freed) { nextSweep_.insert(freed); });
+    }
+    order.push_back(std::move(group));
+  }
+
+  bool done() const { return takenCount_ == taken_.size(); }
+
+ private:
+  template <typename Freed>
+  void take(std::size_t node, Freed&& freed) {
+    taken_[node] = true;
+    ++takenCount_;
+    nextSweep_.erase(node);
+    for (const std::string& dependent : graph_.nodes[node].dependents) {
+      const std::size_t waiter = graph_.indexOf(dependent);
+      if (waiter == PredicateGraph::none || taken_[waiter]) {
+        continue;
+      }
+      if (--graph_.nodes[waiter].pending == 0) {
+        freed(waiter);
+      }
+    }
+  }
+
+  PredicateGraph& graph_;
+  std::vector<bool> taken_;
+  std::size_t takenCount_ = 0;
+  std::set<std::size_t> nextSweep_;
+};
+
 }  // namespace
 
-void collectPredicates(const std::string& ruleLine, std::vector<PredicateNode>& nodes) {
-  std::string name = predicateName(ruleLine);
-  if (findNode(nodes, name) == nullptr) {
+std::size_t PredicateGraph::indexOf(const std::string& name) const {
+  const auto found = index_.find(name);
+  return found == index_.end() ? none : found->second;
+}
+
+void PredicateGraph::add(std::string name) {
+  if (index_.emplace(name, nodes.size()).second) {
     nodes.push_back(PredicateNode{std::move(name), {}, 0});
   }
 }
 
-void recordDependencies(const std::string& ruleLine, std::vector<PredicateNode>& nodes) {
+bool PredicateGraph::recordDependency(std::size_t used, std::size_t head) {
+  if (!recorded_.insert({used, head}).second) {
+    return false;
+  }
+  nodes[used].dependents.push_back(nodes[head].name);
+  ++nodes[head].pending;
+  return true;
+}
+
+void collectPredicates(const std::string& ruleLine, PredicateGraph& graph) {
+  graph.add(predicateName(ruleLine));
+}
+
+void recordDependencies(const std::string& ruleLine, PredicateGraph& graph) {
   const RuleLine rule = cutRuleLine(ruleLine);
   if (!rule.wellFormed) {
     return;
   }
+  const std::size_t head = graph.indexOf(rule.headName);
   for (const std::string& element : splitRuleBody(rule.body)) {
     if (!startsWithAtomInitial(element)) {
       continue;
     }
-    PredicateNode* used = findNode(nodes, predicateName(element));
-    if (used == nullptr) {
-      continue;
-    }
-    std::vector<std::string>& dependents = used->dependents;
-    if (std::find(dependents.begin(), dependents.end(), rule.headName) != dependents.end()) {
-      continue;
-    }
-    dependents.push_back(rule.headName);
-    if (PredicateNode* head = findNode(nodes, rule.headName)) {
-      ++head->pending;
+    const std::size_t used = graph.indexOf(predicateName(element));
+    if (used != PredicateGraph::none && head != PredicateGraph::none) {
+      graph.recordDependency(used, head);
     }
   }
 }
 
-std::vector<EvaluationGroup> orderPredicates(std::vector<PredicateNode>& nodes) {
+std::vector<EvaluationGroup> orderPredicates(PredicateGraph& graph) {
   std::vector<EvaluationGroup> order;
-  while (!nodes.empty()) {
-    bool tookAny = false;
-    std::size_t position = 0;
-    while (position < nodes.size()) {
-      if (nodes[position].pending != 0) {
-        ++position;
-        continue;
-      }
-      order.push_back(EvaluationGroup{{nodes[position].name}, false});
-      takeNode(nodes, position);
-      tookAny = true;
+  Sweeps sweeps(graph);
+  while (!sweeps.done()) {
+    if (!sweeps.sweep(order) && !sweeps.done()) {
+      sweeps.takeStuckGroup(order);
     }
-    if (tookAny || nodes.empty()) {
-      continue;
-    }
-    EvaluationGroup group{{}, true};
-    const std::vector<std::size_t> members = stuckGroup(nodes);
-    for (std::size_t member : members) {
-      group.members.push_back(nodes[member].name);
-    }
-    for (const std::string& name : group.members) {
-      takeNode(nodes, static_cast<std::size_t>(findNode(nodes, name) - nodes.data()));
-    }
-    order.push_back(std::move(group));
   }
+  graph = PredicateGraph();
   return order;
 }

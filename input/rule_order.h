@@ -2,7 +2,11 @@
 #ifndef INPUT_RULE_ORDER_H_
 #define INPUT_RULE_ORDER_H_
 
+#include <cstddef>
+#include <set>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 // One record per head predicate.
@@ -21,17 +25,39 @@ struct EvaluationGroup {
   bool recursive = false;
 };
 
+// The predicate nodes of a run, in the order they were made, found by name.
+class PredicateGraph {
+ public:
+  static constexpr std::size_t none = static_cast<std::size_t>(-1);
+
+  std::vector<PredicateNode> nodes;
+
+  // The position of the node named `name`, or `none`.
+  std::size_t indexOf(const std::string& name) const;
+
+  // Appends a node named `name` unless one has that name.
+  void add(std::string name);
+
+  // Records that the rules of node `head` use node `used`; false, with nothing
+  // changed, when that was recorded before.
+  bool recordDependency(std::size_t used, std::size_t head);
+
+ private:
+  std::unordered_map<std::string, std::size_t> index_;
+  std::set<std::pair<std::size_t, std::size_t>> recorded_;
+};
+
 // Adds a node for the head of `ruleLine` unless a node of that name exists.
-void collectPredicates(const std::string& ruleLine, std::vector<PredicateNode>& nodes);
+void collectPredicates(const std::string& ruleLine, PredicateGraph& graph);
 
 // Records that the head of a well-formed `ruleLine` depends on every head
 // predicate named by an atom of its body, each counted once per head.
-void recordDependencies(const std::string& ruleLine, std::vector<PredicateNode>& nodes);
+void recordDependencies(const std::string& ruleLine, PredicateGraph& graph);
 
-// Empties `nodes` into evaluation order. Sweeps take, in list order, the nodes
-// that wait for nothing. When a sweep takes none, the cycle whose members use
-// no other waiting node and that holds the earliest-listed node is taken as one
-// recursive group, and sweeping goes on.
-std::vector<EvaluationGroup> orderPredicates(std::vector<PredicateNode>& nodes);
+// Empties the graph into evaluation order. Sweeps take, in list order, the
+// nodes that wait for nothing. When a sweep takes none, the cycle whose members
+// use no other waiting node and that holds the earliest-listed node is taken as
+// one recursive group, and sweeping goes on.
+std::vector<EvaluationGroup> orderPredicates(PredicateGraph& graph);
 
 #endif  // INPUT_RULE_ORDER_H_

@@ -11,7 +11,7 @@ struct Step {
 };
 
 std::vector<Step> orderOf(const std::vector<std::string>& ruleLines) {
-  std::vector<PredicateNode> nodes;
+  PredicateGraph nodes;
   for (const std::string& line : ruleLines) {
     collectPredicates(line, nodes);
   }
@@ -22,7 +22,7 @@ std::vector<Step> orderOf(const std::vector<std::string>& ruleLines) {
   for (const EvaluationGroup& group : orderPredicates(nodes)) {
     steps.push_back({group.members, group.recursive});
   }
-  EXPECT_TRUE(nodes.empty());
+  EXPECT_TRUE(nodes.nodes.empty());
   return steps;
 }
 
@@ -34,17 +34,17 @@ TEST(OrderPredicatesTest, SweepsInListOrderUntilEveryHeadIsFree) {
 }
 
 TEST(OrderPredicatesTest, GivesOneNodePerHeadAndCountsEachUsedPredicateOnce) {
-  std::vector<PredicateNode> nodes;
+  PredicateGraph nodes;
   for (const char* line : {"p(X)<-q(X),q(X)", "q(X)<-base(X)", "p(X)<-q(X)", "r(X)<-\xE9r(X)"}) {
     collectPredicates(line, nodes);
   }
   for (const char* line : {"p(X)<-q(X),q(X)", "q(X)<-base(X)", "p(X)<-q(X)", "r(X)<-\xE9r(X)"}) {
     recordDependencies(line, nodes);
   }
-  ASSERT_EQ(nodes.size(), 3u);
-  EXPECT_EQ(nodes[0].name, "p");
-  EXPECT_EQ(nodes[0].pending, 1);
-  EXPECT_EQ(nodes[1].dependents, std::vector<std::string>{"p"});
+  ASSERT_EQ(nodes.nodes.size(), 3u);
+  EXPECT_EQ(nodes.nodes[0].name, "p");
+  EXPECT_EQ(nodes.nodes[0].pending, 1);
+  EXPECT_EQ(nodes.nodes[1].dependents, std::vector<std::string>{"p"});
 }
 
 TEST(OrderPredicatesTest, SeesAtomsAfterConditionsWithLowerCaseLetters) {
