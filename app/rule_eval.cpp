@@ -1,6 +1,7 @@
 #include "app/rule_eval.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 #include "app/fixpoint.h"
@@ -27,13 +28,16 @@ bool waitsForMember(const Rule& rule, const std::vector<std::string>& members,
   });
 }
 
-// One round over the group's rules; true when some member changed.
-bool evaluateRound(const std::vector<Rule>& rules, const std::vector<std::string>& members,
-                   std::vector<Relation>& knownRelations, Warnings& warnings) {
+// One round over the group's rules, given by member; true when some member changed.
+bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
+                   const std::vector<std::string>& members, std::vector<Relation>& knownRelations,
+                   Warnings& warnings) {
   bool changed = false;
-  for (const std::string& member : members) {
-    for (const Rule& rule : rules) {
-      if (rule.parts.headName != member || waitsForMember(rule, members, knownRelations)) {
+  for (std::size_t m = 0; m < members.size(); ++m) {
+    const std::string& member = members[m];
+    for (const Rule* rulePointer : rulesOfMembers[m]) {
+      const Rule& rule = *rulePointer;
+      if (waitsForMember(rule, members, knownRelations)) {
         continue;
       }
       const Relation* before = findRelation(knownRelations, member);
@@ -53,7 +57,18 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
       evaluateGroupSemiNaively(rules, members, knownRelations, warnings)) {
     return;
   }
-  while (evaluateRound(rules, members, knownRelations, warnings)) {
+  std::unordered_map<std::string, std::size_t> memberIndex;
+  for (std::size_t m = 0; m < members.size(); ++m) {
+    memberIndex.emplace(members[m], m);
+  }
+  std::vector<std::vector<const Rule*>> rulesOfMembers(members.size());
+  for (const Rule& rule : rules) {
+    const auto member = memberIndex.find(rule.parts.headName);
+    if (member != memberIndex.end()) {
+      rulesOfMembers[member->second].push_back(&rule);
+    }
+  }
+  while (evaluateRound(rulesOfMembers, members, knownRelations, warnings)) {
   }
   for (const std::string& member : members) {
     if (findRelation(knownRelations, member) != nullptr) {
