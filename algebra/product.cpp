@@ -197,21 +197,23 @@ std::size_t powerOfTwoAtLeast(std::size_t count) {
 
 }  // namespace
 
-// The right side of a hash join: each row's key (the values its paired columns
-// are compared under) and kept values, stored bucket by bucket.
+// One side of a hash join: each row's key (the values its paired columns are
+// compared under) and kept values, stored bucket by bucket.
 class JoinIndex {
  public:
-  JoinIndex(const Relation& right, const std::vector<JoinPair>& pairs, const KeptColumns& kept)
+  JoinIndex(const Relation& side, bool leftSide, const std::vector<JoinPair>& pairs,
+            const std::vector<std::size_t>& keptColumns)
       : pairs_(pairs),
-        keptRight_(kept.right),
-        entryWidth_(pairs.size() + kept.right.size()),
-        mask_(powerOfTwoAtLeast(right.rowCount()) - 1) {
-    const std::size_t rows = right.rowCount();
+        leftSide_(leftSide),
+        kept_(keptColumns),
+        entryWidth_(pairs.size() + keptColumns.size()),
+        mask_(powerOfTwoAtLeast(side.rowCount()) - 1) {
+    const std::size_t rows = side.rowCount();
     std::vector<Value> keys(rows * pairs_.size());
     std::vector<std::uint32_t> bucketOf(rows);
     for (std::size_t i = 0; i < rows; ++i) {
       bucketOf[i] = static_cast<std::uint32_t>(
-          rowKey(right.row(i), pairs_, false, keys.data() + i * pairs_.size()) & mask_);
+          rowKey(side.row(i), pairs_, leftSide_, keys.data() + i * pairs_.size()) & mask_);
     }
     heads_.assign(mask_ + 2, 0);
     const std::vector<std::uint32_t> order = groupByBucket(bucketOf, heads_);
@@ -219,16 +221,17 @@ class JoinIndex {
     for (std::uint32_t i : order) {
       const Value* key = keys.data() + std::size_t{i} * pairs_.size();
       entries_.insert(entries_.end(), key, key + pairs_.size());
-      const Row row = right.row(i);
-      for (std::size_t column : keptRight_) {
+      const Row row = side.row(i);
+      for (std::size_t column : kept_) {
         entries_.push_back(row[column]);
       }
     }
   }
 
-  // True when the index pairs and keeps the right columns as `pairs` and `kept` do.
-  bool serves(const std::vector<JoinPair>& pairs, const KeptColumns& kept) const {
-    if (pairs.size() != pairs_.size() || kept.right != keptRight_) {
+  // True when the index is of the right side and pairs and keeps its columns
+  // as `pairs` and `kept` do.
+  bool servesRight(const std::vector<JoinPair>& pairs, const KeptColumns& kept) const {
+    if (leftSide_ || pairs.size() != pairs_.size() || kept.right != kept_) {
       return false;
     }
     for (std::size_t p = 0; p < pairs.size(); ++p) {
@@ -239,6 +242,7 @@ class JoinIndex {
     return true;
   }
 
+  bool ofLeftSide() const { return leftSide_; }
   std::size_t mask() const { return mask_; }
   std::size_t bucketSize(std::size_t bucket) const { return heads_[bucket + 1] - heads_[bucket]; }
 
@@ -256,7 +260,8 @@ class JoinIndex {
 
  private:
   std::vector<JoinPair> pairs_;
-  std::vector<std::size_t> keptRight_;
+  bool leftSide_;
+  std::vector<std::size_t> kept_;
   std::size_t entryWidth_;
   std::size_t mask_;
   std::vector<std::uint32_t> heads_;
@@ -265,15 +270,15 @@ class JoinIndex {
 
 namespace {
 
-// The left rows of a hash join, keyed and put in the order of the buckets
-// they probe, so that the probes walk the index forwards. The order is by the
-// buckets' high bits, as many groups as there are left rows: a few rows probing
-// a large index cost no more than their own number.
+// The rows of a hash join's other side, keyed and put in the order of the
+// buckets they probe, so that the probes walk the index forwards. The order
+// is by the buckets' high bits, as many groups as there are rows: a few rows
+// probing a large index cost no more than their own number.
 class JoinProbe {
  public:
-  JoinProbe(const Relation& left, const std::vector<JoinPair>& pairs, const JoinIndex& index)
+  JoinProbe(const Relation& side, const std::vector<JoinPair>& pairs, const JoinIndex& index)
       : index_(index), keyLength_(pairs.size()) {
-    const std::size_t rows = left.rowCount();
+    const std::size_t rows = side.rowCount();
     keys_.resize(rows * keyLength_);
     bucket_.resize(rows);
     std::size_t shift = 0;
@@ -282,9 +287,10 @@ class JoinProbe {
       ++shift;
     }
     std::vector<std::uint32_t> groupOf(rows);
+    const bool leftSide = !index.ofLeftSide();
     for (std::size_t i = 0; i < rows; ++i) {
       bucket_[i] = static_cast<std::uint32_t>(
-          rowKey(left.row(i), pairs, true, keys_.data() + i * keyLength_) & index.mask());
+          rowKey(side.row(i), pairs, leftSide, keys_.data() + i * keyLength_) & index.mask());
       groupOf[i] = bucket_[i] >> shift;
     }
     std::vector<std::uint32_t> heads((index.mask() >> shift) + 2, 0);
@@ -301,12 +307,13 @@ class JoinProbe {
     return count;
   }
 
-  // Calls `visit` with each matching pair: the left row and the right entry's kept values.
+  // Calls `visit` with each matching pair: the probing row's position and
+  // the index entry's kept values.
   template <typename Visit>
   void forEachMatch(Visit&& visit) const {
-    for (std::uint32_t l : order_) {
-      index_.forEachEntry(bucket_[l], keys_.data() + std::size_t{l} * keyLength_,
-                          [&](const Value* rightValues) { visit(l, rightValues); });
+    for (std::uint32_t row : order_) {
+      index_.forEachEntry(bucket_[row], keys_.data() + std::size_t{row} * keyLength_,
+                          [&](const Value* entryValues) { visit(row, entryValues); });
     }
   }
 
@@ -318,25 +325,35 @@ class JoinProbe {
   std::vector<std::uint32_t> order_;
 };
 
-// The index of `right` for this join: one kept by `indexes` where it has
-// one, else built (and kept there when there is a keeper).
-const JoinIndex& indexFor(const Relation& right, const JoinPlan& plan, const KeptColumns& kept,
-                          std::vector<std::unique_ptr<JoinIndex>>* indexes,
+// The index for this join: of the right side, kept by `indexes` where it has
+// one, else built and kept there; without a keeper, of the smaller side.
+const JoinIndex& indexFor(const Relation& left, const Relation& right, const JoinPlan& plan,
+                          const KeptColumns& kept, std::vector<std::unique_ptr<JoinIndex>>* indexes,
                           std::unique_ptr<JoinIndex>& built) {
   if (indexes != nullptr) {
     for (const std::unique_ptr<JoinIndex>& index : *indexes) {
-      if (index->serves(plan.pairs, kept)) {
+      if (index->servesRight(plan.pairs, kept)) {
         return *index;
       }
     }
   }
-  chargeWork(right.rowCount(), plan.pairs.size() + kept.width());
-  built = std::make_unique<JoinIndex>(right, plan.pairs, kept);
+  const bool onLeft = indexes == nullptr && left.rowCount() < right.rowCount();
+  const Relation& side = onLeft ? left : right;
+  chargeWork(side.rowCount(), plan.pairs.size() + kept.width());
+  built = std::make_unique<JoinIndex>(side, onLeft, plan.pairs, onLeft ? kept.left : kept.right);
   if (indexes == nullptr) {
     return *built;
   }
   indexes->push_back(std::move(built));
   return *indexes->back();
+}
+
+// Appends the kept values of a left and a right row to `rows`.
+void appendKept(RowBuffer& rows, const Value* leftValues, const Value* rightValues,
+                const KeptColumns& kept) {
+  rows.cells.insert(rows.cells.end(), leftValues, leftValues + kept.left.size());
+  rows.cells.insert(rows.cells.end(), rightValues, rightValues + kept.right.size());
+  ++rows.count;
 }
 
 RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& plan,
@@ -353,22 +370,28 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
     return rows;
   }
   std::unique_ptr<JoinIndex> built;
-  const JoinIndex& index = indexFor(right, plan, kept, indexes, built);
-  chargeWork(left.rowCount(), plan.pairs.size() + kept.width());
-  const JoinProbe probe(left, plan.pairs, index);
+  const JoinIndex& index = indexFor(left, right, plan, kept, indexes, built);
+  const Relation& probing = index.ofLeftSide() ? right : left;
+  chargeWork(probing.rowCount(), plan.pairs.size() + kept.width());
+  const JoinProbe probe(probing, plan.pairs, index);
   const std::size_t candidates = probe.candidateCount();
   chargeWork(candidates, kept.width());
   // Room for every candidate: pages never written cost nothing.
   rows.cells.reserve(candidates * kept.width());
-  const Value* leftCells = left.cellData();
-  const std::size_t leftWidth = left.attributes().size();
-  probe.forEachMatch([&](std::uint32_t l, const Value* rightValues) {
-    const Value* leftRow = leftCells + std::size_t{l} * leftWidth;
-    for (std::size_t column : kept.left) {
-      rows.cells.push_back(leftRow[column]);
+  const Value* cells = probing.cellData();
+  const std::size_t width = probing.attributes().size();
+  const std::vector<std::size_t>& probedKept = index.ofLeftSide() ? kept.right : kept.left;
+  std::vector<Value> probedValues(probedKept.size());
+  probe.forEachMatch([&](std::uint32_t row, const Value* entryValues) {
+    const Value* values = cells + std::size_t{row} * width;
+    for (std::size_t k = 0; k < probedKept.size(); ++k) {
+      probedValues[k] = values[probedKept[k]];
     }
-    rows.cells.insert(rows.cells.end(), rightValues, rightValues + kept.right.size());
-    ++rows.count;
+    if (index.ofLeftSide()) {
+      appendKept(rows, entryValues, probedValues.data(), kept);
+    } else {
+      appendKept(rows, probedValues.data(), entryValues, kept);
+    }
   });
   return rows;
 }

@@ -68,14 +68,23 @@ void RowSet::rebuild(std::size_t slots) {
   slots_.shrink_to_fit();
   slots_.assign(slots, 0);
   const std::uint32_t mask = (1U << fingerprintBits_) - 1;
-  for (std::size_t index = 0; index < count_; ++index) {
-    const std::size_t hash = hashCodes(codesAt(index), width_);
-    std::size_t slot = scaled(hash, slots_.size());
-    while (slots_[slot] != 0) {
-      slot = slot + 1 == slots_.size() ? 0 : slot + 1;
+  // Rows are placed a batch at a time, their slots fetched ahead.
+  constexpr std::size_t batch = 32;
+  std::size_t hashes[batch];
+  for (std::size_t start = 0; start < count_; start += batch) {
+    const std::size_t count = std::min(batch, count_ - start);
+    for (std::size_t k = 0; k < count; ++k) {
+      hashes[k] = hashCodes(codesAt(start + k), width_);
+      __builtin_prefetch(&slots_[scaled(hashes[k], slots_.size())], 1);
     }
-    slots_[slot] = (static_cast<std::uint32_t>(index + 1) << fingerprintBits_) |
-                   (static_cast<std::uint32_t>(hash) & mask);
+    for (std::size_t k = 0; k < count; ++k) {
+      std::size_t slot = scaled(hashes[k], slots_.size());
+      while (slots_[slot] != 0) {
+        slot = slot + 1 == slots_.size() ? 0 : slot + 1;
+      }
+      slots_[slot] = (static_cast<std::uint32_t>(start + k + 1) << fingerprintBits_) |
+                     (static_cast<std::uint32_t>(hashes[k]) & mask);
+    }
   }
 }
 
