@@ -46,6 +46,33 @@ TEST(ProductTest, ComparesPairsByTheLeftColumnsType) {
   EXPECT_EQ(product(leftString, rightInt).tuples(), (Tuples{{"07", "2"}}));
 }
 
+TEST(ProductTest, BuildsOnEitherSideWithTheSameTuplesAndTheLeftValues) {
+  // The smaller side is the one hashed; either way the left values stay.
+  const Relation small = relationOf("l(X,Y)", {"int", "int"}, {"07,1", "8,2"});
+  const Relation large = relationOf("r(X,Z)", {"int", "int"}, {"7,5", "008,6", "9,7", "7,8"});
+  EXPECT_EQ(product(small, large).tuples(),
+            (Tuples{{"07", "1", "5"}, {"07", "1", "8"}, {"8", "2", "6"}}));
+  const Relation bigLeft = relationOf("l(X,Y)", {"int", "int"}, {"7,5", "008,6", "9,7", "7,8"});
+  const Relation smallRight = relationOf("r(X,Z)", {"int", "int"}, {"07,1", "8,2"});
+  EXPECT_EQ(product(bigLeft, smallRight).tuples(),
+            (Tuples{{"008", "6", "2"}, {"7", "5", "1"}, {"7", "8", "1"}}));
+}
+
+TEST(ProductTest, KeepsAnIndexPerKeyAndComparisonForLaterJoins) {
+  const IndexedRelation right(relationOf("r(X,Z)", {"int", "int"}, {"7,1", "07,2", "8,3"}));
+  const Relation leftInt = relationOf("l(X)", {"int"}, {"7", "8"});
+  const Relation leftString = relationOf("l(X)", {"string"}, {"'07'"});
+  const Relation leftOther = relationOf("l(Z,Y)", {"int", "int"}, {"2,9"});
+  for (int pass = 0; pass < 2; ++pass) {  // the second pass reads the kept indexes
+    EXPECT_EQ(product(leftInt, right).tuples(), product(leftInt, right.relation()).tuples());
+    EXPECT_EQ(product(leftInt, right).tuples(), (Tuples{{"7", "1"}, {"7", "2"}, {"8", "3"}}));
+    EXPECT_EQ(product(leftString, right).tuples(), (Tuples{{"07", "2"}}));
+    EXPECT_EQ(product(leftOther, right).tuples(), (Tuples{{"2", "9", "07"}}));
+    const Names keep{"X"};
+    EXPECT_EQ(product(leftInt, right, &keep).tuples(), (Tuples{{"7"}, {"8"}}));
+  }
+}
+
 TEST(ProductTest, CombinesTuplesOfOtherWidthsOneStepAtATime) {
   Relation left("l(X)", {"int"});
   left.insertTuple({"1"});
@@ -78,6 +105,16 @@ TEST(UnionTest, KeepsTheFirstSchemaAndAddsMissingTuples) {
   EXPECT_EQ(result.types(), std::vector<ValueType>{"int"});
   EXPECT_EQ(result.tuples(), (Tuples{{"1"}, {"2"}, {"3"}}));
   EXPECT_EQ(unionOf(Relation("a(x)", {"int"}), second).tuples(), (Tuples{{"2"}, {"3"}}));
+}
+
+TEST(UnionTest, AFirstRelationWithoutTuplesTakesTheTypesOfWhatFillsIt) {
+  const Relation strings = relationOf("b(y)", {"string"}, {"'p'"});
+  const Relation filled = unionOf(Relation("a(x)", {}), strings);
+  EXPECT_EQ(filled.attributes(), Names{"x"});
+  EXPECT_EQ(filled.types(), std::vector<ValueType>{"string"});
+  EXPECT_EQ(unionOf(Relation("a(x)", {"int"}), strings).types(), std::vector<ValueType>{"string"});
+  EXPECT_EQ(unionOf(Relation("a(x)", {"int"}), Relation("b(y)", {"string"})).types(),
+            std::vector<ValueType>{"int"});
 }
 
 }  // namespace
