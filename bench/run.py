@@ -24,7 +24,7 @@ GEN_VERSION = "2"  # bump when the generators change, so cached data is redone
 REPO_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TIME_BIN = "/usr/bin/time"
 INSTALL_HINT = "apt-get install -y sqlite3 time"
-ALL_WORKLOADS = ["W1", "W2", "W3", "W4", "W5a", "W5b"]
+ALL_WORKLOADS = ["W1", "W2", "W3", "W4", "W5a", "W5b", "W6", "W7"]
 
 # Targets at --scale 1: (max ratio levezet/sqlite3, max peak MiB, max ratio levezet/sort)
 TARGETS = {
@@ -254,8 +254,99 @@ def gen_w5b(rng, scale):
     return tc_workload(edges, f"edge: {len(edges)} distinct edges on {nodes} nodes")
 
 
+def gen_w6(rng, scale):
+    # Two independent rule sets in one program: a three-step join and a
+    # recursive reach from the nodes below 50.  Same density as W2's graph
+    # scaled up, so path3 and reach both grow linearly with the scale.
+    nodes = scaled(300_000, scale, 60)
+    edges = distinct_edges(rng, scaled(1_000_000, scale, 10), nodes)
+    lines = int_lines(edges)
+    # X<50 compares integer values in levezet; the columns stay TEXT here.
+    reach_sql = ("WITH RECURSIVE reach(x, y) AS ("
+                 "SELECT src, dst FROM edge WHERE CAST(src AS INTEGER) < 50 "
+                 "UNION "
+                 "SELECT reach.x, edge.dst FROM reach JOIN edge ON edge.src = reach.y) "
+                 "SELECT DISTINCT x, y FROM reach ORDER BY x, y;")
+    return {
+        "rules": ["path3(X,W)<-edge(X,Y),edge(Y,Z),edge(Z,W)",
+                  "reach(X,Y)<-edge(X,Y),X<50",
+                  "reach(X,Z)<-reach(X,Y),edge(Y,Z)"],
+        "relations": [
+            {"decl": "edge(from,to)", "table": "edge", "cols": ["src", "dst"],
+             "lines": lines, "csv": lines},
+        ],
+        "indexes": ["CREATE INDEX edge_src ON edge(src);"],
+        "queries": [
+            ("path3", "res_path3.txt",
+             "SELECT DISTINCT a.src, c.dst FROM edge AS a "
+             "JOIN edge AS b ON b.src = a.dst "
+             "JOIN edge AS c ON c.src = b.dst ORDER BY 1, 2;", False),
+            ("reach", "res_reach.txt", reach_sql, False),
+        ],
+        "main": ["path3", "reach"],
+        "input_tuples": len(edges),
+        "note": f"edge: {len(edges)} distinct edges on {nodes} nodes",
+    }
+
+
+def w7_height(scale):
+    # samegen of a complete binary tree of height h has (4^h - 1) / 3 tuples:
+    # the height moves by log4(scale), so the result size follows the scale
+    # within a factor of two (the height is whole, so it moves in steps of 4x).
+    return max(2, int(round(13 + math.log(scale, 4))))
+
+
+def samegen_count(height):
+    return (4 ** height - 1) // 3
+
+
+def gen_w7(rng, scale):
+    h = w7_height(scale)
+    n = 2 ** h - 1
+    leftmost, rightmost = 2 ** (h - 1), n  # first and last leaf
+    node_lines = [str(i) for i in range(1, n + 1)]
+    parent_lines = [f"{c},{c // 2}" for c in range(2, n + 1)]
+    rng.shuffle(node_lines)
+    rng.shuffle(parent_lines)
+    samegen_sql = ("CREATE TABLE samegen AS WITH RECURSIVE sg(x, y) AS ("
+                   "SELECT x, x FROM node "
+                   "UNION "
+                   "SELECT a.c, b.c FROM sg "
+                   "JOIN parent AS a ON a.p = sg.x "
+                   "JOIN parent AS b ON b.p = sg.y) "
+                   "SELECT x, y FROM sg;")
+    return {
+        "rules": [f"query()<-samegen({leftmost},{rightmost})",
+                  "samegen(X,X)<-node(X)",
+                  "samegen(X,Y)<-parent(X,A),samegen(A,B),parent(Y,B)"],
+        "relations": [
+            {"decl": "node(x)", "table": "node", "cols": ["x"],
+             "lines": node_lines, "csv": node_lines},
+            {"decl": "parent(c,p)", "table": "parent", "cols": ["c", "p"],
+             "lines": parent_lines, "csv": parent_lines},
+        ],
+        "indexes": ["CREATE INDEX parent_p ON parent(p);"],
+        "setup": [samegen_sql],
+        # query() holds the empty tuple when the two leaves are of one
+        # generation: one empty line in both outputs.
+        "queries": [
+            ("samegen", "res_samegen.txt",
+             "SELECT x, y FROM samegen ORDER BY x, y;", False),
+            ("query", "res_query.txt",
+             f"SELECT DISTINCT '' FROM samegen WHERE x = '{leftmost}' "
+             f"AND y = '{rightmost}';", False),
+        ],
+        "main": "samegen",
+        "expect": {"samegen": samegen_count(h), "query": 1},
+        "input_tuples": n + len(parent_lines),
+        "note": f"complete binary tree of height {h}: node: {n}, "
+                f"parent: {len(parent_lines)}; samegen({leftmost},{rightmost}); "
+                f"{samegen_count(h)} samegen tuples expected",
+    }
+
+
 GENERATORS = {"W1": gen_w1, "W2": gen_w2, "W3": gen_w3, "W4": gen_w4,
-              "W5a": gen_w5a, "W5b": gen_w5b}
+              "W5a": gen_w5a, "W5b": gen_w5b, "W6": gen_w6, "W7": gen_w7}
 
 
 def write_lines(path, lines):
@@ -272,6 +363,7 @@ def sqlite_script(wl):
         out.append(f"CREATE TABLE {rel['table']}({cols});")
         out.append(f".import {rel['table']}.csv {rel['table']}")
     out += wl["indexes"]
+    out += wl.get("setup", [])  # statements whose result several queries read
     out += [".mode list", '.separator , "\\n"', ".headers off"]
     for _name, res_file, sql, _strip in wl["queries"]:
         out.append(f".output out/{res_file}")
@@ -312,6 +404,7 @@ def generate(name, scale, seed, wdir):
         "input_tuples": wl["input_tuples"],
         "queries": [[q[0], q[1], q[3]] for q in wl["queries"]],
         "main": wl["main"],
+        "expect": wl.get("expect", {}),
         "sort_input": wl.get("sort_input"),
     }
     with open(meta_path, "w") as f:
@@ -350,17 +443,22 @@ def measure(cmd, cwd, stdin_path, stdout_path, stderr_path, timeout, env=None):
             timer.cancel()
         wall = time.perf_counter() - start
         timed_out = killed.is_set()
-    rss_kib = None
+    rss_kib = user = system = None
     try:
         with open(time_file) as f:
             for line in f:
                 line = line.strip()
+                value = line.rsplit(":", 1)[-1].strip()
                 if line.startswith("Maximum resident set size (kbytes):"):
-                    rss_kib = int(line.rsplit(":", 1)[1])
-    except OSError:
+                    rss_kib = int(value)
+                elif line.startswith("User time (seconds):"):
+                    user = float(value)
+                elif line.startswith("System time (seconds):"):
+                    system = float(value)
+    except (OSError, ValueError):
         pass
     return {"wall": wall, "rss": rss_kib / 1024 if rss_kib is not None else None,
-            "rc": rc, "timeout": timed_out}
+            "user": user, "sys": system, "rc": rc, "timeout": timed_out}
 
 
 def tail(path, n=400):
@@ -372,7 +470,7 @@ def tail(path, n=400):
         return ""
 
 
-def run_workload(meta, wdir, args, levezet):
+def run_workload(meta, wdir, args, levezet, baseline=None):
     outdir = os.path.join(wdir, "out")
     os.makedirs(outdir, exist_ok=True)
     tools = {
@@ -380,11 +478,18 @@ def run_workload(meta, wdir, args, levezet):
             cmd=[levezet, os.path.join(wdir, "input.txt"),
                  os.path.join(outdir, "levezet.txt")],
             stdin=os.devnull, env=None, outputs=["levezet.txt"]),
+    }
+    if baseline:
+        tools["baseline"] = dict(
+            cmd=[baseline, os.path.join(wdir, "input.txt"),
+                 os.path.join(outdir, "baseline.txt")],
+            stdin=os.devnull, env=None, outputs=["baseline.txt"])
+    tools.update({
         "sqlite3": dict(
             cmd=[args.sqlite3, "-batch", ":memory:"],
             stdin=os.path.join(wdir, "query.sql"), env=None,
             outputs=[q[1] for q in meta["queries"]]),
-    }
+    })
     if meta.get("sort_input"):
         env = dict(os.environ, LC_ALL="C")
         tools["sort"] = dict(
@@ -411,8 +516,10 @@ def run_workload(meta, wdir, args, levezet):
             status = ("TIMEOUT" if res["timeout"] else
                       ("ok" if res["rc"] == 0 else f"exit {res['rc']}"))
             rss = f"{res['rss']:.1f} MiB" if res["rss"] is not None else "? MiB"
+            cpu = (f"user {res['user']:.2f} s, sys {res['sys']:.2f} s"
+                   if res["user"] is not None and res["sys"] is not None else "")
             print(f"  {meta['name']:4} run {r + 1}/{args.runs}  {tool:8} "
-                  f"{res['wall']:8.3f} s  {rss:>11}  {status}", flush=True)
+                  f"{res['wall']:8.3f} s  {rss:>11}  {status:7} {cpu}", flush=True)
             if res["timeout"] or res["rc"] != 0:
                 msg = tail(os.path.join(outdir, f"{tool}.stderr"))
                 if msg:
@@ -460,6 +567,17 @@ def levezet_blocks(path):
         if h < 0:
             h = n
         header = data[pos:h]
+        name = header.split(b"(", 1)[0].decode("utf-8", "replace").strip()
+        if header.endswith(b"()"):
+            # No attributes: the only possible tuple is an empty line, so the
+            # block is the header, then one empty line per tuple, then the
+            # empty line that ends every block.
+            k = h + 1
+            while k < n and data[k:k + 1] == b"\n":
+                k += 1
+            blocks[name] = b"\n" * max(0, k - (h + 1) - 1)
+            pos = k
+            continue
         e = data.find(b"\n\n", h)
         if e < 0:
             body = data[h + 1:]
@@ -467,7 +585,6 @@ def levezet_blocks(path):
         else:
             body = data[h + 1:e + 1]
             pos = e + 2
-        name = header.split(b"(", 1)[0].decode("utf-8", "replace").strip()
         blocks[name] = body  # derived blocks come after declared ones: last wins
     return blocks
 
@@ -476,58 +593,76 @@ def digest(body):
     return hashlib.sha256(body).hexdigest(), body.count(b"\n")
 
 
-def check(meta, wdir):
-    """Compare levezet's output with sqlite's (and sort's); return (main rows, notes)."""
+def check(meta, wdir, outputs=(("levezet", "levezet.txt"),)):
+    """Compare each (tool, output file) in `outputs` with sqlite's result (and
+    sort's, and the closed-form counts where the workload has them); return
+    (rows sqlite3 gave for the main relations, notes)."""
     outdir = os.path.join(wdir, "out")
     notes = []
-    main_rows = None
-    lev_path = os.path.join(outdir, "levezet.txt")
-    try:
-        blocks = levezet_blocks(lev_path)
-    except OSError:
-        blocks = None
-        notes.append("levezet wrote no output file; nothing to compare")
-    for name, res_file, strip_quotes in meta["queries"]:
+    closed = meta.get("expect") or {}
+    wanted = {}  # relation -> (hash, rows) of sqlite3's result
+    for name, res_file, _strip in meta["queries"]:
         try:
             with open(os.path.join(outdir, res_file), "rb") as f:
-                sql_body = f.read()
+                wanted[name] = digest(f.read())
         except OSError:
             notes.append(f"sqlite3 wrote no {res_file}")
             continue
-        sql_hash, sql_rows = digest(sql_body)
-        if name == meta["main"]:
-            main_rows = sql_rows
-        if blocks is None:
-            continue
-        if name not in blocks:
-            notes.append(f"MISMATCH: relation {name} missing from levezet's output "
-                         f"(sqlite3: {sql_rows} rows)")
-            continue
-        body = blocks[name]
-        if strip_quotes:
-            body = body.replace(b"'", b"")
-        lev_hash, lev_rows = digest(body)
-        if lev_rows != sql_rows:
-            notes.append(f"MISMATCH: {name} has {lev_rows} tuples in levezet's output, "
-                         f"sqlite3 gave {sql_rows} rows")
-        elif lev_hash != sql_hash:
-            notes.append(f"warning: {name} has the same count ({lev_rows}) but "
-                         f"different tuples or order than sqlite3")
+        if name in closed and wanted[name][1] != closed[name]:
+            notes.append(f"MISMATCH: sqlite3 gave {wanted[name][1]} rows for {name}, "
+                         f"the closed form {closed[name]}")
+    mains = meta["main"] if isinstance(meta["main"], list) else [meta["main"]]
+    main_rows = (sum(wanted[m][1] for m in mains)
+                 if all(m in wanted for m in mains) else None)
+    sort_result = None
     if meta.get("sort_input"):
         try:
             with open(os.path.join(outdir, "sort.txt"), "rb") as f:
-                sort_hash, sort_rows = digest(f.read())
-            first = meta["queries"][0][0]
-            if blocks is not None and first in blocks:
-                lev_hash, lev_rows = digest(blocks[first])
-                if lev_rows != sort_rows:
-                    notes.append(f"MISMATCH: {first} has {lev_rows} tuples in levezet's "
-                                 f"output, sort -u gave {sort_rows} lines")
-                elif lev_hash != sort_hash:
-                    notes.append(f"warning: {first} differs from sort -u's lines "
-                                 f"(same count {lev_rows})")
+                sort_result = digest(f.read())
         except OSError:
             notes.append("sort wrote no output")
+    for tool, out_file in outputs:
+        try:
+            blocks = levezet_blocks(os.path.join(outdir, out_file))
+        except OSError:
+            notes.append(f"{tool} wrote no output file; nothing to compare")
+            continue
+        for name, _res_file, strip_quotes in meta["queries"]:
+            if name not in wanted and name not in closed:
+                continue
+            if name not in blocks:
+                have = (f"sqlite3: {wanted[name][1]} rows" if name in wanted
+                        else f"expected: {closed[name]} tuples")
+                notes.append(f"MISMATCH: relation {name} missing from {tool}'s output "
+                             f"({have})")
+                continue
+            body = blocks[name]
+            if strip_quotes:
+                body = body.replace(b"'", b"")
+            lev_hash, lev_rows = digest(body)
+            if name in closed and lev_rows != closed[name]:
+                notes.append(f"MISMATCH: {name} has {lev_rows} tuples in {tool}'s "
+                             f"output, the closed form gives {closed[name]}")
+            if name in wanted:
+                sql_hash, sql_rows = wanted[name]
+                if lev_rows != sql_rows:
+                    notes.append(f"MISMATCH: {name} has {lev_rows} tuples in {tool}'s "
+                                 f"output, sqlite3 gave {sql_rows} rows")
+                elif lev_hash != sql_hash:
+                    notes.append(f"warning: {name} in {tool}'s output has the same "
+                                 f"count ({lev_rows}) but different tuples or order "
+                                 f"than sqlite3")
+        first = meta["queries"][0][0]
+        if sort_result is not None and first in blocks:
+            sort_hash, sort_rows = sort_result
+            lev_hash, lev_rows = digest(blocks[first])
+            if lev_rows != sort_rows:
+                notes.append(f"MISMATCH: {first} has {lev_rows} tuples in {tool}'s "
+                             f"output, sort -u gave {sort_rows} lines")
+            elif lev_hash != sort_hash:
+                notes.append(f"warning: {first} in {tool}'s output differs from "
+                             f"sort -u's lines (same count {lev_rows})")
+        del blocks
     return main_rows, notes
 
 
@@ -543,6 +678,12 @@ def ratio(a, b):
     if not a or not b or not a["ok"] or not b["ok"] or not b["median"]:
         return None
     return a["median"] / b["median"]
+
+
+def rss_ratio(a, b):
+    if not a or not b or not a["ok"] or not b["ok"] or not a["rss"] or not b["rss"]:
+        return None
+    return a["rss"] / b["rss"]
 
 
 def machine_info(args, levezet):
@@ -561,7 +702,9 @@ def machine_info(args, levezet):
     except (OSError, IndexError):
         ver = "?"
     return {"cpu": cpu, "cores": os.cpu_count(), "kernel": platform.release(),
-            "sqlite3": ver, "levezet": levezet, "scale": args.scale,
+            "sqlite3": ver, "levezet": levezet,
+            "baseline": os.path.abspath(args.baseline) if args.baseline else None,
+            "scale": args.scale,
             "runs": args.runs, "seed": args.seed,
             "date": time.strftime("%Y-%m-%d %H:%M:%S")}
 
@@ -573,8 +716,11 @@ def report(rows, info, scale):
     print(f"scale {scale}, {info['runs']} run(s) per tool, seed {info['seed']}; "
           "time = median wall seconds of the whole process, "
           "MiB = highest peak RSS over the runs")
+    with_base = any("baseline" in row for row in rows)
+    base_head = (f"{'baseline':>8}{'MiB':>7} {'lev/base':>8} {'MiB/base':>8} | "
+                 if with_base else "")
     head = (f"{'':5}{'input':>9}{'derived':>9} | {'levezet':>8}{'MiB':>7}"
-            f"{'us/tup':>9} | {'sqlite3':>8}{'MiB':>7} {'lev/sql':>7} | "
+            f"{'us/tup':>9} | {base_head}{'sqlite3':>8}{'MiB':>7} {'lev/sql':>7} | "
             f"{'sort -u':>8}{'MiB':>7} {'lev/sort':>8} | check")
     print()
     print(head)
@@ -593,19 +739,29 @@ def report(rows, info, scale):
         r_sql = ratio(lev, sql)
         r_sort = ratio(lev, srt) if srt else None
         check_txt = "ok" if not row["notes"] else "SEE BELOW"
+        base_cells = ""
+        if with_base:
+            base = row.get("baseline")
+            base_cells = (f"{cell(base)} {fmt(ratio(lev, base), '.3f', 8)} "
+                          f"{fmt(rss_ratio(lev, base), '.3f', 8)} | ")
         print(f"{row['name']:5}{row['input_tuples']:>9}"
               f"{fmt(row['rows'], 'd', 9)} | {cell(lev)}{fmt(us, '.2f', 9)} | "
-              f"{cell(sql)} {fmt(r_sql, '.3f', 7)} | "
+              f"{base_cells}{cell(sql)} {fmt(r_sql, '.3f', 7)} | "
               f"{cell(srt)} {fmt(r_sort, '.3f', 8) if srt else ' ' * 8} | {check_txt}")
     print()
     print("input = input tuples, derived = rows of the result sqlite3 wrote "
-          "(W1: the distinct tuples of t),")
+          "(W1: the distinct tuples of t; W6: path3 and reach together),")
     print("us/tup = levezet's microseconds per input tuple; lev/sql and lev/sort = "
           "levezet's median time divided by the other's (below 1: levezet is faster).")
+    if with_base:
+        print(f"baseline = {info.get('baseline')}; lev/base = levezet's median time "
+              "divided by the baseline's, MiB/base = the same for peak memory.")
     for row in rows:
         for note in row["notes"]:
             print(f"{row['name']}: {note}")
 
+    if not any(row["name"] in TARGETS for row in rows):
+        return
     print()
     print("targets (they apply at --scale 1"
           + ("" if scale == 1 else f"; this run is at --scale {scale}, "
@@ -648,6 +804,9 @@ def main():
                     help="runs per tool and workload (default 3)")
     ap.add_argument("--levezet", default=os.path.join(REPO_ROOT, "build", "levezet"),
                     help="levezet binary (default: build/levezet in the repo)")
+    ap.add_argument("--baseline", default=None, metavar="PATH",
+                    help="a second levezet binary, run as one more tool taking turns "
+                         "with the others and compared with --levezet")
     ap.add_argument("--sqlite3", default="sqlite3", help="sqlite3 binary")
     ap.add_argument("--workdir", default="/tmp/levezet-bench",
                     help="folder for generated data and outputs "
@@ -675,10 +834,15 @@ def main():
                  "choose a folder outside it")
 
     levezet = os.path.abspath(args.levezet)
+    baseline = os.path.abspath(args.baseline) if args.baseline else None
     if not args.generate_only:
         if not (os.path.isfile(levezet) and os.access(levezet, os.X_OK)):
             print(f"levezet binary not found (or not executable): {levezet}\n"
                   "Build it first, or pass its path with --levezet PATH. "
+                  "Nothing was run.", file=sys.stderr)
+            return 2
+        if baseline and not (os.path.isfile(baseline) and os.access(baseline, os.X_OK)):
+            print(f"baseline binary not found (or not executable): {baseline}\n"
                   "Nothing was run.", file=sys.stderr)
             return 2
         missing = []
@@ -711,8 +875,11 @@ def main():
     for name in names:
         wdir = os.path.join(data_root, name)
         print(f"{name}: running", flush=True)
-        res = run_workload(metas[name], wdir, args, levezet)
-        main_rows, notes = check(metas[name], wdir)
+        res = run_workload(metas[name], wdir, args, levezet, baseline)
+        outputs = [("levezet", "levezet.txt")]
+        if baseline:
+            outputs.append(("baseline", "baseline.txt"))
+        main_rows, notes = check(metas[name], wdir, outputs)
         row = {"name": name, "input_tuples": metas[name]["input_tuples"],
                "rows": main_rows}
         for tool, runs in res.items():
