@@ -246,6 +246,11 @@ class JoinIndex {
   std::size_t mask() const { return mask_; }
   std::size_t bucketSize(std::size_t bucket) const { return heads_[bucket + 1] - heads_[bucket]; }
 
+  void prefetchHead(std::size_t bucket) const { __builtin_prefetch(&heads_[bucket]); }
+  void prefetchEntries(std::size_t bucket) const {
+    __builtin_prefetch(entries_.data() + std::size_t{heads_[bucket]} * entryWidth_);
+  }
+
   // Calls `visit` with the kept values of each entry of `bucket` whose key is `key`.
   template <typename Visit>
   void forEachEntry(std::size_t bucket, const Value* key, Visit&& visit) const {
@@ -309,9 +314,21 @@ class JoinProbe {
 
   // Calls `visit` with each matching pair: the probing row's position and
   // the index entry's kept values.
+  // The buckets of the rows some places ahead are fetched early: their bucket
+  // heads further ahead, their first entries nearer.
   template <typename Visit>
   void forEachMatch(Visit&& visit) const {
-    for (std::uint32_t row : order_) {
+    constexpr std::size_t headsAhead = 16;
+    constexpr std::size_t entriesAhead = 8;
+    const std::size_t count = order_.size();
+    for (std::size_t i = 0; i < count; ++i) {
+      if (i + headsAhead < count) {
+        index_.prefetchHead(bucket_[order_[i + headsAhead]]);
+      }
+      if (i + entriesAhead < count) {
+        index_.prefetchEntries(bucket_[order_[i + entriesAhead]]);
+      }
+      const std::uint32_t row = order_[i];
       index_.forEachEntry(bucket_[row], keys_.data() + std::size_t{row} * keyLength_,
                           [&](const Value* entryValues) { visit(row, entryValues); });
     }
