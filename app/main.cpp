@@ -32,7 +32,10 @@ void askName(const char* prompt, std::string& name) {
 int main(int argc, char* argv[]) {
   // Large blocks come straight from the system and go straight back when
   // freed, so that memory released while a big relation is built is reused.
-  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+  // Blocks of a few megabytes stay in the heap: a recursive rule makes such
+  // buffers for every slice of new rows, and pages taken fresh from the
+  // system each time cost more than the rows written into them.
+  mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
   std::ios::sync_with_stdio(false);
   std::string inputName = defaultInputName;
   std::string outputName = defaultOutputName;
