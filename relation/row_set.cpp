@@ -152,26 +152,10 @@ void RowSet::insertAll(const Relation& relation) {
   }
   constexpr std::size_t batch = 32;
   std::vector<Code> codes(batch * width_);
-  std::vector<std::size_t> valueHashes(batch * width_);
   std::size_t hashes[batch];
   for (std::size_t start = 0; start < rows; start += batch) {
     const std::size_t count = std::min(batch, rows - start);
-    for (std::size_t k = 0; k < count; ++k) {
-      const Row row = relation.row(start + k);
-      for (std::size_t i = 0; i < width_; ++i) {
-        const std::size_t hash = hashValue(row[i]);
-        valueHashes[k * width_ + i] = hash;
-        __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
-      }
-    }
-    for (std::size_t k = 0; k < count; ++k) {
-      const Row row = relation.row(start + k);
-      for (std::size_t i = 0; i < width_; ++i) {
-        codes[k * width_ + i] = codeOf(row[i], valueHashes[k * width_ + i]);
-      }
-      hashes[k] = hashCodes(codes.data() + k * width_, width_);
-      __builtin_prefetch(&slots_[scaled(hashes[k], slots_.size())]);
-    }
+    codeBatch(relation, start, count, codes.data(), hashes);
     for (std::size_t k = 0; k < count; ++k) {
       const std::uint32_t entry = slots_[scaled(hashes[k], slots_.size())];
       if (entry != 0) {
@@ -181,6 +165,27 @@ void RowSet::insertAll(const Relation& relation) {
     for (std::size_t k = 0; k < count; ++k) {
       insertCodes(codes.data() + k * width_, hashes[k]);
     }
+  }
+}
+
+void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t count, Code* codes,
+                       std::size_t* hashes) {
+  valueHashes_.resize(count * width_);
+  for (std::size_t k = 0; k < count; ++k) {
+    const Row row = relation.row(start + k);
+    for (std::size_t i = 0; i < width_; ++i) {
+      const std::size_t hash = hashValue(row[i]);
+      valueHashes_[k * width_ + i] = hash;
+      __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
+    }
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    const Row row = relation.row(start + k);
+    for (std::size_t i = 0; i < width_; ++i) {
+      codes[k * width_ + i] = codeOf(row[i], valueHashes_[k * width_ + i]);
+    }
+    hashes[k] = hashCodes(codes + k * width_, width_);
+    __builtin_prefetch(&slots_[scaled(hashes[k], slots_.size())]);
   }
 }
 

@@ -40,6 +40,10 @@ class RowSet {
   bool insertCodes(const Code* codes, std::size_t hash);
   bool needsRebuild() const;
   Code codeOf(Value value, std::size_t hash);
+  // Codes `count` rows of `relation` from `start` on and hashes them, the
+  // value slots and then the row slots fetched a batch ahead.
+  void codeBatch(const Relation& relation, std::size_t start, std::size_t count, Code* codes,
+                 std::size_t* hashes);
   void rebuildValueSlots();
   void rebuild(std::size_t slots);
   void decode(std::size_t index, std::vector<Value>& cells) const;
@@ -56,7 +60,8 @@ class RowSet {
 
   std::vector<Value> values_;  // by code
   LargeTable<ValueSlot> valueSlots_;
-  std::vector<Code> codes_;  // the row being inserted
+  std::vector<Code> codes_;               // the row being inserted
+  std::vector<std::size_t> valueHashes_;  // of the batch being coded
   // 0 for an empty slot, else the row's index plus one, shifted left by
   // fingerprintBits_, with that many bits of the row's hash below it.
   LargeTable<std::uint32_t> slots_;
