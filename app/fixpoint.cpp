@@ -301,14 +301,16 @@ class Fixpoint {
     if (!anyNew) {
       return;
     }
-    if (!rule.ran || rule.pairsTuples) {
-      absorb(members_[rule.head], evaluate(rule, now, noMember, nullptr, &rule.pairsTuples));
-    } else {
+    if (rule.ran && !rule.pairsTuples) {
       for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
         if (now[a] != rule.seen[a]) {
           runDeltaVariant(rule, now, a);
         }
       }
+    }
+    // A rule found to pair tuples, even by a slice just now, is evaluated whole.
+    if (!rule.ran || rule.pairsTuples) {
+      absorb(members_[rule.head], evaluate(rule, now, noMember, nullptr, &rule.pairsTuples));
     }
     rule.ran = true;
     rule.seen = std::move(now);
@@ -316,12 +318,13 @@ class Fixpoint {
 
   // The rule with member atom `a` reading only the rows its member got since
   // the rule last ran, in slices, so that what a slice derives stays small.
-  void runDeltaVariant(const GroupRule& rule, const std::vector<std::size_t>& now, std::size_t a) {
+  void runDeltaVariant(GroupRule& rule, const std::vector<std::size_t>& now, std::size_t a) {
     const Member& used = members_[rule.memberAtoms[a].second];
     for (std::size_t begin = rule.seen[a]; begin < now[a]; begin += deltaSlice) {
       Relation delta = used.schema;
       delta.addRows(used.rows->rows(begin, std::min(begin + deltaSlice, now[a])), true);
-      absorb(members_[rule.head], evaluate(rule, now, rule.memberAtoms[a].first, &delta, nullptr));
+      absorb(members_[rule.head],
+             evaluate(rule, now, rule.memberAtoms[a].first, &delta, &rule.pairsTuples));
     }
   }
 

@@ -79,7 +79,9 @@ Relation constantRelation(const Relation& partialResult, const std::string& left
 
 // Binds the unbound side `newName` to every value of the bound column `boundName`,
 // then tests the condition. A plain equality between the two names pairs each
-// tuple only with the values equal to its own, instead of with all of them.
+// tuple only with the values equal to its own, instead of with all of them;
+// in a column compared by integer value those may be written otherwise (007
+// and 7) and stand in other tuples.
 Relation bindFromColumn(const Relation& partialResult, const std::string& boundName,
                         const std::string& newName, const std::string& element,
                         ElementOutcome& outcome) {
@@ -89,6 +91,12 @@ Relation bindFromColumn(const Relation& partialResult, const std::string& boundN
       startsWithVariableInitial(boundName) &&
       std::count(attributes.begin(), attributes.end(), boundName) == 1;
   if (plainEquality) {
+    const std::size_t column = static_cast<std::size_t>(
+        std::find(attributes.begin(), attributes.end(), boundName) - attributes.begin());
+    const std::vector<ValueType>& types = partialResult.types();
+    if (column >= types.size() || !isStringType(types[column])) {
+      outcome = ElementOutcome::pairedAcrossTuples;
+    }
     Relation pairs = project(partialResult, partialResult.name(), boundName + "," + boundName);
     pairs.setAttributes({boundName, newName});
     return select(product(partialResult, pairs), conditionResultName, element);
