@@ -135,13 +135,13 @@ class ProgramGenerator {
   // conditions pass; now and then from values that sort or compare oddly.
   std::string constant(bool text) {
     static const char* const ints[] = {"1", "2", "5", "12"};
-    static const char* const oddInts[] = {"0", "7", "10", "007"};
+    static const char* const oddInts[] = {"0", "7", "10", "007", "01", "002"};
     static const char* const texts[] = {"'a'", "'x'", "'9'"};
     static const char* const oddTexts[] = {"'10'", "'\xFAr'", "'\xDB'"};
     if (text) {
       return chance(85) ? oneOf(texts) : oneOf(oddTexts);
     }
-    return chance(85) ? oneOf(ints) : oneOf(oddInts);
+    return chance(70) ? oneOf(ints) : oneOf(oddInts);
   }
   std::string constant() {
     if (chance(4)) {
@@ -232,16 +232,26 @@ class ProgramGenerator {
 
   // A condition with any operator. On the left a bound or unbound variable, a
   // constant or a column reference; on the right a bound or unbound variable
-  // or a constant.
-  std::string condition(const Bindings& bound) {
+  // or a constant. A variable that the condition binds from a bound one
+  // joins `bound`, so that heads use it.
+  std::string condition(Bindings& bound) {
     static const char* const operators[] = {"=", "!=", "<", "<=", ">", ">="};
     const std::string op = oneOf(operators);
     const int left = pick(20);
     if (left < 10) {
       const std::string variable = variableOf(bound, left < 7 ? 0 : 100);
       const int right = pick(4);
-      return variable + op +
-             (right < 2 ? constantFor(variable, bound) : variableOf(bound, right == 2 ? 0 : 100));
+      if (right < 2) {
+        return variable + op + constantFor(variable, bound);
+      }
+      const std::string other = variableOf(bound, right == 2 ? 0 : 100);
+      const auto leftBinding = bound.find(variable);
+      if (leftBinding == bound.end() || bound.count(other) != 0) {
+        return variable + op + other;
+      }
+      // Binding a new variable from a bound one: equality half of the time.
+      bound.emplace(other, leftBinding->second);
+      return variable + (chance(50) ? std::string("=") : op) + other;
     }
     const std::string text = left < 16 ? constant() : "$" + std::to_string(pick(3));
     return text + op + (chance(20) ? constant() : variableOf(bound, 15));
