@@ -302,8 +302,8 @@ class JoinProbe {
     order_ = groupByBucket(groupOf, heads);
   }
 
-  // The number of index entries in the buckets that the left rows probe: at
-  // least the number of matches.
+  // The number of index entries in the buckets that the rows probe: at least
+  // the number of matches.
   std::size_t candidateCount() const {
     std::size_t count = 0;
     for (std::uint32_t bucket : bucket_) {
@@ -313,9 +313,8 @@ class JoinProbe {
   }
 
   // Calls `visit` with each matching pair: the probing row's position and
-  // the index entry's kept values.
-  // The buckets of the rows some places ahead are fetched early: their bucket
-  // heads further ahead, their first entries nearer.
+  // the index entry's kept values. The buckets of the rows some places ahead
+  // are fetched early: their bucket heads further ahead, their first entries nearer.
   template <typename Visit>
   void forEachMatch(Visit&& visit) const {
     constexpr std::size_t headsAhead = 16;
@@ -365,14 +364,6 @@ const JoinIndex& indexFor(const Relation& left, const Relation& right, const Joi
   return *indexes->back();
 }
 
-// Appends the kept values of a left and a right row to `rows`.
-void appendKept(RowBuffer& rows, const Value* leftValues, const Value* rightValues,
-                const KeptColumns& kept) {
-  rows.cells.insert(rows.cells.end(), leftValues, leftValues + kept.left.size());
-  rows.cells.insert(rows.cells.end(), rightValues, rightValues + kept.right.size());
-  ++rows.count;
-}
-
 RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& plan,
                    const KeptColumns& kept, std::vector<std::unique_ptr<JoinIndex>>* indexes) {
   RowBuffer rows(kept.width());
@@ -397,19 +388,25 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
   rows.cells.reserve(candidates * kept.width());
   const Value* cells = probing.cellData();
   const std::size_t width = probing.attributes().size();
-  const std::vector<std::size_t>& probedKept = index.ofLeftSide() ? kept.right : kept.left;
-  std::vector<Value> probedValues(probedKept.size());
-  probe.forEachMatch([&](std::uint32_t row, const Value* entryValues) {
-    const Value* values = cells + std::size_t{row} * width;
-    for (std::size_t k = 0; k < probedKept.size(); ++k) {
-      probedValues[k] = values[probedKept[k]];
-    }
-    if (index.ofLeftSide()) {
-      appendKept(rows, entryValues, probedValues.data(), kept);
-    } else {
-      appendKept(rows, probedValues.data(), entryValues, kept);
-    }
-  });
+  if (index.ofLeftSide()) {
+    probe.forEachMatch([&](std::uint32_t row, const Value* leftValues) {
+      const Value* rightRow = cells + std::size_t{row} * width;
+      rows.cells.insert(rows.cells.end(), leftValues, leftValues + kept.left.size());
+      for (std::size_t column : kept.right) {
+        rows.cells.push_back(rightRow[column]);
+      }
+      ++rows.count;
+    });
+  } else {
+    probe.forEachMatch([&](std::uint32_t row, const Value* rightValues) {
+      const Value* leftRow = cells + std::size_t{row} * width;
+      for (std::size_t column : kept.left) {
+        rows.cells.push_back(leftRow[column]);
+      }
+      rows.cells.insert(rows.cells.end(), rightValues, rightValues + kept.right.size());
+      ++rows.count;
+    });
+  }
   return rows;
 }
 

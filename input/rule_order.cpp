@@ -201,13 +201,11 @@ void PredicateGraph::add(std::string name) {
   }
 }
 
-bool PredicateGraph::recordDependency(std::size_t used, std::size_t head) {
-  if (!recorded_.insert({used, head}).second) {
-    return false;
+void PredicateGraph::recordDependency(std::size_t used, std::size_t head) {
+  if (recorded_.insert({used, head}).second) {
+    nodes[used].dependents.push_back(nodes[head].name);
+    ++nodes[head].pending;
   }
-  nodes[used].dependents.push_back(nodes[head].name);
-  ++nodes[head].pending;
-  return true;
 }
 
 void collectPredicates(const std::string& ruleLine, PredicateGraph& graph) {

@@ -38,9 +38,9 @@ class PredicateGraph {
   // Appends a node named `name` unless one has that name.
   void add(std::string name);
 
-  // Records that the rules of node `head` use node `used`; false, with nothing
-  // changed, when that was recorded before.
-  bool recordDependency(std::size_t used, std::size_t head);
+  // Records that the rules of node `head` use node `used`, once however often
+  // it is said.
+  void recordDependency(std::size_t used, std::size_t head);
 
  private:
   std::unordered_map<std::string, std::size_t> index_;
