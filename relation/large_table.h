@@ -56,4 +56,20 @@ struct LargeTableAllocator {
 template <typename T>
 using LargeTable = std::vector<T, LargeTableAllocator<T>>;
 
+// Hands the huge pages that lie wholly within elements `from` to `to` of
+// `table` back to the system, for a table read once from the front: the
+// elements there read as zero afterwards.
+template <typename T>
+void dropPages(LargeTable<T>& table, std::size_t from, std::size_t to) {
+  constexpr std::size_t hugePage = LargeTableAllocator<T>::hugePage;
+  if (table.capacity() * sizeof(T) < hugePage) {
+    return;
+  }
+  const std::size_t first = (from * sizeof(T) + hugePage - 1) / hugePage * hugePage;
+  const std::size_t last = to * sizeof(T) / hugePage * hugePage;
+  if (first < last) {
+    madvise(reinterpret_cast<char*>(table.data()) + first, last - first, MADV_DONTNEED);
+  }
+}
+
 #endif  // RELATION_LARGE_TABLE_H_

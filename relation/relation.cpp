@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "input/line_reader.h"
+#include "relation/radix_sort.h"
 #include "relation/tuple_text.h"
 #include "relation/work_meter.h"
 
@@ -96,78 +97,6 @@ struct RecordLess {
   }
 };
 
-// The byte of a record's key at `byteIndex`: its values' big-endian bytes.
-template <std::size_t W>
-std::size_t keyByte(const std::array<Value, W>& record, std::size_t byteIndex) {
-  return static_cast<std::size_t>((record[byteIndex / 8] >> (56 - 8 * (byteIndex % 8))) & 0xFFU);
-}
-
-// Moves every record into the bucket of its key byte (an in-place
-// distribution); `bucketEnd` receives where each bucket ends.
-template <std::size_t W>
-void distribute(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex,
-                std::size_t (&bucketEnd)[256]) {
-  std::size_t counts[256] = {};
-  for (auto* record = begin; record != end; ++record) {
-    ++counts[keyByte(*record, byteIndex)];
-  }
-  std::size_t next[256];
-  std::size_t position = 0;
-  for (std::size_t b = 0; b < 256; ++b) {
-    next[b] = position;
-    position += counts[b];
-    bucketEnd[b] = position;
-  }
-  for (std::size_t b = 0; b < 256; ++b) {
-    while (next[b] < bucketEnd[b]) {
-      const std::size_t target = keyByte(begin[next[b]], byteIndex);
-      if (target == b) {
-        ++next[b];
-      } else {
-        std::swap(begin[next[b]], begin[next[target]++]);
-      }
-    }
-  }
-}
-
-// True when every record has the same key byte at `byteIndex`.
-template <std::size_t W>
-bool sameKeyByte(const std::array<Value, W>* begin, const std::array<Value, W>* end,
-                 std::size_t byteIndex) {
-  const std::size_t first = keyByte(*begin, byteIndex);
-  return std::all_of(begin, end, [&](const std::array<Value, W>& record) {
-    return keyByte(record, byteIndex) == first;
-  });
-}
-
-// Sorts records of W values by their bytes from `byteIndex` up to `lastByte`
-// (the earlier bytes being equal): an in-place radix sort, one byte per level,
-// that leaves small ranges and ties to a comparison sort. The values whose
-// bytes are used must be held inline: their big-endian bytes are then the key.
-template <std::size_t W, bool AllInline>
-void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex,
-               std::size_t lastByte) {
-  constexpr std::ptrdiff_t smallRange = 64;
-  while (byteIndex < lastByte && end - begin >= smallRange && sameKeyByte(begin, end, byteIndex)) {
-    ++byteIndex;
-  }
-  if (byteIndex == lastByte || end - begin < smallRange) {
-    if (end - begin > 1 && (!AllInline || byteIndex < lastByte)) {
-      std::sort(begin, end, RecordLess<W, AllInline>());
-    }
-    return;
-  }
-  std::size_t bucketEnd[256];
-  distribute(begin, end, byteIndex, bucketEnd);
-  std::size_t start = 0;
-  for (const std::size_t bucketStop : bucketEnd) {
-    if (bucketStop - start > 1) {
-      radixSort<W, AllInline>(begin + start, begin + bucketStop, byteIndex + 1, lastByte);
-    }
-    start = bucketStop;
-  }
-}
-
 // Rows of width W sorted and made unique in place. The first column's values
 // are all held inline, and with `AllInline` every value is.
 template <std::size_t W, bool AllInline>
@@ -176,7 +105,7 @@ std::size_t sortByFirstColumnBytes(std::vector<Value>& cells, std::size_t rows) 
   static_assert(sizeof(Record) == W * sizeof(Value));
   Record* begin = reinterpret_cast<Record*>(cells.data());
   Record* end = begin + rows;
-  radixSort<W, AllInline>(begin, end, 0, AllInline ? 8 * W : 8);
+  radixSort<W, AllInline>(begin, end, 0, AllInline ? 8 * W : 8, RecordLess<W, AllInline>());
   if constexpr (AllInline) {
     return static_cast<std::size_t>(std::unique(begin, end) - begin);
   } else {
@@ -438,8 +367,8 @@ void Relation::addRows(RowBuffer rows, bool duplicateFree) {
     store.width = rows.width;
     store.rows = rows.count;
     store.cells = std::move(rows.cells);
-    store.normalized = rows.count <= 1;
-    store.unique = duplicateFree || rows.count <= 1;
+    store.normalized = rows.inTupleOrder || rows.count <= 1;
+    store.unique = store.normalized || duplicateFree;
     return;
   }
   if (!store_->mixed && store_->width == rows.width) {

@@ -42,6 +42,7 @@ struct RowBuffer {
   std::size_t width;
   std::size_t count = 0;
   std::vector<Value> cells;
+  bool inTupleOrder = false;  // ascending tuple order, no row repeated
 };
 
 // A named table: attribute names, one type tag per column, and a set of tuples.
@@ -89,7 +90,8 @@ class Relation {
   // Inserts the tuples in their order, exactly as insertTuple one at a time
   // would, diagnostics included; in bulk when all widths agree.
   void insertTuples(const std::vector<Tuple>& tuples);
-  // `duplicateFree` promises that the rows repeat no row (they may be in any order).
+  // `duplicateFree` promises that the rows repeat no row (they may be in any
+  // order). Rows in tuple order given to a relation without rows keep that order.
   void addRows(RowBuffer rows, bool duplicateFree = false);
 
   // Inserts the tuples of `other` in its tuple order, as insertTuple would.

@@ -1,7 +1,12 @@
 #include "relation/row_set.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <functional>
+#include <numeric>
 
+#include "relation/radix_sort.h"
 #include "relation/work_meter.h"
 
 namespace {
@@ -89,7 +94,7 @@ void RowSet::rebuild(std::size_t slots) {
 }
 
 bool RowSet::needsRebuild() const {
-  return (count_ + 1) * 5 > slots_.size() * 4 ||
+  return (count_ + 1) * 8 > slots_.size() * 7 ||
          (fingerprintBits_ != 0 && count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_)));
 }
 
@@ -209,21 +214,112 @@ RowBuffer RowSet::rows(std::size_t begin, std::size_t end) const {
   return result;
 }
 
-RowBuffer RowSet::release() {
-  chargeWork(count_, width_);
+template <typename Visit>
+void RowSet::drainRows(Visit visit) {
   slots_ = LargeTable<std::uint32_t>(16, 0);
-  RowBuffer result(width_);
-  result.count = count_;
-  result.cells.reserve(count_ * width_);
-  if (width_ > 0) {
-    for (std::size_t index = 0; index < count_; ++index) {
-      decode(index, result.cells);
-      if ((index + 1) % blockRows == 0) {
-        LargeTable<Code>().swap(blocks_[index / blockRows]);
-      }
+  for (std::size_t index = 0; index < count_; ++index) {
+    visit(codesAt(index));
+    if ((index + 1) % blockRows == 0) {
+      LargeTable<Code>().swap(blocks_[index / blockRows]);
     }
   }
   blocks_.clear();
   count_ = 0;
+}
+
+RowBuffer RowSet::release() {
+  chargeWork(count_, width_);
+  // The rows are all that is left to read: what finds a value's code goes.
+  valueSlots_ = LargeTable<ValueSlot>(16);
+  if (width_ == 0) {
+    RowBuffer result(0);
+    result.count = count_;
+    count_ = 0;
+    return result;
+  }
+  unsigned bitsPerValue = 1;
+  while ((std::size_t{1} << bitsPerValue) < values_.size()) {
+    ++bitsPerValue;
+  }
+  RowBuffer result =
+      count_ < 2 || bitsPerValue * width_ > 64 ? releaseUnordered() : releaseByRank(bitsPerValue);
+  values_ = std::vector<Value>();
+  return result;
+}
+
+RowBuffer RowSet::releaseUnordered() {
+  RowBuffer result(width_);
+  result.count = count_;
+  result.cells.reserve(count_ * width_);
+  drainRows([&](const Code* codes) {
+    for (std::size_t i = 0; i < width_; ++i) {
+      result.cells.push_back(values_[codes[i]]);
+    }
+  });
+  return result;
+}
+
+RowBuffer RowSet::releaseByRank(unsigned bitsPerValue) {
+  std::vector<Code> order(values_.size());
+  std::iota(order.begin(), order.end(), Code{0});
+  std::sort(order.begin(), order.end(),
+            [this](Code a, Code b) { return valueCompare(values_[a], values_[b]) < 0; });
+  std::vector<Code> rankOf(values_.size());
+  std::vector<Value> byRank(values_.size());
+  for (std::size_t rank = 0; rank < order.size(); ++rank) {
+    rankOf[order[rank]] = static_cast<Code>(rank);
+    byRank[rank] = values_[order[rank]];
+  }
+  order = std::vector<Code>();
+  const auto keyOf = [&](const Code* codes) {
+    Value key = 0;
+    for (std::size_t i = 0; i < width_; ++i) {
+      key = (key << bitsPerValue) | rankOf[codes[i]];
+    }
+    return key;
+  };
+  RowBuffer result(width_);
+  result.count = count_;
+  result.inTupleOrder = true;
+  result.cells.reserve(count_ * width_);
+  const Value mask = (Value{1} << bitsPerValue) - 1;
+  const auto appendRow = [&](Value key) {
+    const std::size_t start = result.cells.size();
+    result.cells.resize(start + width_);
+    for (std::size_t i = width_; i-- > 0;) {
+      result.cells[start + i] = byRank[key & mask];
+      key >>= bitsPerValue;
+    }
+  };
+  const unsigned keyBits = bitsPerValue * static_cast<unsigned>(width_);
+  // Keys few enough to mark in a bitmap no larger than a byte per row are
+  // read back in order from it.
+  if (keyBits < 40 && (Value{1} << keyBits) <= Value{8} * count_) {
+    LargeTable<std::uint64_t> present((std::size_t{1} << keyBits) / 64 + 1, 0);
+    drainRows([&](const Code* codes) {
+      const Value key = keyOf(codes);
+      present[key / 64] |= std::uint64_t{1} << (key % 64);
+    });
+    for (std::size_t word = 0; word < present.size(); ++word) {
+      for (std::uint64_t marks = present[word]; marks != 0; marks &= marks - 1) {
+        appendRow(word * 64 + static_cast<unsigned>(std::countr_zero(marks)));
+      }
+    }
+    return result;
+  }
+  LargeTable<Value> keys;
+  keys.reserve(count_);
+  drainRows([&](const Code* codes) { keys.push_back(keyOf(codes)); });
+  auto* records = reinterpret_cast<std::array<Value, 1>*>(keys.data());
+  radixSort<1, true>(records, records + keys.size(), (64 - keyBits) / 8, 8, std::less<>());
+  // The keys are read once, front to back: pages behind the reading go back
+  // to the system while the rows fill theirs.
+  constexpr std::size_t keysPerPage = LargeTableAllocator<Value>::hugePage / sizeof(Value);
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    appendRow(keys[k]);
+    if ((k + 1) % keysPerPage == 0) {
+      dropPages(keys, k + 1 - keysPerPage, k + 1);
+    }
+  }
   return result;
 }

@@ -27,8 +27,9 @@ class RowSet {
   // The rows from `begin` up to `end` (positions in insertion order).
   RowBuffer rows(std::size_t begin, std::size_t end) const;
 
-  // Every row, in insertion order; the set is left empty. Memory is handed
-  // over block by block.
+  // Every row, in tuple order when the values' ranks fit one 64-bit key per
+  // row (then marked so), else in insertion order; the set is left empty.
+  // Memory is handed over block by block.
   RowBuffer release();
 
  private:
@@ -47,6 +48,15 @@ class RowSet {
   void rebuildValueSlots();
   void rebuild(std::size_t slots);
   void decode(std::size_t index, std::vector<Value>& cells) const;
+  // Calls `visit` with the codes of every row in insertion order, freeing each
+  // block once read; the set keeps no rows.
+  template <typename Visit>
+  void drainRows(Visit visit);
+  // The rows in insertion order.
+  RowBuffer releaseUnordered();
+  // The rows in tuple order, by keys of `bitsPerValue` bits per column that
+  // hold each value's rank among the values.
+  RowBuffer releaseByRank(unsigned bitsPerValue);
 
   std::size_t width_;
   std::size_t count_ = 0;
