@@ -38,25 +38,6 @@ std::string withoutSurroundingQuotes(const std::string& text) {
 
 }  // namespace
 
-std::string operatorOf(const std::string& condition) {
-  const std::size_t position = condition.find_first_of("!=<>");
-  if (position == std::string::npos) {
-    return "";
-  }
-  const char first = condition[position];
-  const bool equalFollows = position + 1 < condition.size() && condition[position + 1] == '=';
-  switch (first) {
-    case '=':
-      return "=";
-    case '!':
-      return "!=";
-    case '<':
-      return equalFollows ? "<=" : "<";
-    default:
-      return equalFollows ? ">=" : ">";
-  }
-}
-
 std::string columnReference(std::size_t column) {
   std::string reference(1, '$');
   reference += std::to_string(column);
@@ -70,28 +51,24 @@ bool findColumn(const Relation& relation, const std::string& item, std::size_t& 
   return columnByNumber(relation, item.empty() ? item : item.substr(1), column);
 }
 
-ConditionTest::ConditionTest(const Relation& relation, const std::string& condition,
-                             const std::string& op) {
+ConditionTest::ConditionTest(const Relation& relation, const ConditionParts& condition) {
   static const std::pair<const char*, Operator> operators[] = {
       {"=", Operator::equal},   {"!=", Operator::notEqual},  {"<", Operator::less},
       {">", Operator::greater}, {"<=", Operator::lessEqual}, {">=", Operator::greaterEqual}};
   for (const auto& [text, value] : operators) {
-    if (op == text) {
+    if (condition.operatorText == text) {
       operator_ = value;
       break;
     }
   }
-  const std::size_t first = condition.find_first_of(op);
-  const std::size_t last = condition.find_last_of(op);
-  if (operator_ == Operator::none || first == std::string::npos) {
-    operator_ = Operator::none;
+  if (operator_ == Operator::none) {
     return;
   }
-  const std::string left = condition.substr(0, first);
+  const std::string& left = condition.left;
   const bool leftFound = !left.empty() && left.front() == '$'
                              ? columnByNumber(relation, left.substr(1), leftColumn_)
                              : columnByName(relation, left, leftColumn_);
-  const std::string right = condition.substr(last + 1);
+  const std::string& right = condition.testedRight;
   if (!leftFound || right.empty()) {
     operator_ = Operator::none;
     return;
@@ -164,9 +141,8 @@ bool ConditionTest::passes(Row row) const {
   }
 }
 
-void testCondition(const Relation& source, Relation& target, const std::string& condition,
-                   const std::string& op) {
-  const ConditionTest test(source, condition, op);
+void testCondition(const Relation& source, Relation& target, const ConditionParts& condition) {
+  const ConditionTest test(source, condition);
   std::size_t rowWidth = 0;
   if (!source.hasUniformWidth(rowWidth)) {
     // Rows of several widths enter one at a time, in tuple order.

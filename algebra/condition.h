@@ -4,16 +4,12 @@
 
 #include <string>
 
+#include "input/rule_model.h"
 #include "relation/relation.h"
 
-// The operator text of a condition, from its first character among "!=<>":
-// "=" for "=", "!=" for "!", "<=" or "<" for "<", ">=" or ">" for ">". The empty
-// text when the condition holds none of them.
-std::string operatorOf(const std::string& condition);
-
-// One condition resolved against a relation's columns. The left operand ends
-// before the first character of the operator text, the right operand starts
-// after the last one. Operands are column references ($0), attribute names
+// One condition resolved against a relation's columns: its left operand and
+// the right operand as a test reads it (`testedRight`). Operands are column
+// references ($0), attribute names
 // (variable initial) or, on the right, constants typed by the left column.
 // "=" and "!=" compare bytes on a "string" left column and integer values
 // otherwise; the ordering operators always compare integer values.
@@ -21,7 +17,7 @@ std::string operatorOf(const std::string& condition);
 // no column, the right operand is empty, or a tuple lacks a named column.
 class ConditionTest {
  public:
-  ConditionTest(const Relation& relation, const std::string& condition, const std::string& op);
+  ConditionTest(const Relation& relation, const ConditionParts& condition);
 
   bool passes(Row row) const;
 
@@ -43,10 +39,9 @@ class ConditionTest {
 };
 
 // Inserts into `target` every tuple of `source`, in stored order, that
-// satisfies `condition` under the operator text `op`. Tuples already in the
-// target stay. `target` has the source's attributes and types.
-void testCondition(const Relation& source, Relation& target, const std::string& condition,
-                   const std::string& op);
+// satisfies `condition`. Tuples already in the target stay. `target` has the
+// source's attributes and types.
+void testCondition(const Relation& source, Relation& target, const ConditionParts& condition);
 
 // The column reference "$n" for column `column`.
 std::string columnReference(std::size_t column);

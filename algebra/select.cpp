@@ -34,9 +34,18 @@ Relation select(const Relation& source, const std::string& name, const std::stri
     if (input->rowCount() == 0) {
       return target;
     }
-    testCondition(*input, target, condition, operatorOf(condition));
+    testCondition(*input, target, cutCondition(condition));
     current = std::move(target);
     input = &current;
   }
   return current;
+}
+
+Relation select(const Relation& source, const std::string& name, const ConditionParts& condition) {
+  chargeWork(condition.text.size(), source.attributes().size());  // each name looked up
+  Relation target(name, source.types(), source.attributes());
+  if (source.rowCount() > 0) {
+    testCondition(source, target, condition);
+  }
+  return target;
 }

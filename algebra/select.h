@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "input/rule_model.h"
 #include "relation/relation.h"
 
 // Tuples of `source` that pass every comma-separated condition of
@@ -11,5 +12,9 @@
 // attributes and types. An empty text (or one of empty items only) returns
 // `source` unchanged, its own name included. Empty items are skipped.
 Relation select(const Relation& source, const std::string& name, const std::string& selectionText);
+
+// Tuples of `source` that pass `condition`, under `name`, with the source's
+// attributes and types.
+Relation select(const Relation& source, const std::string& name, const ConditionParts& condition);
 
 #endif  // ALGEBRA_SELECT_H_

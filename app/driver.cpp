@@ -10,6 +10,7 @@
 #include "app/relation_list.h"
 #include "app/rule_eval.h"
 #include "input/line_reader.h"
+#include "input/rule_model.h"
 #include "input/rule_order.h"
 #include "relation/relation.h"
 
@@ -32,13 +33,22 @@ std::vector<std::string> readRuleSection(LineReader& reader) {
   return lines;
 }
 
-std::vector<EvaluationGroup> orderRules(const std::vector<std::string>& ruleLines) {
-  PredicateGraph nodes;
-  for (const std::string& line : ruleLines) {
-    collectPredicates(line, nodes);
+std::vector<ParsedRule> parseRuleLines(const std::vector<std::string>& ruleLines) {
+  std::vector<ParsedRule> rules;
+  rules.reserve(ruleLines.size());
+  for (std::size_t i = 0; i < ruleLines.size(); ++i) {
+    rules.push_back(parseRuleLine(ruleLines[i], i + 1));
   }
-  for (const std::string& line : ruleLines) {
-    recordDependencies(line, nodes);
+  return rules;
+}
+
+std::vector<EvaluationGroup> orderRules(const std::vector<ParsedRule>& rules) {
+  PredicateGraph nodes;
+  for (const ParsedRule& rule : rules) {
+    collectPredicates(rule, nodes);
+  }
+  for (const ParsedRule& rule : rules) {
+    recordDependencies(rule, nodes);
   }
   return orderPredicates(nodes);
 }
@@ -76,7 +86,8 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   }
   current = RunPhase::evaluating;
   echoRules(ruleLines, output);
-  evaluateRules(ruleLines, orderRules(ruleLines), knownRelations, mode);
+  const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
+  evaluateRules(rules, orderRules(rules), knownRelations, mode);
   current = RunPhase::writing;
   output << '\n';
   writeRelations(knownRelations, output);

@@ -88,10 +88,9 @@ class Fixpoint {
         continue;
       }
       GroupRule groupRule{&rule, head, {}, false, false, {}, {}};
-      for (std::size_t e = 0; e < rule.elements.size(); ++e) {
-        const std::string& element = rule.elements[e];
-        const std::size_t used =
-            startsWithAtomInitial(element) ? memberOf(predicateName(element)) : noMember;
+      for (std::size_t e = 0; e < rule.body.size(); ++e) {
+        const BodyElement& element = rule.body[e];
+        const std::size_t used = element.isAtom ? memberOf(element.atom.name) : noMember;
         if (used != noMember) {
           groupRule.memberAtoms.emplace_back(e, used);
         }
@@ -218,15 +217,15 @@ class Fixpoint {
   // not change while the group is evaluated, and neither do their indexes.
   void prepareAtoms() {
     for (GroupRule& rule : rules_) {
-      const std::vector<std::string>& elements = rule.rule->elements;
+      const std::vector<BodyElement>& elements = rule.rule->body;
       rule.prepared.resize(elements.size());
       for (std::size_t e = 0; e < elements.size(); ++e) {
-        if (!startsWithAtomInitial(elements[e]) || isMemberAtom(rule, e)) {
+        if (!elements[e].isAtom || isMemberAtom(rule, e)) {
           continue;
         }
-        if (const RelationEntry* entry = findKnown(predicateName(elements[e]))) {
+        if (const RelationEntry* entry = findKnown(elements[e].atom.name)) {
           rule.prepared[e] = std::make_unique<IndexedRelation>(
-              atomRelation(elements[e], knownRelations_[entry->index]));
+              atomRelation(elements[e].atom, knownRelations_[entry->index]));
         }
       }
     }
@@ -332,7 +331,7 @@ class Fixpoint {
   // its member, except the one at `element`, which reads `delta`.
   Relation evaluate(const GroupRule& rule, const std::vector<std::size_t>& now, std::size_t element,
                     const Relation* delta, bool* pairsTuples) {
-    AtomRelations given(rule.rule->elements.size());
+    AtomRelations given(rule.rule->body.size());
     for (std::size_t e = 0; e < rule.prepared.size(); ++e) {
       given[e].prepared = rule.prepared[e].get();
     }

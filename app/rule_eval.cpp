@@ -87,7 +87,7 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
 
 }  // namespace
 
-void evaluateRules(const std::vector<std::string>& ruleLines,
+void evaluateRules(const std::vector<ParsedRule>& ruleLines,
                    const std::vector<EvaluationGroup>& order, std::vector<Relation>& knownRelations,
                    RecursionMode mode) {
   Warnings warnings;

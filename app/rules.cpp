@@ -8,7 +8,6 @@
 #include "eval/body_eval.h"
 #include "input/char_class.h"
 #include "input/line_reader.h"
-#include "input/rule_tokenizer.h"
 #include "relation/work_meter.h"
 
 namespace {
@@ -25,11 +24,11 @@ std::vector<std::vector<std::string>> namesNeededAfter(const Rule& rule) {
   if (byNumber) {
     return {};
   }
-  std::vector<std::vector<std::string>> needed(rule.elements.size());
+  std::vector<std::vector<std::string>> needed(rule.body.size());
   std::vector<std::string> names = splitList(rule.parts.headArguments);
-  for (std::size_t i = rule.elements.size(); i-- > 0;) {
+  for (std::size_t i = rule.body.size(); i-- > 0;) {
     needed[i] = names;
-    for (std::string& name : namesUsedBy(rule.elements[i])) {
+    for (std::string& name : namesUsedBy(rule.body[i])) {
       names.push_back(std::move(name));
     }
   }
@@ -56,22 +55,23 @@ void Warnings::warn(Warning warning, std::size_t lineNumber) {
   std::cerr << "Figyelmeztetes: " << lineNumber << ". sor: " << warningText(warning) << '\n';
 }
 
-std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings& warnings) {
+std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings& warnings) {
   std::vector<Rule> rules;
-  for (std::size_t i = 0; i < ruleLines.size(); ++i) {
-    Rule rule;
-    rule.lineNumber = i + 1;
-    rule.parts = cutRuleLine(ruleLines[i]);
-    if (!rule.parts.wellFormed) {
-      if (!ruleLines[i].empty()) {
-        warnings.warn(Warning::notARule, rule.lineNumber);
+  for (ParsedRule parsed : ruleLines) {
+    if (!parsed.isRule()) {
+      if (parsed.notARule != NotARule::empty) {
+        warnings.warn(Warning::notARule, parsed.lineNumber);
       }
       continue;
     }
-    rule.elements = splitRuleBody(rule.parts.body);
-    for (const std::string& element : rule.elements) {
-      if (startsWithAtomInitial(element)) {
-        rule.atomNames.push_back(predicateName(element));
+    Rule rule;
+    rule.lineNumber = parsed.lineNumber;
+    rule.parts = RuleLine{parsed.headName, parsed.headArguments, parsed.body, true};
+    for (std::size_t e : parsed.evaluationOrder) {
+      rule.body.push_back(std::move(parsed.written[e]));
+      rule.elements.push_back(rule.body.back().text);
+      if (rule.body.back().isAtom) {
+        rule.atomNames.push_back(rule.body.back().atom.name);
       }
     }
     rule.neededAfter = namesNeededAfter(rule);
@@ -100,11 +100,11 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
       continue;
     }
     if (given != nullptr && (*given)[i].rows != nullptr) {
-      evaluateAtomOn(rule.elements[i], *(*given)[i].rows, partialResult, firstElement, needed);
+      evaluateAtomOn(rule.body[i].atom, *(*given)[i].rows, partialResult, firstElement, needed);
       continue;
     }
     const ElementOutcome outcome =
-        evaluateBodyElement(rule.elements[i], knownRelations, partialResult, firstElement, needed);
+        evaluateBodyElement(rule.body[i], knownRelations, partialResult, firstElement, needed);
     if (outcome == ElementOutcome::conditionWithoutOperator) {
       warnings.warn(Warning::conditionWithoutOperator, rule.lineNumber);
     } else if (outcome == ElementOutcome::pairedAcrossTuples && pairsTuples != nullptr) {

@@ -10,13 +10,15 @@
 
 #include "algebra/product.h"
 #include "input/rule_line.h"
+#include "input/rule_model.h"
 #include "relation/relation.h"
 
 // One well-formed rule line.
 struct Rule {
   std::size_t lineNumber = 0;
   RuleLine parts;
-  std::vector<std::string> elements;   // in evaluation order
+  std::vector<BodyElement> body;       // in evaluation order
+  std::vector<std::string> elements;   // their texts
   std::vector<std::string> atomNames;  // the predicates its atoms name
   // Per element, the names that later elements and the head use; empty when
   // columns are referred to by number, which forbids dropping any.
@@ -36,7 +38,7 @@ class Warnings {
 };
 
 // The well-formed rules among the rule lines; the others are warned about.
-std::vector<Rule> parseRules(const std::vector<std::string>& ruleLines, Warnings& warnings);
+std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings& warnings);
 
 // What an atom reads instead of the relation its name finds: rows to select
 // and project as the atom says, or the atom's relation already made (by

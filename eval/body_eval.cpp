@@ -59,15 +59,6 @@ AtomTexts atomTexts(const std::vector<std::string>& arguments) {
   return texts;
 }
 
-// The text between the atom's first "(" and its last character, which closes it.
-std::string argumentTextOf(const std::string& element) {
-  const std::size_t open = element.find('(');
-  if (open == std::string::npos || open + 1 >= element.size()) {
-    return "";
-  }
-  return element.substr(open + 1, element.size() - open - 2);
-}
-
 // The one-tuple relation that binds `left` to the value `right` denotes.
 Relation constantRelation(const Relation& partialResult, const std::string& left,
                           const std::string& right) {
@@ -83,13 +74,13 @@ Relation constantRelation(const Relation& partialResult, const std::string& left
 // in a column compared by integer value those may be written otherwise (007
 // and 7) and stand in other tuples.
 Relation bindFromColumn(const Relation& partialResult, const std::string& boundName,
-                        const std::string& newName, const std::string& element,
+                        const std::string& newName, const ConditionParts& condition,
                         ElementOutcome& outcome) {
   const std::vector<std::string>& attributes = partialResult.attributes();
-  const bool plainEquality =
-      (element == boundName + "=" + newName || element == newName + "=" + boundName) &&
-      startsWithVariableInitial(boundName) &&
-      std::count(attributes.begin(), attributes.end(), boundName) == 1;
+  const bool plainEquality = condition.operatorText == "=" &&
+                             condition.rightColumn == condition.operatorColumn + 1 &&
+                             startsWithVariableInitial(boundName) &&
+                             std::count(attributes.begin(), attributes.end(), boundName) == 1;
   if (plainEquality) {
     const std::size_t column = static_cast<std::size_t>(
         std::find(attributes.begin(), attributes.end(), boundName) - attributes.begin());
@@ -99,45 +90,43 @@ Relation bindFromColumn(const Relation& partialResult, const std::string& boundN
     }
     Relation pairs = project(partialResult, partialResult.name(), boundName + "," + boundName);
     pairs.setAttributes({boundName, newName});
-    return select(product(partialResult, pairs), conditionResultName, element);
+    return select(product(partialResult, pairs), conditionResultName, condition);
   }
   outcome = ElementOutcome::pairedAcrossTuples;
   Relation column = project(partialResult, partialResult.name(), boundName);
   column.setAttributes({newName});
-  return select(product(partialResult, column), conditionResultName, element);
+  return select(product(partialResult, column), conditionResultName, condition);
 }
 
-ElementOutcome evaluateCondition(const std::string& element, Relation& partialResult,
+ElementOutcome evaluateCondition(const ConditionParts& condition, Relation& partialResult,
                                  bool& firstElement) {
-  const std::size_t first = element.find_first_of("!=<>");
-  const std::size_t last = element.find_last_of("!=<>");
-  if (first == std::string::npos || last + 1 == element.size()) {
+  if (!condition.complete) {
     firstElement = false;
     partialResult.clearTuples();
     return ElementOutcome::conditionWithoutOperator;
   }
-  const std::string left = element.substr(0, first);
-  const std::string right = element.substr(last + 1);
+  const std::string& left = condition.left;
+  const std::string& right = condition.right;
   const std::vector<std::string>& bound = partialResult.attributes();
   const bool leftBound = std::find(bound.begin(), bound.end(), left) != bound.end();
   const bool rightBound = std::find(bound.begin(), bound.end(), right) != bound.end();
   ElementOutcome outcome = ElementOutcome::applied;
   if (leftBound && rightBound) {
-    takeOver(partialResult, select(partialResult, partialResult.name(), element));
+    takeOver(partialResult, select(partialResult, partialResult.name(), condition));
   } else if (leftBound && startsWithVariableInitial(right)) {
-    takeOver(partialResult, bindFromColumn(partialResult, left, right, element, outcome));
+    takeOver(partialResult, bindFromColumn(partialResult, left, right, condition, outcome));
   } else if (leftBound) {
-    takeOver(partialResult, select(partialResult, conditionResultName, element));
+    takeOver(partialResult, select(partialResult, conditionResultName, condition));
   } else if (rightBound) {
-    takeOver(partialResult, bindFromColumn(partialResult, right, left, element, outcome));
+    takeOver(partialResult, bindFromColumn(partialResult, right, left, condition, outcome));
   } else {
     Relation constant = constantRelation(partialResult, left, right);
     if (firstElement) {
       firstElement = false;
-      takeOver(partialResult, select(constant, conditionResultName, element));
+      takeOver(partialResult, select(constant, conditionResultName, condition));
     } else {
       takeOver(partialResult,
-               select(product(partialResult, constant), conditionResultName, element));
+               select(product(partialResult, constant), conditionResultName, condition));
     }
   }
   return outcome;
@@ -145,14 +134,18 @@ ElementOutcome evaluateCondition(const std::string& element, Relation& partialRe
 
 }  // namespace
 
-Relation atomRelation(const std::string& element, const Relation& relation) {
-  AtomTexts texts = atomTexts(splitList(argumentTextOf(element)));
-  Relation atom = texts.selection.empty()
-                      ? project(relation, relation.name(), texts.projection)
-                      : project(select(relation, relation.name(), texts.selection), relation.name(),
-                                texts.projection);
-  atom.setAttributes(std::move(texts.variables));
-  return atom;
+Relation atomRelation(const Atom& atom, const Relation& relation) {
+  std::vector<std::string> arguments;
+  for (const Term& term : atom.terms) {
+    arguments.push_back(term.text);
+  }
+  AtomTexts texts = atomTexts(arguments);
+  Relation taken = texts.selection.empty()
+                       ? project(relation, relation.name(), texts.projection)
+                       : project(select(relation, relation.name(), texts.selection),
+                                 relation.name(), texts.projection);
+  taken.setAttributes(std::move(texts.variables));
+  return taken;
 }
 
 void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstElement,
@@ -165,26 +158,30 @@ void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstE
   }
 }
 
-void evaluateAtomOn(const std::string& element, const Relation& relation, Relation& partialResult,
+void evaluateAtomOn(const Atom& atom, const Relation& relation, Relation& partialResult,
                     bool& firstElement, const std::vector<std::string>* neededAfter) {
-  const Relation atom = atomRelation(element, relation);
+  const Relation taken = atomRelation(atom, relation);
   if (firstElement) {
     firstElement = false;
-    takeOver(partialResult, atom);
+    takeOver(partialResult, taken);
   } else {
-    takeOver(partialResult, product(partialResult, atom, neededAfter));
+    takeOver(partialResult, product(partialResult, taken, neededAfter));
   }
 }
 
-std::vector<std::string> namesUsedBy(const std::string& element) {
-  if (startsWithAtomInitial(element)) {
-    return splitList(argumentTextOf(element));
+std::vector<std::string> namesUsedBy(const BodyElement& element) {
+  std::vector<std::string> names;
+  if (element.isAtom) {
+    for (const Term& term : element.atom.terms) {
+      names.push_back(term.text);
+    }
+    return names;
   }
-  const std::size_t first = element.find_first_of("!=<>");
-  if (first == std::string::npos) {
-    return {element};
+  names.push_back(element.condition.left);
+  if (!element.condition.operatorText.empty()) {
+    names.push_back(element.condition.right);
   }
-  return {element.substr(0, first), element.substr(element.find_last_of("!=<>") + 1)};
+  return names;
 }
 
 const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name) {
@@ -194,17 +191,17 @@ const Relation* findRelation(const std::vector<Relation>& relations, const std::
   return found == relations.end() ? nullptr : &*found;
 }
 
-ElementOutcome evaluateBodyElement(const std::string& element,
+ElementOutcome evaluateBodyElement(const BodyElement& element,
                                    const std::vector<Relation>& knownRelations,
                                    Relation& partialResult, bool& firstElement,
                                    const std::vector<std::string>* neededAfter) {
-  if (startsWithAtomInitial(element)) {
-    const Relation* found = findRelation(knownRelations, element.substr(0, element.find('(')));
+  if (element.isAtom) {
+    const Relation* found = findRelation(knownRelations, element.atom.name);
     if (found == nullptr) {
       return ElementOutcome::atomWithoutRelation;
     }
-    evaluateAtomOn(element, *found, partialResult, firstElement, neededAfter);
+    evaluateAtomOn(element.atom, *found, partialResult, firstElement, neededAfter);
     return ElementOutcome::applied;
   }
-  return evaluateCondition(element, partialResult, firstElement);
+  return evaluateCondition(element.condition, partialResult, firstElement);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "algebra/product.h"
+#include "input/rule_model.h"
 #include "relation/relation.h"
 
 // What an element did, for the caller's warnings.
@@ -26,18 +27,18 @@ enum class ElementOutcome {
 // `firstElement` is true until some element has filled the partial result.
 // With `neededAfter`, the columns that a join adds or keeps are only those
 // whose names it lists (the names that later elements and the head use).
-ElementOutcome evaluateBodyElement(const std::string& element,
+ElementOutcome evaluateBodyElement(const BodyElement& element,
                                    const std::vector<Relation>& knownRelations,
                                    Relation& partialResult, bool& firstElement,
                                    const std::vector<std::string>* neededAfter = nullptr);
 
 // The same for an atom whose relation is given rather than looked up.
-void evaluateAtomOn(const std::string& element, const Relation& relation, Relation& partialResult,
+void evaluateAtomOn(const Atom& atom, const Relation& relation, Relation& partialResult,
                     bool& firstElement, const std::vector<std::string>* neededAfter = nullptr);
 
-// What the atom `element` takes from `relation`: the tuples that its constants
-// and repeated variables select, projected onto its variables and named after them.
-Relation atomRelation(const std::string& element, const Relation& relation);
+// What `atom` takes from `relation`: the tuples that its constants and
+// repeated variables select, projected onto its variables and named after them.
+Relation atomRelation(const Atom& atom, const Relation& relation);
 
 // Joins an atom's relation, as atomRelation gave it, into `partialResult`, as
 // evaluateAtomOn would.
@@ -45,7 +46,7 @@ void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstE
               const std::vector<std::string>* neededAfter = nullptr);
 
 // The names an element refers to: an atom's arguments, a condition's two sides.
-std::vector<std::string> namesUsedBy(const std::string& element);
+std::vector<std::string> namesUsedBy(const BodyElement& element);
 
 // The first relation named `name`, or null.
 const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name);

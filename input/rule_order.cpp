@@ -4,10 +4,6 @@
 #include <set>
 #include <unordered_map>
 
-#include "input/char_class.h"
-#include "input/rule_line.h"
-#include "input/rule_tokenizer.h"
-
 namespace {
 
 // For each node, the positions of the nodes it uses (an edge from a head to
@@ -208,21 +204,19 @@ void PredicateGraph::recordDependency(std::size_t used, std::size_t head) {
   }
 }
 
-void collectPredicates(const std::string& ruleLine, PredicateGraph& graph) {
-  graph.add(predicateName(ruleLine));
-}
+void collectPredicates(const ParsedRule& rule, PredicateGraph& graph) { graph.add(rule.headName); }
 
-void recordDependencies(const std::string& ruleLine, PredicateGraph& graph) {
-  const RuleLine rule = cutRuleLine(ruleLine);
-  if (!rule.wellFormed) {
+void recordDependencies(const ParsedRule& rule, PredicateGraph& graph) {
+  if (!rule.isRule()) {
     return;
   }
   const std::size_t head = graph.indexOf(rule.headName);
-  for (const std::string& element : splitRuleBody(rule.body)) {
-    if (!startsWithAtomInitial(element)) {
+  for (std::size_t e : rule.evaluationOrder) {
+    const BodyElement& element = rule.written[e];
+    if (!element.isAtom) {
       continue;
     }
-    const std::size_t used = graph.indexOf(predicateName(element));
+    const std::size_t used = graph.indexOf(element.atom.name);
     if (used != PredicateGraph::none && head != PredicateGraph::none) {
       graph.recordDependency(used, head);
     }

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "input/rule_model.h"
+
 // One record per head predicate.
 struct PredicateNode {
   std::string name;
@@ -47,12 +49,13 @@ class PredicateGraph {
   std::set<std::pair<std::size_t, std::size_t>> recorded_;
 };
 
-// Adds a node for the head of `ruleLine` unless a node of that name exists.
-void collectPredicates(const std::string& ruleLine, PredicateGraph& graph);
+// Adds a node for the head of `rule` (for a line that is no rule, its text
+// before the first "(") unless a node of that name exists.
+void collectPredicates(const ParsedRule& rule, PredicateGraph& graph);
 
-// Records that the head of a well-formed `ruleLine` depends on every head
+// Records that the head of `rule`, when it is a rule, depends on every head
 // predicate named by an atom of its body, each counted once per head.
-void recordDependencies(const std::string& ruleLine, PredicateGraph& graph);
+void recordDependencies(const ParsedRule& rule, PredicateGraph& graph);
 
 // Empties the graph into evaluation order. Sweeps take, in list order, the
 // nodes that wait for nothing. When a sweep takes none, the cycle whose members

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "input/rule_tokenizer.h"
+#include "input/rule_model.h"
 #include "test_util.h"
 
 namespace {
@@ -17,11 +17,15 @@ struct BodyResult {
 };
 
 BodyResult evaluateBody(const std::string& body, const std::vector<Relation>& known) {
-  const std::vector<std::string> elements = splitRuleBody(body);
-  BodyResult result{Relation("reszeredmeny", elements), true, {}};
-  for (const std::string& element : elements) {
+  const std::vector<BodyElement> written = cutBody(body, 0);
+  std::vector<std::string> texts;
+  for (std::size_t e : evaluationOrderOf(written)) {
+    texts.push_back(written[e].text);
+  }
+  BodyResult result{Relation("reszeredmeny", texts), true, {}};
+  for (std::size_t e : evaluationOrderOf(written)) {
     result.outcomes.push_back(
-        evaluateBodyElement(element, known, result.partial, result.firstElement));
+        evaluateBodyElement(written[e], known, result.partial, result.firstElement));
   }
   return result;
 }

@@ -13,10 +13,10 @@ struct Step {
 std::vector<Step> orderOf(const std::vector<std::string>& ruleLines) {
   PredicateGraph nodes;
   for (const std::string& line : ruleLines) {
-    collectPredicates(line, nodes);
+    collectPredicates(parseRuleLine(line, 0), nodes);
   }
   for (const std::string& line : ruleLines) {
-    recordDependencies(line, nodes);
+    recordDependencies(parseRuleLine(line, 0), nodes);
   }
   std::vector<Step> steps;
   for (const EvaluationGroup& group : orderPredicates(nodes)) {
@@ -36,10 +36,10 @@ TEST(OrderPredicatesTest, SweepsInListOrderUntilEveryHeadIsFree) {
 TEST(OrderPredicatesTest, GivesOneNodePerHeadAndCountsEachUsedPredicateOnce) {
   PredicateGraph nodes;
   for (const char* line : {"p(X)<-q(X),q(X)", "q(X)<-base(X)", "p(X)<-q(X)", "r(X)<-\xE9r(X)"}) {
-    collectPredicates(line, nodes);
+    collectPredicates(parseRuleLine(line, 0), nodes);
   }
   for (const char* line : {"p(X)<-q(X),q(X)", "q(X)<-base(X)", "p(X)<-q(X)", "r(X)<-\xE9r(X)"}) {
-    recordDependencies(line, nodes);
+    recordDependencies(parseRuleLine(line, 0), nodes);
   }
   ASSERT_EQ(nodes.nodes.size(), 3u);
   EXPECT_EQ(nodes.nodes[0].name, "p");
