@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/output_file.h"
-#include "app/relation_list.h"
-#include "app/rule_eval.h"
+#include "app/relation_section.h"
+#include "eval/groups.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
@@ -59,6 +59,11 @@ void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
   }
 }
 
+// A warning on standard error, as soon as it arises.
+void printWarning(const Diagnostic& diagnostic) {
+  std::cerr << "Figyelmeztetes: " << diagnostic.line << ". sor: " << diagnostic.text << '\n';
+}
+
 const char* activityText(RunPhase phase) {
   switch (phase) {
     case RunPhase::reading:
@@ -79,15 +84,15 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::reading;
   LineReader reader(input);
   const std::vector<std::string> ruleLines = readRuleSection(reader);
-  std::vector<Relation> knownRelations;
-  loadRelations(reader, knownRelations);
+  RelationList knownRelations(loadRelations(reader));
   if (reader.readError()) {
     return false;
   }
   current = RunPhase::evaluating;
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  evaluateRules(rules, orderRules(rules), knownRelations, mode);
+  Warnings warnings(printWarning);
+  evaluateRules(rules, orderRules(rules), knownRelations, warnings, mode);
   current = RunPhase::writing;
   output << '\n';
   writeRelations(knownRelations, output);

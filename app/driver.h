@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/rule_eval.h"
+#include "eval/groups.h"
 
 // Runs the program on the two files. True when the run completed and the
 // output file is in place; false after a message on standard error (a file

@@ -184,19 +184,11 @@ std::vector<std::string> namesUsedBy(const BodyElement& element) {
   return names;
 }
 
-const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name) {
-  const auto found =
-      std::find_if(relations.begin(), relations.end(),
-                   [&name](const Relation& relation) { return relation.name() == name; });
-  return found == relations.end() ? nullptr : &*found;
-}
-
-ElementOutcome evaluateBodyElement(const BodyElement& element,
-                                   const std::vector<Relation>& knownRelations,
+ElementOutcome evaluateBodyElement(const BodyElement& element, const RelationList& knownRelations,
                                    Relation& partialResult, bool& firstElement,
                                    const std::vector<std::string>* neededAfter) {
   if (element.isAtom) {
-    const Relation* found = findRelation(knownRelations, element.atom.name);
+    const Relation* found = knownRelations.findFirst(element.atom.name);
     if (found == nullptr) {
       return ElementOutcome::atomWithoutRelation;
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "algebra/product.h"
+#include "eval/relation_list.h"
 #include "input/rule_model.h"
 #include "relation/relation.h"
 
@@ -27,8 +28,7 @@ enum class ElementOutcome {
 // `firstElement` is true until some element has filled the partial result.
 // With `neededAfter`, the columns that a join adds or keeps are only those
 // whose names it lists (the names that later elements and the head use).
-ElementOutcome evaluateBodyElement(const BodyElement& element,
-                                   const std::vector<Relation>& knownRelations,
+ElementOutcome evaluateBodyElement(const BodyElement& element, const RelationList& knownRelations,
                                    Relation& partialResult, bool& firstElement,
                                    const std::vector<std::string>* neededAfter = nullptr);
 
@@ -47,8 +47,5 @@ void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstE
 
 // The names an element refers to: an atom's arguments, a condition's two sides.
 std::vector<std::string> namesUsedBy(const BodyElement& element);
-
-// The first relation named `name`, or null.
-const Relation* findRelation(const std::vector<Relation>& relations, const std::string& name);
 
 #endif  // EVAL_BODY_EVAL_H_

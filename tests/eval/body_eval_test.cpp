@@ -23,9 +23,10 @@ BodyResult evaluateBody(const std::string& body, const std::vector<Relation>& kn
     texts.push_back(written[e].text);
   }
   BodyResult result{Relation("reszeredmeny", texts), true, {}};
+  const RelationList list(known);
   for (std::size_t e : evaluationOrderOf(written)) {
     result.outcomes.push_back(
-        evaluateBodyElement(written[e], known, result.partial, result.firstElement));
+        evaluateBodyElement(written[e], list, result.partial, result.firstElement));
   }
   return result;
 }

@@ -1,10 +1,12 @@
 // Evaluating the rules group by group and merging their results into the list.
-#ifndef APP_RULE_EVAL_H_
-#define APP_RULE_EVAL_H_
+#ifndef EVAL_GROUPS_H_
+#define EVAL_GROUPS_H_
 
 #include <string>
 #include <vector>
 
+#include "eval/diagnostics.h"
+#include "eval/relation_list.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
 #include "relation/relation.h"
@@ -19,10 +21,10 @@ enum class RecursionMode { plainRounds, semiNaive };
 // is appended to `knownRelations`, or united with the first relation of the
 // head's name, which then moves to the end of the list. A recursive group is
 // evaluated in rounds until a round changes none of its members; a member left
-// without a relation then gets an empty one. Warnings name the 1-based line of
-// the input file on standard error.
+// without a relation then gets an empty one. Warnings go to `warnings` as they
+// arise.
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
-                   const std::vector<EvaluationGroup>& order, std::vector<Relation>& knownRelations,
-                   RecursionMode mode = RecursionMode::semiNaive);
+                   const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
+                   Warnings& warnings, RecursionMode mode = RecursionMode::semiNaive);
 
-#endif  // APP_RULE_EVAL_H_
+#endif  // EVAL_GROUPS_H_

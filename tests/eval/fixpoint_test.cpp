@@ -1,5 +1,5 @@
 // The semi-naive fixpoint against plain rounds on random recursive programs.
-#include "app/fixpoint.h"
+#include "eval/fixpoint.h"
 
 #include <gtest/gtest.h>
 
@@ -434,10 +434,10 @@ TEST(FixpointTest, JoinsMoreNewRowsThanOneSliceHolds) {
 }
 
 TEST(FixpointTest, LeavesAGroupWithAMemberWithoutRulesToPlainRounds) {
-  std::vector<Relation> relations;
+  RelationList relations;
   Warnings warnings;
   EXPECT_FALSE(evaluateGroupSemiNaively({}, {"lonely"}, relations, warnings));
-  EXPECT_TRUE(relations.empty());
+  EXPECT_EQ(relations.size(), 0U);
 }
 
 }  // namespace

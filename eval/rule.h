@@ -1,14 +1,14 @@
 // Rule lines cut and ready to evaluate, with the warnings they give.
-#ifndef APP_RULES_H_
-#define APP_RULES_H_
+#ifndef EVAL_RULE_H_
+#define EVAL_RULE_H_
 
 #include <cstddef>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "algebra/product.h"
+#include "eval/diagnostics.h"
+#include "eval/relation_list.h"
 #include "input/rule_line.h"
 #include "input/rule_model.h"
 #include "relation/relation.h"
@@ -23,18 +23,6 @@ struct Rule {
   // Per element, the names that later elements and the head use; empty when
   // columns are referred to by number, which forbids dropping any.
   std::vector<std::vector<std::string>> neededAfter;
-};
-
-enum class Warning { notARule, conditionWithoutOperator, unboundHeadVariable };
-
-// Writes each warning to standard error once per input line, however often
-// the rule is evaluated.
-class Warnings {
- public:
-  void warn(Warning warning, std::size_t lineNumber);
-
- private:
-  std::set<std::pair<Warning, std::size_t>> said_;
 };
 
 // The well-formed rules among the rule lines; the others are warned about.
@@ -55,12 +43,13 @@ using AtomRelations = std::vector<GivenAtom>;
 // With `pairsTuples`, sets it when a condition of the body paired each tuple
 // with the values of every other tuple: the result then depends on the rows of
 // its atoms together, not on each row apart.
-Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
-                      Warnings& warnings, const AtomRelations* given = nullptr,
-                      bool* pairsTuples = nullptr);
+Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                      const AtomRelations* given = nullptr, bool* pairsTuples = nullptr);
 
-// Appends `result`, or unites it with the first relation of its name and moves
-// that to the end of the list.
-void mergeResult(std::vector<Relation>& knownRelations, Relation result);
+// Appends, for each of `members` that no relation of the list is named after,
+// an empty relation of that name whose attributes are the head arguments of
+// the member's first rule.
+void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,
+                        const std::vector<Rule>& rules);
 
-#endif  // APP_RULES_H_
+#endif  // EVAL_RULE_H_

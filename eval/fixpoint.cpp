@@ -1,4 +1,4 @@
-#include "app/fixpoint.h"
+#include "eval/fixpoint.h"
 
 #include <algorithm>
 #include <memory>
@@ -70,8 +70,8 @@ struct Member {
 class Fixpoint {
  public:
   Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
-           std::vector<Relation>& knownRelations, Warnings& warnings)
-      : knownRelations_(knownRelations), warnings_(warnings) {
+           RelationList& knownRelations, Warnings& warnings)
+      : allRules_(rules), names_(names), knownRelations_(knownRelations), warnings_(warnings) {
     std::unordered_map<std::string, std::size_t> memberIndex;
     for (const std::string& name : names) {
       memberIndex.emplace(name, members_.size());
@@ -149,7 +149,7 @@ class Fixpoint {
       byName.emplace(member.name, &member);
     }
     std::vector<Relation> ordered;
-    for (Relation& relation : knownRelations_) {
+    for (Relation& relation : knownRelations_.release()) {
       const auto member = byName.find(relation.name());
       if (member == byName.end() || !moved(*member->second)) {
         ordered.push_back(std::move(relation));
@@ -162,13 +162,8 @@ class Fixpoint {
         ordered.push_back(std::move(result));
       }
     }
-    for (const Member& member : members_) {
-      if (!member.exists()) {
-        ordered.emplace_back(member.name, std::vector<ValueType>(),
-                             splitList(rules_[member.rules.front()].rule->parts.headArguments));
-      }
-    }
-    knownRelations_ = std::move(ordered);
+    knownRelations_ = RelationList(std::move(ordered));
+    appendEmptyMembers(knownRelations_, names_, allRules_);
   }
 
  private:
@@ -367,7 +362,9 @@ class Fixpoint {
     member.rows->insertAll(result);
   }
 
-  std::vector<Relation>& knownRelations_;
+  const std::vector<Rule>& allRules_;
+  const std::vector<std::string>& names_;
+  RelationList& knownRelations_;
   Warnings& warnings_;
   std::vector<Member> members_;
   std::vector<GroupRule> rules_;
@@ -380,8 +377,8 @@ class Fixpoint {
 }  // namespace
 
 bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
-                              const std::vector<std::string>& members,
-                              std::vector<Relation>& knownRelations, Warnings& warnings) {
+                              const std::vector<std::string>& members, RelationList& knownRelations,
+                              Warnings& warnings) {
   Fixpoint fixpoint(rules, members, knownRelations, warnings);
   if (!fixpoint.eligible()) {
     return false;

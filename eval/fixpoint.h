@@ -1,11 +1,11 @@
 // Recursive rule groups evaluated semi-naively to their fixpoint.
-#ifndef APP_FIXPOINT_H_
-#define APP_FIXPOINT_H_
+#ifndef EVAL_FIXPOINT_H_
+#define EVAL_FIXPOINT_H_
 
 #include <string>
 #include <vector>
 
-#include "app/rules.h"
+#include "eval/rule.h"
 #include "relation/relation.h"
 
 // Evaluates the rules of the group `members` to their least fixpoint, joining
@@ -16,7 +16,7 @@
 // relation disagree on the width of its tuples, or a relation that a rule of
 // the group reads holding tuples of several widths.
 bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
-                              const std::vector<std::string>& members,
-                              std::vector<Relation>& knownRelations, Warnings& warnings);
+                              const std::vector<std::string>& members, RelationList& knownRelations,
+                              Warnings& warnings);
 
-#endif  // APP_FIXPOINT_H_
+#endif  // EVAL_FIXPOINT_H_

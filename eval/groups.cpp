@@ -1,36 +1,36 @@
-#include "app/rule_eval.h"
+#include "eval/groups.h"
 
 #include <algorithm>
 #include <unordered_map>
 #include <utility>
 
-#include "app/fixpoint.h"
-#include "app/rules.h"
 #include "eval/body_eval.h"
+#include "eval/fixpoint.h"
+#include "eval/rule.h"
 #include "input/line_reader.h"
 
 namespace {
 
 void evaluateHead(const std::vector<Rule>& rules, const std::string& head,
-                  std::vector<Relation>& knownRelations, Warnings& warnings) {
+                  RelationList& knownRelations, Warnings& warnings) {
   for (const Rule& rule : rules) {
     if (rule.parts.headName == head) {
-      mergeResult(knownRelations, evaluateRule(rule, knownRelations, warnings));
+      knownRelations.mergeToEnd(evaluateRule(rule, knownRelations, warnings));
     }
   }
 }
 
 bool waitsForMember(const Rule& rule, const std::vector<std::string>& members,
-                    const std::vector<Relation>& knownRelations) {
+                    const RelationList& knownRelations) {
   return std::any_of(rule.atomNames.begin(), rule.atomNames.end(), [&](const std::string& name) {
     return std::find(members.begin(), members.end(), name) != members.end() &&
-           findRelation(knownRelations, name) == nullptr;
+           knownRelations.findFirst(name) == nullptr;
   });
 }
 
 // One round over the group's rules, given by member; true when some member changed.
 bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
-                   const std::vector<std::string>& members, std::vector<Relation>& knownRelations,
+                   const std::vector<std::string>& members, RelationList& knownRelations,
                    Warnings& warnings) {
   bool changed = false;
   for (std::size_t m = 0; m < members.size(); ++m) {
@@ -40,10 +40,10 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
       if (waitsForMember(rule, members, knownRelations)) {
         continue;
       }
-      const Relation* before = findRelation(knownRelations, member);
+      const Relation* before = knownRelations.findFirst(member);
       const std::size_t tuplesBefore = before == nullptr ? 0 : before->tupleCount();
       const bool created = before == nullptr;
-      mergeResult(knownRelations, evaluateRule(rule, knownRelations, warnings));
+      knownRelations.mergeToEnd(evaluateRule(rule, knownRelations, warnings));
       changed = changed || created || knownRelations.back().tupleCount() != tuplesBefore;
     }
   }
@@ -51,8 +51,7 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
 }
 
 void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<std::string>& members,
-                            std::vector<Relation>& knownRelations, Warnings& warnings,
-                            RecursionMode mode) {
+                            RelationList& knownRelations, Warnings& warnings, RecursionMode mode) {
   if (mode == RecursionMode::semiNaive &&
       evaluateGroupSemiNaively(rules, members, knownRelations, warnings)) {
     return;
@@ -70,27 +69,14 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
   }
   while (evaluateRound(rulesOfMembers, members, knownRelations, warnings)) {
   }
-  for (const std::string& member : members) {
-    if (findRelation(knownRelations, member) != nullptr) {
-      continue;
-    }
-    const auto firstRule = std::find_if(rules.begin(), rules.end(), [&member](const Rule& rule) {
-      return rule.parts.headName == member;
-    });
-    std::vector<std::string> attributes;
-    if (firstRule != rules.end()) {
-      attributes = splitList(firstRule->parts.headArguments);
-    }
-    knownRelations.emplace_back(member, std::vector<ValueType>(), std::move(attributes));
-  }
+  appendEmptyMembers(knownRelations, members, rules);
 }
 
 }  // namespace
 
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
-                   const std::vector<EvaluationGroup>& order, std::vector<Relation>& knownRelations,
-                   RecursionMode mode) {
-  Warnings warnings;
+                   const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
+                   Warnings& warnings, RecursionMode mode) {
   const std::vector<Rule> rules = parseRules(ruleLines, warnings);
   for (const EvaluationGroup& group : order) {
     if (group.recursive) {

@@ -1,4 +1,4 @@
-#include "app/relation_list.h"
+#include "app/relation_section.h"
 
 #include <string>
 #include <utility>
@@ -25,7 +25,8 @@ bool isTupleLine(const std::string& line) {
 
 }  // namespace
 
-void loadRelations(LineReader& reader, std::vector<Relation>& knownRelations) {
+std::vector<Relation> loadRelations(LineReader& reader) {
+  std::vector<Relation> relations;
   std::string line;
   bool haveLine = reader.readLine(line);
   while (haveLine && line.empty()) {
@@ -43,14 +44,15 @@ void loadRelations(LineReader& reader, std::vector<Relation>& knownRelations) {
       haveLine = reader.readLine(line);
     }
     relation.addRows(std::move(rows));
-    knownRelations.push_back(std::move(relation));
+    relations.push_back(std::move(relation));
     while (haveLine && line.empty()) {
       haveLine = reader.readLine(line);
     }
   }
+  return relations;
 }
 
-void writeRelations(const std::vector<Relation>& knownRelations, std::ostream& out) {
+void writeRelations(const RelationList& knownRelations, std::ostream& out) {
   for (const Relation& relation : knownRelations) {
     writeRelation(relation, out);
   }

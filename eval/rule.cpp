@@ -1,12 +1,9 @@
-#include "app/rules.h"
+#include "eval/rule.h"
 
 #include <algorithm>
-#include <iostream>
 
 #include "algebra/project.h"
-#include "algebra/union.h"
 #include "eval/body_eval.h"
-#include "input/char_class.h"
 #include "input/line_reader.h"
 #include "relation/work_meter.h"
 
@@ -35,25 +32,7 @@ std::vector<std::vector<std::string>> namesNeededAfter(const Rule& rule) {
   return needed;
 }
 
-const char* warningText(Warning warning) {
-  switch (warning) {
-    case Warning::notARule:
-      return "a sor nem fej(argumentumok)<-torzs alaku szabaly, nem ertekelem ki.";
-    case Warning::conditionWithoutOperator:
-      return "feltetel muveleti jel vagy jobb oldal nelkul, egy sort sem enged at.";
-    default:
-      return "a fej egyik valtozojat a torzs nem koti, a szabaly nem vezet le semmit.";
-  }
-}
-
 }  // namespace
-
-void Warnings::warn(Warning warning, std::size_t lineNumber) {
-  if (!said_.insert({warning, lineNumber}).second) {
-    return;
-  }
-  std::cerr << "Figyelmeztetes: " << lineNumber << ". sor: " << warningText(warning) << '\n';
-}
 
 std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings& warnings) {
   std::vector<Rule> rules;
@@ -85,8 +64,8 @@ std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings&
 constexpr std::size_t elementWork = 64;
 
 // The rule's bindings projected onto its head arguments, named after the head.
-Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelations,
-                      Warnings& warnings, const AtomRelations* given, bool* pairsTuples) {
+Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                      const AtomRelations* given, bool* pairsTuples) {
   Relation partialResult(partialResultName, rule.elements);
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.elements.size(); ++i) {
@@ -118,18 +97,19 @@ Relation evaluateRule(const Rule& rule, const std::vector<Relation>& knownRelati
   return project(partialResult, rule.parts.headName, rule.parts.headArguments, true);
 }
 
-void mergeResult(std::vector<Relation>& knownRelations, Relation result) {
-  const std::string& name = result.name();
-  auto existing =
-      std::find_if(knownRelations.begin(), knownRelations.end(),
-                   [&name](const Relation& relation) { return relation.name() == name; });
-  if (existing == knownRelations.end()) {
-    knownRelations.push_back(std::move(result));
-    return;
+void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,
+                        const std::vector<Rule>& rules) {
+  for (const std::string& member : members) {
+    if (knownRelations.findFirst(member) != nullptr) {
+      continue;
+    }
+    const auto firstRule = std::find_if(rules.begin(), rules.end(), [&member](const Rule& rule) {
+      return rule.parts.headName == member;
+    });
+    std::vector<std::string> attributes;
+    if (firstRule != rules.end()) {
+      attributes = splitList(firstRule->parts.headArguments);
+    }
+    knownRelations.append(Relation(member, std::vector<ValueType>(), std::move(attributes)));
   }
-  Relation merged = std::move(*existing);
-  knownRelations.erase(existing);
-  merged = unionOf(std::move(merged), result);
-  merged.setName(result.name());
-  knownRelations.push_back(std::move(merged));
 }
