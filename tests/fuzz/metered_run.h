@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/rule_eval.h"
+#include "eval/groups.h"
 
 namespace fuzzsupport {
 
