@@ -410,14 +410,14 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
   return rows;
 }
 
-bool isKept(const std::vector<std::string>* keepNames, const std::string& name) {
-  return keepNames == nullptr ||
-         std::find(keepNames->begin(), keepNames->end(), name) != keepNames->end();
+bool isKept(const NeededColumns* keep, std::size_t position, const std::string& name) {
+  return keep == nullptr || position < keep->leading ||
+         std::find(keep->names.begin(), keep->names.end(), name) != keep->names.end();
 }
 
 // The kept columns, and the result's attributes and types to match.
 KeptColumns keptColumns(const Relation& left, const Relation& right, const JoinPlan& plan,
-                        const std::vector<std::string>* keepNames, Relation& result) {
+                        const NeededColumns* keep, Relation& result) {
   const Relation schema = project(plan.combined, productName, plan.keptPositions);
   KeptColumns kept;
   std::vector<std::string> attributes;
@@ -429,7 +429,7 @@ KeptColumns keptColumns(const Relation& left, const Relation& right, const JoinP
       continue;
     }
     const std::string& name = schema.attributes()[position];
-    if (isKept(keepNames, name)) {
+    if (isKept(keep, position, name)) {
       (p < leftWidth ? kept.left : kept.right).push_back(p < leftWidth ? p : p - leftWidth);
       attributes.push_back(name);
       if (position < schema.types().size()) {
@@ -446,17 +446,16 @@ KeptColumns keptColumns(const Relation& left, const Relation& right, const JoinP
 
 namespace {
 
-Relation productWith(const Relation& left, const Relation& right,
-                     const std::vector<std::string>* keepNames,
+Relation productWith(const Relation& left, const Relation& right, const NeededColumns* keep,
                      std::vector<std::unique_ptr<JoinIndex>>* indexes) {
   JoinPlan plan = planJoin(left, right);
   if (!allRowsOfWidth(left, left.attributes().size()) ||
       !allRowsOfWidth(right, right.attributes().size())) {
     Relation result = productStepByStep(left, right, plan);
-    return keepNames == nullptr ? result : projectOntoNames(result, *keepNames);
+    return keep == nullptr ? result : projectOntoNames(result, keep->names, keep->leading);
   }
   Relation result;
-  const KeptColumns kept = keptColumns(left, right, plan, keepNames, result);
+  const KeptColumns kept = keptColumns(left, right, plan, keep, result);
   if (left.rowCount() == 0 || right.rowCount() == 0) {
     return result;
   }
@@ -466,16 +465,14 @@ Relation productWith(const Relation& left, const Relation& right,
 
 }  // namespace
 
-Relation product(const Relation& left, const Relation& right,
-                 const std::vector<std::string>* keepNames) {
-  return productWith(left, right, keepNames, nullptr);
+Relation product(const Relation& left, const Relation& right, const NeededColumns* keep) {
+  return productWith(left, right, keep, nullptr);
 }
 
 IndexedRelation::IndexedRelation(Relation relation) : relation_(std::move(relation)) {}
 
 IndexedRelation::~IndexedRelation() = default;
 
-Relation product(const Relation& left, const IndexedRelation& right,
-                 const std::vector<std::string>* keepNames) {
-  return productWith(left, right.relation(), keepNames, &right.indexes_);
+Relation product(const Relation& left, const IndexedRelation& right, const NeededColumns* keep) {
+  return productWith(left, right.relation(), keep, &right.indexes_);
 }

@@ -8,15 +8,22 @@
 
 #include "relation/relation.h"
 
+// The result columns that a join keeps when not all of them: those whose
+// attribute name `names` lists, and the first `leading` columns whatever their
+// names (a rule reaches those by their numbers).
+struct NeededColumns {
+  std::vector<std::string> names;
+  std::size_t leading = 0;
+};
+
 // Every combination of a left and a right tuple whose columns of equal
 // attribute name agree, as the left values followed by the right values of the
 // columns that paired with no left column; named "szorzat". Paired values are
 // compared as the left column's type says: bytes for "string", integer values
 // otherwise. Without a shared name it is the Cartesian product.
-// With `keepNames`, only the result columns whose attribute name it lists are
-// kept, as a projection onto them would.
-Relation product(const Relation& left, const Relation& right,
-                 const std::vector<std::string>* keepNames = nullptr);
+// With `keep`, only the result columns it names are kept, as a projection onto
+// them would.
+Relation product(const Relation& left, const Relation& right, const NeededColumns* keep = nullptr);
 
 class JoinIndex;
 
@@ -36,7 +43,7 @@ class IndexedRelation {
 
  private:
   friend Relation product(const Relation& left, const IndexedRelation& right,
-                          const std::vector<std::string>* keepNames);
+                          const NeededColumns* keep);
 
   Relation relation_;
   mutable std::vector<std::unique_ptr<JoinIndex>> indexes_;
@@ -44,6 +51,6 @@ class IndexedRelation {
 
 // The same, with the right operand's kept indexes.
 Relation product(const Relation& left, const IndexedRelation& right,
-                 const std::vector<std::string>* keepNames = nullptr);
+                 const NeededColumns* keep = nullptr);
 
 #endif  // ALGEBRA_PRODUCT_H_

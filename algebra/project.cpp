@@ -128,11 +128,13 @@ Relation project(const Relation& source, std::string name, const std::string& pr
   return result;
 }
 
-Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names) {
+Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
+                          std::size_t leading) {
   std::string text;
   const std::vector<std::string>& attributes = source.attributes();
   for (std::size_t column = 0; column < attributes.size(); ++column) {
-    if (std::find(names.begin(), names.end(), attributes[column]) != names.end()) {
+    if (column < leading ||
+        std::find(names.begin(), names.end(), attributes[column]) != names.end()) {
       text += columnReference(column);
       text += ',';
     }

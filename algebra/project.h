@@ -23,9 +23,10 @@
 Relation project(const Relation& source, std::string name, const std::string& projectionText,
                  bool repeatsAllowed = false);
 
-// The columns of `source` whose attribute name is one of `names`, in column
-// order, under the source's name.
-Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names);
+// The columns of `source` whose attribute name is one of `names`, and the
+// first `leading` columns, in column order, under the source's name.
+Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
+                          std::size_t leading = 0);
 
 // The first item of `projectionText` that names no column of `source`.
 std::optional<std::string> unknownProjectionItem(const Relation& source,

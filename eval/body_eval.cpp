@@ -149,7 +149,7 @@ Relation atomRelation(const Atom& atom, const Relation& relation) {
 }
 
 void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstElement,
-              const std::vector<std::string>* neededAfter) {
+              const NeededColumns* neededAfter) {
   if (firstElement) {
     firstElement = false;
     takeOver(partialResult, atom.relation());
@@ -159,7 +159,7 @@ void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstE
 }
 
 void evaluateAtomOn(const Atom& atom, const Relation& relation, Relation& partialResult,
-                    bool& firstElement, const std::vector<std::string>* neededAfter) {
+                    bool& firstElement, const NeededColumns* neededAfter) {
   const Relation taken = atomRelation(atom, relation);
   if (firstElement) {
     firstElement = false;
@@ -186,7 +186,7 @@ std::vector<std::string> namesUsedBy(const BodyElement& element) {
 
 ElementOutcome evaluateBodyElement(const BodyElement& element, const RelationList& knownRelations,
                                    Relation& partialResult, bool& firstElement,
-                                   const std::vector<std::string>* neededAfter) {
+                                   const NeededColumns* neededAfter) {
   if (element.isAtom) {
     const Relation* found = knownRelations.findFirst(element.atom.name);
     if (found == nullptr) {

@@ -26,15 +26,15 @@ enum class ElementOutcome {
 // projected onto its variables and joined with what is bound. Any other
 // element is a condition: it filters, or binds the one side not yet bound.
 // `firstElement` is true until some element has filled the partial result.
-// With `neededAfter`, the columns that a join adds or keeps are only those
-// whose names it lists (the names that later elements and the head use).
+// With `neededAfter`, the columns that a join adds or keeps are only those it
+// names (what later elements and the head use).
 ElementOutcome evaluateBodyElement(const BodyElement& element, const RelationList& knownRelations,
                                    Relation& partialResult, bool& firstElement,
-                                   const std::vector<std::string>* neededAfter = nullptr);
+                                   const NeededColumns* neededAfter = nullptr);
 
 // The same for an atom whose relation is given rather than looked up.
 void evaluateAtomOn(const Atom& atom, const Relation& relation, Relation& partialResult,
-                    bool& firstElement, const std::vector<std::string>* neededAfter = nullptr);
+                    bool& firstElement, const NeededColumns* neededAfter = nullptr);
 
 // What `atom` takes from `relation`: the tuples that its constants and
 // repeated variables select, projected onto its variables and named after them.
@@ -43,7 +43,7 @@ Relation atomRelation(const Atom& atom, const Relation& relation);
 // Joins an atom's relation, as atomRelation gave it, into `partialResult`, as
 // evaluateAtomOn would.
 void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstElement,
-              const std::vector<std::string>* neededAfter = nullptr);
+              const NeededColumns* neededAfter = nullptr);
 
 // The names an element refers to: an atom's arguments, a condition's two sides.
 std::vector<std::string> namesUsedBy(const BodyElement& element);

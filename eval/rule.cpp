@@ -1,9 +1,13 @@
 #include "eval/rule.h"
 
 #include <algorithm>
+#include <limits>
+#include <string_view>
 
+#include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "eval/body_eval.h"
+#include "input/char_class.h"
 #include "input/line_reader.h"
 #include "relation/work_meter.h"
 
@@ -11,20 +15,47 @@ namespace {
 
 constexpr const char* partialResultName = "reszeredmeny";
 
-// For each element, the names used after it.
-std::vector<std::vector<std::string>> namesNeededAfter(const Rule& rule) {
-  const bool byNumber =
-      rule.parts.headArguments.find('$') != std::string::npos ||
-      std::any_of(rule.elements.begin(), rule.elements.end(), [](const std::string& element) {
-        return element.find('$') != std::string::npos;
-      });
-  if (byNumber) {
-    return {};
+// How many leading columns of the bindings a text reaches when it is read as
+// a column number: the number after its first byte, plus one. Head arguments
+// and condition operands that are not variables are read so ($1; and in the
+// head any other text too).
+std::size_t columnsReachedBy(const std::string& text) {
+  if (text.empty() || startsWithVariableInitial(text)) {
+    return 0;
   }
-  std::vector<std::vector<std::string>> needed(rule.body.size());
+  const long long number = integerValueClamped(std::string_view(text).substr(1));
+  if (number < 0) {
+    return 0;
+  }
+  return number >= std::numeric_limits<long long>::max() ? std::numeric_limits<std::size_t>::max()
+                                                         : static_cast<std::size_t>(number) + 1;
+}
+
+// The leading columns a rule reaches by number, from its head or a condition.
+// Joins keep them all, so that each number finds the column it finds when no
+// column is dropped.
+std::size_t leadingColumnsReached(const Rule& rule) {
+  std::size_t leading = 0;
+  for (const std::string& item : splitList(rule.parts.headArguments)) {
+    leading = std::max(leading, columnsReachedBy(item));
+  }
+  for (const BodyElement& element : rule.body) {
+    if (!element.isAtom) {
+      leading = std::max(leading, columnsReachedBy(element.condition.left));
+      leading = std::max(leading, columnsReachedBy(element.condition.right));
+      leading = std::max(leading, columnsReachedBy(element.condition.testedRight));
+    }
+  }
+  return leading;
+}
+
+// For each element, the columns used after it.
+std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
+  std::vector<NeededColumns> needed(rule.body.size());
   std::vector<std::string> names = splitList(rule.parts.headArguments);
+  const std::size_t leading = leadingColumnsReached(rule);
   for (std::size_t i = rule.body.size(); i-- > 0;) {
-    needed[i] = names;
+    needed[i] = NeededColumns{names, leading};
     for (std::string& name : namesUsedBy(rule.body[i])) {
       names.push_back(std::move(name));
     }
@@ -53,7 +84,7 @@ std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings&
         rule.atomNames.push_back(rule.body.back().atom.name);
       }
     }
-    rule.neededAfter = namesNeededAfter(rule);
+    rule.neededAfter = columnsNeededAfter(rule);
     rules.push_back(std::move(rule));
   }
   return rules;
@@ -69,8 +100,7 @@ Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warn
   Relation partialResult(partialResultName, rule.elements);
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.elements.size(); ++i) {
-    const std::vector<std::string>* needed =
-        rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
+    const NeededColumns* needed = rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
     // The operations an element takes, whatever their size, its text read
     // and its relation looked up.
     chargeWork(1, elementWork + rule.elements[i].size() + knownRelations.size());

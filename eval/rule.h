@@ -20,9 +20,8 @@ struct Rule {
   std::vector<BodyElement> body;       // in evaluation order
   std::vector<std::string> elements;   // their texts
   std::vector<std::string> atomNames;  // the predicates its atoms name
-  // Per element, the names that later elements and the head use; empty when
-  // columns are referred to by number, which forbids dropping any.
-  std::vector<std::vector<std::string>> neededAfter;
+  // Per element, the columns that later elements and the head use.
+  std::vector<NeededColumns> neededAfter;
 };
 
 // The well-formed rules among the rule lines; the others are warned about.

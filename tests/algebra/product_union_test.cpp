@@ -68,7 +68,7 @@ TEST(ProductTest, KeepsAnIndexPerKeyAndComparisonForLaterJoins) {
     EXPECT_EQ(product(leftInt, right).tuples(), (Tuples{{"7", "1"}, {"7", "2"}, {"8", "3"}}));
     EXPECT_EQ(product(leftString, right).tuples(), (Tuples{{"07", "2"}}));
     EXPECT_EQ(product(leftOther, right).tuples(), (Tuples{{"2", "9", "07"}}));
-    const Names keep{"X"};
+    const NeededColumns keep{{"X"}, 0};
     EXPECT_EQ(product(leftInt, right, &keep).tuples(), (Tuples{{"7"}, {"8"}}));
   }
 }
@@ -94,6 +94,26 @@ TEST(ProductTest, CombinesTuplesWiderThanTheirSchemaByPosition) {
   EXPECT_EQ(result.attributes(), (Names{"X", "Y"}));
   EXPECT_EQ(result.tuples(), (Tuples{{"1", "2"}, {"3", "4"}}));
   EXPECT_EQ(out.text(), "");
+}
+
+TEST(ProductTest, KeepsTheLeadingColumnsWhateverTheirNames) {
+  const Relation left = relationOf("l(X,Y)", {"int", "int"}, {"1,2", "5,6"});
+  const Relation right = relationOf("r(Y,Z)", {"int", "int"}, {"2,3", "6,7"});
+  const NeededColumns zAndFirst{{"Z"}, 1};
+  const Relation joined = product(left, right, &zAndFirst);
+  EXPECT_EQ(joined.attributes(), (Names{"X", "Z"}));
+  EXPECT_EQ(joined.tuples(), (Tuples{{"1", "3"}, {"5", "7"}}));
+  const NeededColumns firstTwo{{}, 2};
+  EXPECT_EQ(product(left, right, &firstTwo).attributes(), (Names{"X", "Y"}));
+
+  // Rows of another width take the step-by-step way, which keeps the same columns.
+  CapturedStdout out;
+  Relation mixed("l(X,Y)", {"int", "int"});
+  mixed.insertTuple({"1", "2"});
+  mixed.insertTuple({"9"});
+  const Relation stepped = product(mixed, right, &zAndFirst);
+  EXPECT_EQ(stepped.attributes(), (Names{"X", "Z"}));
+  EXPECT_EQ(stepped.tuples(), (Tuples{{"1", "3"}}));
 }
 
 TEST(UnionTest, KeepsTheFirstSchemaAndAddsMissingTuples) {
