@@ -36,6 +36,11 @@ std::string withoutSurroundingQuotes(const std::string& text) {
   return text;
 }
 
+const std::pair<const char*, ConditionTest::Operator> operators[] = {
+    {"=", ConditionTest::Operator::equal},      {"!=", ConditionTest::Operator::notEqual},
+    {"<", ConditionTest::Operator::less},       {">", ConditionTest::Operator::greater},
+    {"<=", ConditionTest::Operator::lessEqual}, {">=", ConditionTest::Operator::greaterEqual}};
+
 }  // namespace
 
 std::string columnReference(std::size_t column) {
@@ -52,30 +57,46 @@ bool findColumn(const Relation& relation, const std::string& item, std::size_t& 
 }
 
 ConditionTest::ConditionTest(const Relation& relation, const ConditionParts& condition) {
-  static const std::pair<const char*, Operator> operators[] = {
-      {"=", Operator::equal},   {"!=", Operator::notEqual},  {"<", Operator::less},
-      {">", Operator::greater}, {"<=", Operator::lessEqual}, {">=", Operator::greaterEqual}};
+  const std::string& left = condition.left;
+  std::size_t leftColumn = 0;
+  const bool leftFound = !left.empty() && left.front() == '$'
+                             ? columnByNumber(relation, left.substr(1), leftColumn)
+                             : columnByName(relation, left, leftColumn);
+  if (!leftFound) {
+    operator_ = Operator::none;
+    return;
+  }
+  resolve(relation,
+          ColumnCondition{leftColumn, condition.operatorText, false, 0, condition.testedRight});
+}
+
+ConditionTest::ConditionTest(const Relation& relation, const ColumnCondition& condition) {
+  resolve(relation, condition);
+}
+
+void ConditionTest::resolve(const Relation& relation, const ColumnCondition& condition) {
+  operator_ = Operator::none;
   for (const auto& [text, value] : operators) {
     if (condition.operatorText == text) {
       operator_ = value;
       break;
     }
   }
-  if (operator_ == Operator::none) {
-    return;
-  }
-  const std::string& left = condition.left;
-  const bool leftFound = !left.empty() && left.front() == '$'
-                             ? columnByNumber(relation, left.substr(1), leftColumn_)
-                             : columnByName(relation, left, leftColumn_);
-  const std::string& right = condition.testedRight;
-  if (!leftFound || right.empty()) {
+  const bool rightMissing =
+      condition.rightIsColumn ? condition.rightColumn >= relation.width() : condition.right.empty();
+  if (operator_ == Operator::none || condition.leftColumn >= relation.width() || rightMissing) {
     operator_ = Operator::none;
     return;
   }
+  leftColumn_ = condition.leftColumn;
   const std::vector<ValueType>& types = relation.types();
-  leftIsString_ = leftColumn_ < types.size() && isStringType(types[leftColumn_]);
-  resolveRight(relation, right);
+  leftIsString_ = leftColumn_ < types.size() && types[leftColumn_].isString();
+  if (condition.rightIsColumn) {
+    rightIsColumn_ = true;
+    rightColumn_ = condition.rightColumn;
+    return;
+  }
+  resolveRight(relation, condition.right);
 }
 
 void ConditionTest::resolveRight(const Relation& relation, const std::string& right) {
@@ -141,8 +162,7 @@ bool ConditionTest::passes(Row row) const {
   }
 }
 
-void testCondition(const Relation& source, Relation& target, const ConditionParts& condition) {
-  const ConditionTest test(source, condition);
+void testCondition(const Relation& source, Relation& target, const ConditionTest& test) {
   std::size_t rowWidth = 0;
   if (!source.hasUniformWidth(rowWidth)) {
     // Rows of several widths enter one at a time, in tuple order.

@@ -15,17 +15,31 @@
 // otherwise; the ordering operators always compare integer values.
 // Lets no tuple pass when the operator is not one of the six, an operand names
 // no column, the right operand is empty, or a tuple lacks a named column.
+// A condition whose columns are known: the left column, the operator text, and
+// on the right a column or an operand as written (a column reference, an
+// attribute name or a constant). Columns at or past the relation's width let
+// no tuple pass.
+struct ColumnCondition {
+  std::size_t leftColumn = 0;
+  std::string operatorText;
+  bool rightIsColumn = false;
+  std::size_t rightColumn = 0;
+  std::string right;
+};
+
 class ConditionTest {
  public:
   ConditionTest(const Relation& relation, const ConditionParts& condition);
+  ConditionTest(const Relation& relation, const ColumnCondition& condition);
 
   bool passes(Row row) const;
 
- private:
   enum class Operator { equal, notEqual, less, greater, lessEqual, greaterEqual, none };
 
+ private:
   bool equalValues(Value left, Row row) const;
   int compareValues(Value left, Row row) const;
+  void resolve(const Relation& relation, const ColumnCondition& condition);
   void resolveRight(const Relation& relation, const std::string& right);
 
   Operator operator_ = Operator::none;
@@ -38,10 +52,10 @@ class ConditionTest {
   std::string constantDigits_;
 };
 
-// Inserts into `target` every tuple of `source`, in stored order, that
-// satisfies `condition`. Tuples already in the target stay. `target` has the
-// source's attributes and types.
-void testCondition(const Relation& source, Relation& target, const ConditionParts& condition);
+// Inserts into `target` every tuple of `source`, in stored order, that passes
+// `test`. Tuples already in the target stay. `target` has the source's
+// attributes and types.
+void testCondition(const Relation& source, Relation& target, const ConditionTest& test);
 
 // The column reference "$n" for column `column`.
 std::string columnReference(std::size_t column);

@@ -36,8 +36,8 @@ constexpr const char* productName = "szorzat";
 struct JoinPlan {
   std::vector<JoinPair> pairs;
   std::vector<bool> rightDropped;
-  Relation combined;  // the combined schema, without tuples
-  std::string keptPositions;
+  Relation combined;              // the combined schema, without tuples
+  std::vector<std::size_t> kept;  // its columns that the result keeps
 };
 
 JoinPlan planJoin(const Relation& left, const Relation& right) {
@@ -52,18 +52,15 @@ JoinPlan planJoin(const Relation& left, const Relation& right) {
   for (std::size_t i = 0; i < leftWidth; ++i) {
     for (std::size_t k = 0; k < right.attributes().size(); ++k) {
       if (left.attributes()[i] == right.attributes()[k]) {
-        plan.pairs.push_back({i, k, i < types.size() && isStringType(types[i])});
+        plan.pairs.push_back({i, k, i < types.size() && types[i].isString()});
         plan.rightDropped[k] = true;
       }
     }
   }
   for (std::size_t p = 0; p < attributes.size(); ++p) {
     if (p < leftWidth || !plan.rightDropped[p - leftWidth]) {
-      plan.keptPositions += columnReference(p) + ",";
+      plan.kept.push_back(p);
     }
-  }
-  if (!plan.keptPositions.empty()) {
-    plan.keptPositions.pop_back();
   }
   plan.combined = Relation(productName, std::move(types), std::move(attributes));
   return plan;
@@ -107,11 +104,10 @@ Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan
   }
   const std::size_t leftWidth = left.attributes().size();
   for (const JoinPair& pair : plan.pairs) {
-    const std::string condition =
-        columnReference(pair.left) + "=" + columnReference(leftWidth + pair.right);
-    combined = select(combined, productName, condition);
+    combined = selectColumns(combined, productName,
+                             {ColumnCondition{pair.left, "=", true, leftWidth + pair.right, ""}});
   }
-  return project(combined, productName, plan.keptPositions);
+  return projectColumns(combined, productName, plan.kept);
 }
 
 // A short text that is already the plain decimal form of its integer value.
@@ -418,7 +414,7 @@ bool isKept(const NeededColumns* keep, std::size_t position, const std::string& 
 // The kept columns, and the result's attributes and types to match.
 KeptColumns keptColumns(const Relation& left, const Relation& right, const JoinPlan& plan,
                         const NeededColumns* keep, Relation& result) {
-  const Relation schema = project(plan.combined, productName, plan.keptPositions);
+  const Relation schema = projectColumns(plan.combined, productName, plan.kept);
   KeptColumns kept;
   std::vector<std::string> attributes;
   std::vector<ValueType> types;

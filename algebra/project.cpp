@@ -101,45 +101,82 @@ bool keepsEveryColumn(const Relation& source, const std::vector<std::size_t>& co
   return std::find(chosen.begin(), chosen.end(), false) == chosen.end();
 }
 
+// Fills `result`, whose schema is set, with the chosen columns of the rows.
+void takeRows(const Relation& source, const std::vector<std::size_t>& columns, bool repeatsAllowed,
+              Relation& result) {
+  if (source.rowCount() == 0) {
+    return;
+  }
+  if (columns.empty()) {
+    result.insertTuple(Tuple());
+  } else if (isIdentity(source, columns)) {
+    if (!repeatsAllowed && !source.isDuplicateFree()) {
+      source.normalize();
+    }
+    result.setTuplesOf(source);
+  } else if (source.isDuplicateFree() && keepsEveryColumn(source, columns)) {
+    result.addRows(buildRows(source, columns), true);
+  } else {
+    result.addRows(buildRows(source, columns));
+    if (!repeatsAllowed) {
+      result.normalize();
+    }
+  }
+}
+
 }  // namespace
 
 Relation project(const Relation& source, std::string name, const std::string& projectionText,
                  bool repeatsAllowed) {
   Relation result(std::move(name), {}, {});
   const ChosenColumns chosen = chooseColumns(source, projectionText, result);
-  if (!chosen.allFound || source.rowCount() == 0) {
-    return result;
+  if (chosen.allFound) {
+    takeRows(source, chosen.columns, repeatsAllowed, result);
   }
-  if (chosen.columns.empty()) {
-    result.insertTuple(Tuple());
-  } else if (isIdentity(source, chosen.columns)) {
-    if (!repeatsAllowed && !source.isDuplicateFree()) {
-      source.normalize();
+  return result;
+}
+
+Relation projectColumns(const Relation& source, std::string name,
+                        const std::vector<std::size_t>& columns, bool repeatsAllowed) {
+  const std::vector<std::string>& attributes = source.attributes();
+  const std::vector<ValueType>& types = source.types();
+  chargeWork(columns.size(), 1);
+  std::vector<std::string> resultAttributes;
+  std::vector<ValueType> resultTypes;
+  bool allFound = true;
+  for (std::size_t column : columns) {
+    if (column >= source.width()) {
+      allFound = false;
+      resultAttributes.push_back(columnReference(column));
+      resultTypes.emplace_back(intType);
+      continue;
     }
-    result.setTuplesOf(source);
-  } else if (source.isDuplicateFree() && keepsEveryColumn(source, chosen.columns)) {
-    result.addRows(buildRows(source, chosen.columns), true);
-  } else {
-    result.addRows(buildRows(source, chosen.columns));
-    if (!repeatsAllowed) {
-      result.normalize();
+    if (!attributes.empty()) {
+      resultAttributes.push_back(column < attributes.size() ? attributes[column]
+                                                            : columnReference(column));
     }
+    if (!types.empty()) {
+      resultTypes.push_back(column < types.size() ? types[column] : ValueType(intType));
+    }
+  }
+  Relation result(std::move(name), std::move(resultTypes), std::move(resultAttributes));
+  if (allFound) {
+    takeRows(source, columns, repeatsAllowed, result);
   }
   return result;
 }
 
 Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
                           std::size_t leading) {
-  std::string text;
+  std::vector<std::size_t> columns;
   const std::vector<std::string>& attributes = source.attributes();
   for (std::size_t column = 0; column < attributes.size(); ++column) {
     if (column < leading ||
         std::find(names.begin(), names.end(), attributes[column]) != names.end()) {
-      text += columnReference(column);
-      text += ',';
+      columns.push_back(column);
     }
   }
-  return project(source, source.name(), text);
+  return projectColumns(source, source.name(), columns);
 }
 
 std::optional<std::string> unknownProjectionItem(const Relation& source,

@@ -23,6 +23,12 @@
 Relation project(const Relation& source, std::string name, const std::string& projectionText,
                  bool repeatsAllowed = false);
 
+// The columns `columns` of `source`, in order, under `name`, as projecting onto
+// their references ($0,$2) would: a column at or past the source's width
+// gives a column named by its reference, of type "int", and no tuples.
+Relation projectColumns(const Relation& source, std::string name,
+                        const std::vector<std::size_t>& columns, bool repeatsAllowed = false);
+
 // The columns of `source` whose attribute name is one of `names`, and the
 // first `leading` columns, in column order, under the source's name.
 Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,

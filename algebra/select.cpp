@@ -34,7 +34,7 @@ Relation select(const Relation& source, const std::string& name, const std::stri
     if (input->rowCount() == 0) {
       return target;
     }
-    testCondition(*input, target, cutCondition(condition));
+    testCondition(*input, target, ConditionTest(*input, cutCondition(condition)));
     current = std::move(target);
     input = &current;
   }
@@ -45,7 +45,27 @@ Relation select(const Relation& source, const std::string& name, const Condition
   chargeWork(condition.text.size(), source.attributes().size());  // each name looked up
   Relation target(name, source.types(), source.attributes());
   if (source.rowCount() > 0) {
-    testCondition(source, target, condition);
+    testCondition(source, target, ConditionTest(source, condition));
   }
   return target;
+}
+
+Relation selectColumns(const Relation& source, const std::string& name,
+                       const std::vector<ColumnCondition>& conditions) {
+  if (conditions.empty()) {
+    return source;
+  }
+  chargeWork(conditions.size(), 1);
+  Relation current;
+  const Relation* input = &source;
+  for (const ColumnCondition& condition : conditions) {
+    Relation target(name, input->types(), input->attributes());
+    if (input->rowCount() == 0) {
+      return target;
+    }
+    testCondition(*input, target, ConditionTest(*input, condition));
+    current = std::move(target);
+    input = &current;
+  }
+  return current;
 }

@@ -3,7 +3,9 @@
 #define ALGEBRA_SELECT_H_
 
 #include <string>
+#include <vector>
 
+#include "algebra/condition.h"
 #include "input/rule_model.h"
 #include "relation/relation.h"
 
@@ -16,5 +18,10 @@ Relation select(const Relation& source, const std::string& name, const std::stri
 // Tuples of `source` that pass `condition`, under `name`, with the source's
 // attributes and types.
 Relation select(const Relation& source, const std::string& name, const ConditionParts& condition);
+
+// Tuples of `source` that pass every one of `conditions`, applied in order,
+// under `name`; with no condition, `source` unchanged.
+Relation selectColumns(const Relation& source, const std::string& name,
+                       const std::vector<ColumnCondition>& conditions);
 
 #endif  // ALGEBRA_SELECT_H_

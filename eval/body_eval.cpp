@@ -22,41 +22,34 @@ void takeOver(Relation& partialResult, const Relation& relation) {
   partialResult.setTypes(relation.types());
 }
 
-// The selection and projection texts and the variable list of an atom.
-struct AtomTexts {
-  std::string selection;
-  std::string projection;
+// What an atom asks of its relation: equalities for its constants and
+// repeated variables, the columns of its variables' first places, and the
+// variables.
+struct AtomPlan {
+  std::vector<ColumnCondition> selection;
+  std::vector<std::size_t> projection;
   std::vector<std::string> variables;
 };
 
-AtomTexts atomTexts(const std::vector<std::string>& arguments) {
-  AtomTexts texts;
-  std::vector<std::size_t> firstPosition;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    const std::string position = columnReference(i);
-    if (!startsWithVariableInitial(argument)) {
-      texts.selection.append(position).append("=").append(argument).append(",");
+AtomPlan atomPlan(const std::vector<Term>& terms) {
+  AtomPlan plan;
+  for (std::size_t i = 0; i < terms.size(); ++i) {
+    const Term& term = terms[i];
+    if (term.kind != TermKind::variable) {
+      plan.selection.push_back(ColumnCondition{i, "=", false, 0, equalityOperand(term.text)});
       continue;
     }
-    const auto bound = std::find(texts.variables.begin(), texts.variables.end(), argument);
-    if (bound == texts.variables.end()) {
-      texts.variables.push_back(argument);
-      firstPosition.push_back(i);
-      texts.projection += position + ",";
+    const auto bound = std::find(plan.variables.begin(), plan.variables.end(), term.text);
+    if (bound == plan.variables.end()) {
+      plan.variables.push_back(term.text);
+      plan.projection.push_back(i);
     } else {
       const std::size_t first =
-          firstPosition[static_cast<std::size_t>(bound - texts.variables.begin())];
-      texts.selection += columnReference(first) + "=" + position + ",";
+          plan.projection[static_cast<std::size_t>(bound - plan.variables.begin())];
+      plan.selection.push_back(ColumnCondition{first, "=", true, i, ""});
     }
   }
-  if (!texts.selection.empty()) {
-    texts.selection.pop_back();
-  }
-  if (!texts.projection.empty()) {
-    texts.projection.pop_back();
-  }
-  return texts;
+  return plan;
 }
 
 // The one-tuple relation that binds `left` to the value `right` denotes.
@@ -85,7 +78,7 @@ Relation bindFromColumn(const Relation& partialResult, const std::string& boundN
     const std::size_t column = static_cast<std::size_t>(
         std::find(attributes.begin(), attributes.end(), boundName) - attributes.begin());
     const std::vector<ValueType>& types = partialResult.types();
-    if (column >= types.size() || !isStringType(types[column])) {
+    if (column >= types.size() || !types[column].isString()) {
       outcome = ElementOutcome::pairedAcrossTuples;
     }
     Relation pairs = project(partialResult, partialResult.name(), boundName + "," + boundName);
@@ -135,16 +128,12 @@ ElementOutcome evaluateCondition(const ConditionParts& condition, Relation& part
 }  // namespace
 
 Relation atomRelation(const Atom& atom, const Relation& relation) {
-  std::vector<std::string> arguments;
-  for (const Term& term : atom.terms) {
-    arguments.push_back(term.text);
-  }
-  AtomTexts texts = atomTexts(arguments);
-  Relation taken = texts.selection.empty()
-                       ? project(relation, relation.name(), texts.projection)
-                       : project(select(relation, relation.name(), texts.selection),
-                                 relation.name(), texts.projection);
-  taken.setAttributes(std::move(texts.variables));
+  AtomPlan plan = atomPlan(atom.terms);
+  Relation taken = plan.selection.empty()
+                       ? projectColumns(relation, relation.name(), plan.projection)
+                       : projectColumns(selectColumns(relation, relation.name(), plan.selection),
+                                        relation.name(), plan.projection);
+  taken.setAttributes(std::move(plan.variables));
   return taken;
 }
 

@@ -23,7 +23,8 @@ std::size_t columnsReachedBy(const std::string& text) {
   if (text.empty() || startsWithVariableInitial(text)) {
     return 0;
   }
-  const long long number = integerValueClamped(std::string_view(text).substr(1));
+  const std::string_view digits = text;
+  const long long number = integerValueClamped(digits.substr(1));
   if (number < 0) {
     return 0;
   }
@@ -97,7 +98,12 @@ constexpr std::size_t elementWork = 64;
 // The rule's bindings projected onto its head arguments, named after the head.
 Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
                       const AtomRelations* given, bool* pairsTuples) {
-  Relation partialResult(partialResultName, rule.elements);
+  // The partial result's types start as the element texts: the first element
+  // that fills it brings its own types, and a rule whose elements never fill it
+  // keeps these (as "int", unless an element is the text "string"), as does
+  // the relation its head projection gives.
+  Relation partialResult(partialResultName,
+                         std::vector<ValueType>(rule.elements.begin(), rule.elements.end()));
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.elements.size(); ++i) {
     const NeededColumns* needed = rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];

@@ -160,6 +160,11 @@ std::vector<std::size_t> evaluationOrderOf(const std::vector<BodyElement>& eleme
   return order;
 }
 
+std::string equalityOperand(std::string_view constant) {
+  const std::size_t last = constant.find_last_of('=');
+  return std::string(last == std::string_view::npos ? constant : constant.substr(last + 1));
+}
+
 ParsedRule parseRuleLine(const std::string& line, std::size_t lineNumber) {
   ParsedRule rule;
   rule.lineNumber = lineNumber;

@@ -51,6 +51,11 @@ struct ConditionParts {
 // The one place that knows the condition syntax.
 ConditionParts cutCondition(std::string_view condition);
 
+// What an equality with `constant` on its right compares a column with, as
+// a condition reads its right operand: the text after the last "=" (the
+// whole text without one).
+std::string equalityOperand(std::string_view constant);
+
 struct Atom {
   std::string name;          // before the first "(" (the whole element without one)
   std::string argumentText;  // between the first "(" and the element's last byte

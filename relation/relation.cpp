@@ -223,8 +223,6 @@ void Relation::Store::sortRows() {
   unique = true;
 }
 
-bool isStringType(const std::string& type) { return type == stringType; }
-
 bool rowGreater(Row first, Row second) {
   if (first.size() != second.size()) {
     reportWidthMismatch(first, second);

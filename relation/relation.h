@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "relation/value.h"
@@ -13,14 +14,27 @@
 // One value per column, as text without quotes.
 using Tuple = std::vector<std::string>;
 
-// The column type tag: "int" or "string". Only the exact text "string" quotes values.
-using ValueType = std::string;
-
 inline constexpr const char* stringType = "string";
 inline constexpr const char* intType = "int";
 
-// True when `type` is exactly the tag "string".
-bool isStringType(const std::string& type);
+// A column's type tag, kept as its text: "int" or "string" for relations read
+// from the input. Only the exact tag "string" quotes values and makes "=" and
+// "!=" compare them as bytes; every other tag behaves as "int". Other tags do
+// occur: a rule's partial result starts with the rule's element texts as its
+// types (see evaluateRule).
+class ValueType {
+ public:
+  ValueType() = default;
+  ValueType(std::string tag) : tag_(std::move(tag)) {}  // NOLINT(google-explicit-constructor)
+  ValueType(const char* tag) : tag_(tag) {}             // NOLINT(google-explicit-constructor)
+
+  bool isString() const { return tag_ == stringType; }
+  const std::string& text() const { return tag_; }
+  bool operator==(const ValueType& other) const = default;
+
+ private:
+  std::string tag_;
+};
 
 // One stored row: its values in column order.
 using Row = std::span<const Value>;

@@ -30,6 +30,74 @@ std::size_t hashCodes(const Code* codes, std::size_t width) {
   return mix(hash);
 }
 
+// Rows as numbers that sort as the rows do: each value is replaced by its rank
+// among the set's values, and the ranks of a row are put side by side.
+class RankKeys {
+ public:
+  RankKeys(const std::vector<Value>& values, std::size_t width, unsigned bitsPerValue)
+      : width_(width), bits_(bitsPerValue), mask_((Value{1} << bitsPerValue) - 1) {
+    std::vector<std::uint32_t> order(values.size());
+    std::iota(order.begin(), order.end(), std::uint32_t{0});
+    std::sort(order.begin(), order.end(), [&values](std::uint32_t a, std::uint32_t b) {
+      return valueCompare(values[a], values[b]) < 0;
+    });
+    rankOf_.resize(values.size());
+    byRank_.resize(values.size());
+    for (std::size_t rank = 0; rank < order.size(); ++rank) {
+      rankOf_[order[rank]] = static_cast<std::uint32_t>(rank);
+      byRank_[rank] = values[order[rank]];
+    }
+  }
+
+  // The key of the row whose value codes are `codes`.
+  Value keyOf(const std::uint32_t* codes) const {
+    Value key = 0;
+    for (std::size_t i = 0; i < width_; ++i) {
+      key = (key << bits_) | rankOf_[codes[i]];
+    }
+    return key;
+  }
+
+  // Appends the values of the row whose key is `key`.
+  void appendRow(Value key, std::vector<Value>& cells) const {
+    const std::size_t start = cells.size();
+    cells.resize(start + width_);
+    for (std::size_t i = width_; i-- > 0;) {
+      cells[start + i] = byRank_[key & mask_];
+      key >>= bits_;
+    }
+  }
+
+ private:
+  std::size_t width_;
+  unsigned bits_;
+  Value mask_;
+  std::vector<std::uint32_t> rankOf_;  // by value code
+  std::vector<Value> byRank_;
+};
+
+// The rows whose keys are marked in `present`, in key order.
+void readMarkedKeys(const LargeTable<std::uint64_t>& present, const RankKeys& ranks,
+                    std::vector<Value>& cells) {
+  for (std::size_t word = 0; word < present.size(); ++word) {
+    for (std::uint64_t marks = present[word]; marks != 0; marks &= marks - 1) {
+      ranks.appendRow(word * 64 + static_cast<unsigned>(std::countr_zero(marks)), cells);
+    }
+  }
+}
+
+// The rows of sorted `keys`. The keys are read once, front to back: pages
+// behind the reading go back to the system while the rows fill theirs.
+void readSortedKeys(LargeTable<Value>& keys, const RankKeys& ranks, std::vector<Value>& cells) {
+  constexpr std::size_t keysPerPage = LargeTableAllocator<Value>::hugePage / sizeof(Value);
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    ranks.appendRow(keys[k], cells);
+    if ((k + 1) % keysPerPage == 0) {
+      dropPages(keys, k + 1 - keysPerPage, k + 1);
+    }
+  }
+}
+
 }  // namespace
 
 RowSet::RowSet(std::size_t width) : width_(width), valueSlots_(16), slots_(16, 0) {}
@@ -260,66 +328,28 @@ RowBuffer RowSet::releaseUnordered() {
 }
 
 RowBuffer RowSet::releaseByRank(unsigned bitsPerValue) {
-  std::vector<Code> order(values_.size());
-  std::iota(order.begin(), order.end(), Code{0});
-  std::sort(order.begin(), order.end(),
-            [this](Code a, Code b) { return valueCompare(values_[a], values_[b]) < 0; });
-  std::vector<Code> rankOf(values_.size());
-  std::vector<Value> byRank(values_.size());
-  for (std::size_t rank = 0; rank < order.size(); ++rank) {
-    rankOf[order[rank]] = static_cast<Code>(rank);
-    byRank[rank] = values_[order[rank]];
-  }
-  order = std::vector<Code>();
-  const auto keyOf = [&](const Code* codes) {
-    Value key = 0;
-    for (std::size_t i = 0; i < width_; ++i) {
-      key = (key << bitsPerValue) | rankOf[codes[i]];
-    }
-    return key;
-  };
+  const RankKeys ranks(values_, width_, bitsPerValue);
   RowBuffer result(width_);
   result.count = count_;
   result.inTupleOrder = true;
   result.cells.reserve(count_ * width_);
-  const Value mask = (Value{1} << bitsPerValue) - 1;
-  const auto appendRow = [&](Value key) {
-    const std::size_t start = result.cells.size();
-    result.cells.resize(start + width_);
-    for (std::size_t i = width_; i-- > 0;) {
-      result.cells[start + i] = byRank[key & mask];
-      key >>= bitsPerValue;
-    }
-  };
   const unsigned keyBits = bitsPerValue * static_cast<unsigned>(width_);
   // Keys few enough to mark in a bitmap no larger than a byte per row are
   // read back in order from it.
   if (keyBits < 40 && (Value{1} << keyBits) <= Value{8} * count_) {
     LargeTable<std::uint64_t> present((std::size_t{1} << keyBits) / 64 + 1, 0);
     drainRows([&](const Code* codes) {
-      const Value key = keyOf(codes);
+      const Value key = ranks.keyOf(codes);
       present[key / 64] |= std::uint64_t{1} << (key % 64);
     });
-    for (std::size_t word = 0; word < present.size(); ++word) {
-      for (std::uint64_t marks = present[word]; marks != 0; marks &= marks - 1) {
-        appendRow(word * 64 + static_cast<unsigned>(std::countr_zero(marks)));
-      }
-    }
+    readMarkedKeys(present, ranks, result.cells);
     return result;
   }
   LargeTable<Value> keys;
   keys.reserve(count_);
-  drainRows([&](const Code* codes) { keys.push_back(keyOf(codes)); });
+  drainRows([&](const Code* codes) { keys.push_back(ranks.keyOf(codes)); });
   auto* records = reinterpret_cast<std::array<Value, 1>*>(keys.data());
   radixSort<1, true>(records, records + keys.size(), (64 - keyBits) / 8, 8, std::less<>());
-  // The keys are read once, front to back: pages behind the reading go back
-  // to the system while the rows fill theirs.
-  constexpr std::size_t keysPerPage = LargeTableAllocator<Value>::hugePage / sizeof(Value);
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    appendRow(keys[k]);
-    if ((k + 1) % keysPerPage == 0) {
-      dropPages(keys, k + 1 - keysPerPage, k + 1);
-    }
-  }
+  readSortedKeys(keys, ranks, result.cells);
   return result;
 }

@@ -47,7 +47,7 @@ void cutTupleText(const std::vector<bool>& stringColumn, std::string_view text, 
 std::vector<bool> stringColumns(const std::vector<ValueType>& types) {
   std::vector<bool> result(types.size());
   for (std::size_t i = 0; i < types.size(); ++i) {
-    result[i] = isStringType(types[i]);
+    result[i] = types[i].isString();
   }
   return result;
 }

@@ -11,7 +11,7 @@ using Tuples = std::vector<Tuple>;
 
 Tuples passing(const Relation& source, const std::string& condition) {
   Relation target(source.name(), source.types(), source.attributes());
-  testCondition(source, target, cutCondition(condition));
+  testCondition(source, target, ConditionTest(source, cutCondition(condition)));
   return target.tuples();
 }
 
@@ -73,7 +73,7 @@ TEST(TestConditionTest, LetsNoTuplePassWhereAnOperandNamesNoColumn) {
   Relation target(r.name(), r.types(), r.attributes());
   ConditionParts unknown = cutCondition("X=1");
   unknown.operatorText = "~";
-  testCondition(r, target, unknown);
+  testCondition(r, target, ConditionTest(r, unknown));
   EXPECT_TRUE(target.tuples().empty());
 }
 

@@ -22,7 +22,8 @@ BodyResult evaluateBody(const std::string& body, const std::vector<Relation>& kn
   for (std::size_t e : evaluationOrderOf(written)) {
     texts.push_back(written[e].text);
   }
-  BodyResult result{Relation("reszeredmeny", texts), true, {}};
+  BodyResult result{
+      Relation("reszeredmeny", std::vector<ValueType>(texts.begin(), texts.end())), true, {}};
   const RelationList list(known);
   for (std::size_t e : evaluationOrderOf(written)) {
     result.outcomes.push_back(
