@@ -10,7 +10,6 @@
 #include "eval/body_eval.h"
 #include "input/char_class.h"
 #include "input/line_reader.h"
-#include "input/rule_line.h"
 #include "relation/row_set.h"
 
 namespace {
@@ -19,7 +18,7 @@ constexpr std::size_t deltaSlice = std::size_t{1} << 15;
 
 std::size_t headArity(const Rule& rule) {
   std::size_t arity = 0;
-  for (const std::string& item : splitList(rule.parts.headArguments)) {
+  for (const std::string& item : splitList(rule.headArguments)) {
     arity += item.empty() ? 0 : 1;
   }
   return arity;
@@ -83,7 +82,7 @@ class Fixpoint {
       return found == memberIndex.end() ? noMember : found->second;
     };
     for (const Rule& rule : rules) {
-      const std::size_t head = memberOf(rule.parts.headName);
+      const std::size_t head = memberOf(rule.headName);
       if (head == noMember) {
         continue;
       }

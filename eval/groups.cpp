@@ -14,7 +14,7 @@ namespace {
 void evaluateHead(const std::vector<Rule>& rules, const std::string& head,
                   RelationList& knownRelations, Warnings& warnings) {
   for (const Rule& rule : rules) {
-    if (rule.parts.headName == head) {
+    if (rule.headName == head) {
       knownRelations.mergeToEnd(evaluateRule(rule, knownRelations, warnings));
     }
   }
@@ -62,7 +62,7 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
   }
   std::vector<std::vector<const Rule*>> rulesOfMembers(members.size());
   for (const Rule& rule : rules) {
-    const auto member = memberIndex.find(rule.parts.headName);
+    const auto member = memberIndex.find(rule.headName);
     if (member != memberIndex.end()) {
       rulesOfMembers[member->second].push_back(&rule);
     }

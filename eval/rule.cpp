@@ -37,7 +37,7 @@ std::size_t columnsReachedBy(const std::string& text) {
 // column is dropped.
 std::size_t leadingColumnsReached(const Rule& rule) {
   std::size_t leading = 0;
-  for (const std::string& item : splitList(rule.parts.headArguments)) {
+  for (const std::string& item : splitList(rule.headArguments)) {
     leading = std::max(leading, columnsReachedBy(item));
   }
   for (const BodyElement& element : rule.body) {
@@ -53,7 +53,7 @@ std::size_t leadingColumnsReached(const Rule& rule) {
 // For each element, the columns used after it.
 std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
   std::vector<NeededColumns> needed(rule.body.size());
-  std::vector<std::string> names = splitList(rule.parts.headArguments);
+  std::vector<std::string> names = splitList(rule.headArguments);
   const std::size_t leading = leadingColumnsReached(rule);
   for (std::size_t i = rule.body.size(); i-- > 0;) {
     needed[i] = NeededColumns{names, leading};
@@ -77,7 +77,8 @@ std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings&
     }
     Rule rule;
     rule.lineNumber = parsed.lineNumber;
-    rule.parts = RuleLine{parsed.headName, parsed.headArguments, parsed.body, true};
+    rule.headName = parsed.headName;
+    rule.headArguments = parsed.headArguments;
     for (std::size_t e : parsed.evaluationOrder) {
       rule.body.push_back(std::move(parsed.written[e]));
       rule.elements.push_back(rule.body.back().text);
@@ -126,11 +127,11 @@ Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warn
       *pairsTuples = true;
     }
   }
-  if (unknownProjectionItem(partialResult, rule.parts.headArguments)) {
+  if (unknownProjectionItem(partialResult, rule.headArguments)) {
     warnings.warn(Warning::unboundHeadVariable, rule.lineNumber);
   }
   // The result is only ever united into a relation, so it may repeat rows.
-  return project(partialResult, rule.parts.headName, rule.parts.headArguments, true);
+  return project(partialResult, rule.headName, rule.headArguments, true);
 }
 
 void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,
@@ -140,11 +141,11 @@ void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::str
       continue;
     }
     const auto firstRule = std::find_if(rules.begin(), rules.end(), [&member](const Rule& rule) {
-      return rule.parts.headName == member;
+      return rule.headName == member;
     });
     std::vector<std::string> attributes;
     if (firstRule != rules.end()) {
-      attributes = splitList(firstRule->parts.headArguments);
+      attributes = splitList(firstRule->headArguments);
     }
     knownRelations.append(Relation(member, std::vector<ValueType>(), std::move(attributes)));
   }

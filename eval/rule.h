@@ -9,14 +9,14 @@
 #include "algebra/product.h"
 #include "eval/diagnostics.h"
 #include "eval/relation_list.h"
-#include "input/rule_line.h"
 #include "input/rule_model.h"
 #include "relation/relation.h"
 
 // One well-formed rule line.
 struct Rule {
   std::size_t lineNumber = 0;
-  RuleLine parts;
+  std::string headName;
+  std::string headArguments;           // as written between the head's parentheses
   std::vector<BodyElement> body;       // in evaluation order
   std::vector<std::string> elements;   // their texts
   std::vector<std::string> atomNames;  // the predicates its atoms name

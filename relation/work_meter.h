@@ -2,6 +2,11 @@
 // optional limit. Program runs set no limit, and then nothing here throws; the
 // fuzz harness sets one so that it can skip an input whose rules ask for more
 // work than its time limit allows instead of reporting it as a hang.
+// This is the one place of the engine that throws on purpose: the limit is
+// reached deep inside some operation of some rule, and the only sound answer
+// is to drop the whole evaluation at once. An exception does that without
+// every operation and layer passing a status up for a case that program runs
+// never meet; everything else reports by return values.
 #ifndef RELATION_WORK_METER_H_
 #define RELATION_WORK_METER_H_
 
