@@ -77,8 +77,8 @@ const char* activityText(RunPhase phase) {
 
 }  // namespace
 
-bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
-                     RecursionMode mode) {
+bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase, RecursionMode mode,
+                     bool showWarnings) {
   RunPhase ignored = RunPhase::reading;
   RunPhase& current = phase == nullptr ? ignored : *phase;
   current = RunPhase::reading;
@@ -91,7 +91,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::evaluating;
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  Warnings warnings(printWarning);
+  Warnings warnings(showWarnings ? Warnings::Sink(printWarning) : nullptr);
   evaluateRules(rules, orderRules(rules), knownRelations, warnings, mode);
   current = RunPhase::writing;
   output << '\n';
@@ -99,7 +99,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   return true;
 }
 
-bool runProgram(const std::string& inputName, const std::string& outputName) {
+bool runProgram(const std::string& inputName, const std::string& outputName, bool showWarnings) {
   std::ifstream input;
   if (!isFolder(inputName)) {
     input.open(inputName, std::ios::binary);
@@ -116,7 +116,7 @@ bool runProgram(const std::string& inputName, const std::string& outputName) {
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase)) {
+    if (!evaluateProgram(input, output.stream(), &phase, RecursionMode::semiNaive, showWarnings)) {
       return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
     }
     if (!output.commit()) {

@@ -1,11 +1,14 @@
-// The program's entry: file names from the command line or the console, one
-// run, the success message, and a final key before the process ends.
+// The program's entry: options and file names from the command line or the
+// console, one run, the success message, and a final key before the process ends.
 #include <malloc.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "app/driver.h"
+#include "app/options.h"
 
 namespace {
 
@@ -27,6 +30,23 @@ void askName(const char* prompt, std::string& name) {
   }
 }
 
+// The file names: those given, the others asked for (or, when quiet, the defaults).
+void chooseFiles(const Options& options, std::string& inputName, std::string& outputName) {
+  const std::vector<std::string>& files = options.files;
+  if (files.size() >= 2) {
+    inputName = files[0];
+    outputName = files[1];
+  } else if (files.size() == 1) {
+    inputName = files[0];
+    if (!options.quiet) {
+      askName(outputOnlyPrompt, outputName);
+    }
+  } else if (!options.quiet) {
+    askName(inputPrompt, inputName);
+    askName(outputPrompt, outputName);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -40,24 +60,27 @@ int main(int argc, char* argv[]) {
   mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
   mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
   std::ios::sync_with_stdio(false);
+  const Options options =
+      parseOptions(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+  if (!options.error.empty()) {
+    std::cerr << options.error << '\n' << "Lasd: levezet --help" << std::endl;
+    return 2;
+  }
+  if (options.help || options.version) {
+    std::cout << (options.help ? usageText() : versionLine() + '\n') << std::flush;
+    return 0;
+  }
   std::string inputName = defaultInputName;
   std::string outputName = defaultOutputName;
-  if (argc >= 3) {
-    inputName = argv[1];
-    outputName = argv[2];
-  } else if (argc == 2) {
-    inputName = argv[1];
-    askName(outputOnlyPrompt, outputName);
-  } else {
-    askName(inputPrompt, inputName);
-    askName(outputPrompt, outputName);
-  }
-  const bool completed = runProgram(inputName, outputName);
-  if (completed) {
+  chooseFiles(options, inputName, outputName);
+  const bool completed = runProgram(inputName, outputName, !options.noWarnings);
+  if (completed && !options.quiet) {
     std::cout << successMessage << std::endl;
   }
   std::cout.flush();
-  char key = 0;
-  std::cin >> key;
+  if (!options.quiet) {
+    char key = 0;
+    std::cin >> key;
+  }
   return completed ? 0 : 1;
 }

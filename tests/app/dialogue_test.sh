@@ -106,6 +106,52 @@ check "no temporaries" "" "$(find . -name '.*.??????' -printf '%f ')"
 piped=$("$program" inputkteszt.txt /dev/stdout </dev/null | cat)
 check "pipe output" "p(X)<-e(X)" "${piped:0:10}"
 
+# Options. Help and version: exit 0, nothing asked, read or written, no wait
+# (standard input stays open: a run that waited would be stopped by timeout).
+rm -f outputk.txt
+out=$(timeout 3 "$program" --help < <(sleep 5 2>/dev/null)); status=$?
+check "help status" 0 "$status"
+check "help first line" "Hasznalat: levezet [kapcsolok] [inputfile [outputfile]]" "${out%%$'\n'*}"
+check "help writes nothing" "" "$(find . -name outputk.txt)"
+out=$(timeout 3 "$program" -h inputkteszt.txt out.txt < <(sleep 5 2>/dev/null)); status=$?
+check "-h status" 0 "$status"
+check "-h writes nothing" "" "$(find . -name out.txt)"
+out=$(timeout 3 "$program" -V < <(sleep 5 2>/dev/null)); status=$?
+check "version" "0 levezet" "$status ${out% *}"
+
+# Unknown options and misplaced ones: a message naming it, status 2, no file.
+out=$("$program" --nope inputkteszt.txt out.txt </dev/null 2>err.txt); status=$?
+check "unknown status" 2 "$status"
+check "unknown stderr" $'levezet: ismeretlen kapcsolo: --nope\nLasd: levezet --help' "$(cat err.txt)"
+check "unknown stdout" "" "$out"
+check "unknown writes nothing" "" "$(find . -name out.txt)"
+
+# Quiet: no prompt, no success message, no wait; missing names take the defaults.
+out=$(timeout 3 "$program" -q < <(sleep 5 2>/dev/null)); status=$?
+check "quiet status" 0 "$status"
+check "quiet stdout" "" "$out"
+check "quiet defaults" "$(cat expected.txt)" "$(cat outputk.txt 2>/dev/null)"
+rm -f outputk.txt
+out=$(timeout 3 "$program" --quiet inputkteszt.txt < <(sleep 5 2>/dev/null)); status=$?
+check "quiet one name" "0 $(cat expected.txt)" "$status $(cat outputk.txt 2>/dev/null)"
+
+# "--" ends the options; after a file name, and "-" alone, are file names.
+cp inputkteszt.txt ./-q
+out=$("$program" -- -q dash-out.txt </dev/null); status=$?
+check "double dash" "0 $success" "$status $out"
+out=$("$program" inputkteszt.txt -w </dev/null); status=$?
+check "option after a name is a name" "0 $(cat expected.txt)" "$status $(cat ./-w 2>/dev/null)"
+
+# No warnings: the same run, standard error empty; failures still speak.
+printf 'p(X)<-e(X\n\ne(a)\n1\n' > warn.txt
+"$program" warn.txt warn-out.txt </dev/null >/dev/null 2>err.txt
+check "warning shown" "Figyelmeztetes: 1. sor: " "$(head -c 24 err.txt)"
+"$program" -w warn.txt warn-out2.txt </dev/null >/dev/null 2>err.txt
+check "warning hidden" "" "$(cat err.txt)"
+check "warning hidden output" "$(cat warn-out.txt)" "$(cat warn-out2.txt)"
+"$program" -w -q missing.txt x.txt 2>err.txt; status=$?
+check "failure still said" "1 Nem tudtam megnyitni az inputfile-t!! missing.txt" "$status $(cat err.txt)"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"
   exit 1

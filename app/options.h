@@ -1,0 +1,27 @@
+// The command line: options before the file names, then up to two file names.
+#ifndef APP_OPTIONS_H_
+#define APP_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+struct Options {
+  bool help = false;
+  bool version = false;
+  bool quiet = false;              // no success message, no final key, no questions
+  bool noWarnings = false;         // no warnings on standard error
+  std::vector<std::string> files;  // the arguments after the options
+  std::string error;               // what made the command line unusable, else empty
+};
+
+// Reads the arguments after the program name. An argument is an option while
+// no file name has come, when it starts with "-" and is not "-" alone; "--"
+// ends the options. An unknown option sets `error` to a one-line message
+// naming it.
+Options parseOptions(const std::vector<std::string>& arguments);
+
+// The usage text for --help, and the version line for --version.
+const char* usageText();
+std::string versionLine();
+
+#endif  // APP_OPTIONS_H_
