@@ -1,5 +1,6 @@
 #include "app/driver.h"
 
+#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <new>
@@ -8,6 +9,7 @@
 
 #include "app/output_file.h"
 #include "app/relation_section.h"
+#include "app/trace_report.h"
 #include "eval/groups.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
@@ -64,6 +66,20 @@ void printWarning(const Diagnostic& diagnostic) {
   std::cerr << "Figyelmeztetes: " << diagnostic.line << ". sor: " << diagnostic.text << '\n';
 }
 
+// Seconds since it started or since the last lap.
+class Stopwatch {
+ public:
+  double lap() {
+    const auto now = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> spent = now - last_;
+    last_ = now;
+    return spent.count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
 const char* activityText(RunPhase phase) {
   switch (phase) {
     case RunPhase::reading:
@@ -77,8 +93,10 @@ const char* activityText(RunPhase phase) {
 
 }  // namespace
 
-bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase, RecursionMode mode,
-                     bool showWarnings) {
+bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
+                     const RunSettings& settings) {
+  Stopwatch stopwatch;
+  PassTimes times;
   RunPhase ignored = RunPhase::reading;
   RunPhase& current = phase == nullptr ? ignored : *phase;
   current = RunPhase::reading;
@@ -88,18 +106,27 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   if (reader.readError()) {
     return false;
   }
+  times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  Warnings warnings(showWarnings ? Warnings::Sink(printWarning) : nullptr);
-  evaluateRules(rules, orderRules(rules), knownRelations, warnings, mode);
+  Warnings warnings(settings.showWarnings ? Warnings::Sink(printWarning) : nullptr);
+  Trace trace;
+  evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
+                settings.trace ? &trace : nullptr);
+  times.evaluating = stopwatch.lap();
   current = RunPhase::writing;
   output << '\n';
   writeRelations(knownRelations, output);
+  times.writing = stopwatch.lap();
+  if (settings.trace) {
+    writeTraceReport(trace, ruleLines, knownRelations, times, std::cerr);
+  }
   return true;
 }
 
-bool runProgram(const std::string& inputName, const std::string& outputName, bool showWarnings) {
+bool runProgram(const std::string& inputName, const std::string& outputName,
+                const RunSettings& settings) {
   std::ifstream input;
   if (!isFolder(inputName)) {
     input.open(inputName, std::ios::binary);
@@ -116,7 +143,7 @@ bool runProgram(const std::string& inputName, const std::string& outputName, boo
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase, RecursionMode::semiNaive, showWarnings)) {
+    if (!evaluateProgram(input, output.stream(), &phase, settings)) {
       return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
     }
     if (!output.commit()) {

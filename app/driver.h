@@ -12,9 +12,17 @@
 // output file is in place; false after a message on standard error (a file
 // that cannot be opened, read or written, the output naming the input, or
 // memory running out), in which case an existing output file is unchanged.
-// With `showWarnings` false, warnings about the rules are not written.
+// How a run goes: how recursive rule groups are evaluated, whether warnings
+// about the rules are written, and whether a report of the evaluation follows
+// the run on standard error.
+struct RunSettings {
+  RecursionMode mode = RecursionMode::semiNaive;
+  bool showWarnings = true;
+  bool trace = false;
+};
+
 bool runProgram(const std::string& inputName, const std::string& outputName,
-                bool showWarnings = true);
+                const RunSettings& settings = RunSettings());
 
 // Where a run stands, for the message when memory runs out.
 enum class RunPhase { reading, evaluating, writing };
@@ -23,9 +31,7 @@ enum class RunPhase { reading, evaluating, writing };
 // output file's bytes to `output` ("sor1: " lines and warnings go to standard
 // output and standard error). False when reading the input fails. `phase`,
 // when given, follows the run.
-// `mode` chooses how recursive rule groups are evaluated; `showWarnings`
-// whether warnings about the rules are written.
 bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase = nullptr,
-                     RecursionMode mode = RecursionMode::semiNaive, bool showWarnings = true);
+                     const RunSettings& settings = RunSettings());
 
 #endif  // APP_DRIVER_H_

@@ -73,7 +73,10 @@ int main(int argc, char* argv[]) {
   std::string inputName = defaultInputName;
   std::string outputName = defaultOutputName;
   chooseFiles(options, inputName, outputName);
-  const bool completed = runProgram(inputName, outputName, !options.noWarnings);
+  RunSettings settings;
+  settings.showWarnings = !options.noWarnings;
+  settings.trace = options.trace;
+  const bool completed = runProgram(inputName, outputName, settings);
   if (completed && !options.quiet) {
     std::cout << successMessage << std::endl;
   }

@@ -16,6 +16,8 @@ bool takeFlag(const std::string& argument, Options& options) {
     options.quiet = true;
   } else if (argument == "-w" || argument == "--no-warnings") {
     options.noWarnings = true;
+  } else if (argument == "--trace") {
+    options.trace = true;
   } else {
     return false;
   }
@@ -55,6 +57,9 @@ const char* usageText() {
          "  -q, --quiet         nincs sikeruzenet es nincs varakozas a vegen; a hianyzo\n"
          "                      file nevek helyett az alapertelmezesek\n"
          "  -w, --no-warnings   nincsenek figyelmeztetesek a hibakimeneten\n"
+         "  --trace             a futas utan a hibakimeneten: a kiertekeles sorrendje,\n"
+         "                      szabalyonkent a kapott sorok es az ido, rekurziv\n"
+         "                      csoportonkent a korok, es a reszek ideje\n"
          "  --                  a kapcsolok vege: ami utana jon, file nev\n"
          "\n"
          "Kilepesi kod: 0 siker, 1 sikertelen futas, 2 hibas parancssor.\n";

@@ -10,6 +10,7 @@ struct Options {
   bool version = false;
   bool quiet = false;              // no success message, no final key, no questions
   bool noWarnings = false;         // no warnings on standard error
+  bool trace = false;              // a report of the evaluation on standard error
   std::vector<std::string> files;  // the arguments after the options
   std::string error;               // what made the command line unusable, else empty
 };

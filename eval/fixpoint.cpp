@@ -69,8 +69,12 @@ struct Member {
 class Fixpoint {
  public:
   Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
-           RelationList& knownRelations, Warnings& warnings)
-      : allRules_(rules), names_(names), knownRelations_(knownRelations), warnings_(warnings) {
+           RelationList& knownRelations, Warnings& warnings, Trace* trace)
+      : allRules_(rules),
+        names_(names),
+        knownRelations_(knownRelations),
+        warnings_(warnings),
+        trace_(trace) {
     std::unordered_map<std::string, std::size_t> memberIndex;
     for (const std::string& name : names) {
       memberIndex.emplace(name, members_.size());
@@ -260,6 +264,9 @@ class Fixpoint {
   // in this round when they come after the change, else in the next. True when
   // the next round has a rule to take.
   bool round() {
+    if (trace_ != nullptr) {
+      trace_->countRound();
+    }
     std::set<std::size_t> thisRound;
     thisRound.swap(nextRound_);
     while (!thisRound.empty()) {
@@ -338,7 +345,9 @@ class Fixpoint {
         given[e].rows = &members_[m].full;
       }
     }
-    return evaluateRule(*rule.rule, knownRelations_, warnings_, &given, pairsTuples);
+    return traced(trace_, rule.rule->lineNumber, [&] {
+      return evaluateRule(*rule.rule, knownRelations_, warnings_, &given, pairsTuples);
+    });
   }
 
   // Brings `full` to the member's first `rows` rows; rows only ever grow.
@@ -365,6 +374,7 @@ class Fixpoint {
   const std::vector<std::string>& names_;
   RelationList& knownRelations_;
   Warnings& warnings_;
+  Trace* trace_;
   std::vector<Member> members_;
   std::vector<GroupRule> rules_;
   std::vector<std::size_t> roundOrder_;                 // rules, in the order of a round
@@ -377,8 +387,8 @@ class Fixpoint {
 
 bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
                               const std::vector<std::string>& members, RelationList& knownRelations,
-                              Warnings& warnings) {
-  Fixpoint fixpoint(rules, members, knownRelations, warnings);
+                              Warnings& warnings, Trace* trace) {
+  Fixpoint fixpoint(rules, members, knownRelations, warnings, trace);
   if (!fixpoint.eligible()) {
     return false;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "eval/rule.h"
+#include "eval/trace.h"
 #include "relation/relation.h"
 
 // Evaluates the rules of the group `members` to their least fixpoint, joining
@@ -17,6 +18,6 @@
 // the group reads holding tuples of several widths.
 bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
                               const std::vector<std::string>& members, RelationList& knownRelations,
-                              Warnings& warnings);
+                              Warnings& warnings, Trace* trace = nullptr);
 
 #endif  // EVAL_FIXPOINT_H_

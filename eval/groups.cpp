@@ -12,10 +12,11 @@
 namespace {
 
 void evaluateHead(const std::vector<Rule>& rules, const std::string& head,
-                  RelationList& knownRelations, Warnings& warnings) {
+                  RelationList& knownRelations, Warnings& warnings, Trace* trace) {
   for (const Rule& rule : rules) {
     if (rule.headName == head) {
-      knownRelations.mergeToEnd(evaluateRule(rule, knownRelations, warnings));
+      knownRelations.mergeToEnd(traced(
+          trace, rule.lineNumber, [&] { return evaluateRule(rule, knownRelations, warnings); }));
     }
   }
 }
@@ -31,7 +32,10 @@ bool waitsForMember(const Rule& rule, const std::vector<std::string>& members,
 // One round over the group's rules, given by member; true when some member changed.
 bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
                    const std::vector<std::string>& members, RelationList& knownRelations,
-                   Warnings& warnings) {
+                   Warnings& warnings, Trace* trace) {
+  if (trace != nullptr) {
+    trace->countRound();
+  }
   bool changed = false;
   for (std::size_t m = 0; m < members.size(); ++m) {
     const std::string& member = members[m];
@@ -43,7 +47,8 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
       const Relation* before = knownRelations.findFirst(member);
       const std::size_t tuplesBefore = before == nullptr ? 0 : before->tupleCount();
       const bool created = before == nullptr;
-      knownRelations.mergeToEnd(evaluateRule(rule, knownRelations, warnings));
+      knownRelations.mergeToEnd(traced(
+          trace, rule.lineNumber, [&] { return evaluateRule(rule, knownRelations, warnings); }));
       changed = changed || created || knownRelations.back().tupleCount() != tuplesBefore;
     }
   }
@@ -51,9 +56,10 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
 }
 
 void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<std::string>& members,
-                            RelationList& knownRelations, Warnings& warnings, RecursionMode mode) {
+                            RelationList& knownRelations, Warnings& warnings, RecursionMode mode,
+                            Trace* trace) {
   if (mode == RecursionMode::semiNaive &&
-      evaluateGroupSemiNaively(rules, members, knownRelations, warnings)) {
+      evaluateGroupSemiNaively(rules, members, knownRelations, warnings, trace)) {
     return;
   }
   std::unordered_map<std::string, std::size_t> memberIndex;
@@ -67,7 +73,7 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
       rulesOfMembers[member->second].push_back(&rule);
     }
   }
-  while (evaluateRound(rulesOfMembers, members, knownRelations, warnings)) {
+  while (evaluateRound(rulesOfMembers, members, knownRelations, warnings, trace)) {
   }
   appendEmptyMembers(knownRelations, members, rules);
 }
@@ -76,14 +82,17 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
 
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
                    const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
-                   Warnings& warnings, RecursionMode mode) {
+                   Warnings& warnings, RecursionMode mode, Trace* trace) {
   const std::vector<Rule> rules = parseRules(ruleLines, warnings);
   for (const EvaluationGroup& group : order) {
+    if (trace != nullptr) {
+      trace->beginGroup(group.members, group.recursive);
+    }
     if (group.recursive) {
-      evaluateRecursiveGroup(rules, group.members, knownRelations, warnings, mode);
+      evaluateRecursiveGroup(rules, group.members, knownRelations, warnings, mode, trace);
     } else {
       for (const std::string& head : group.members) {
-        evaluateHead(rules, head, knownRelations, warnings);
+        evaluateHead(rules, head, knownRelations, warnings, trace);
       }
     }
   }

@@ -7,6 +7,7 @@
 
 #include "eval/diagnostics.h"
 #include "eval/relation_list.h"
+#include "eval/trace.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
 #include "relation/relation.h"
@@ -22,9 +23,10 @@ enum class RecursionMode { plainRounds, semiNaive };
 // head's name, which then moves to the end of the list. A recursive group is
 // evaluated in rounds until a round changes none of its members; a member left
 // without a relation then gets an empty one. Warnings go to `warnings` as they
-// arise.
+// arise; with `trace`, what each group and rule did is recorded there.
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
                    const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
-                   Warnings& warnings, RecursionMode mode = RecursionMode::semiNaive);
+                   Warnings& warnings, RecursionMode mode = RecursionMode::semiNaive,
+                   Trace* trace = nullptr);
 
 #endif  // EVAL_GROUPS_H_

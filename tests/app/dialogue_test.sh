@@ -152,6 +152,19 @@ check "warning hidden output" "$(cat warn-out.txt)" "$(cat warn-out2.txt)"
 "$program" -w -q missing.txt x.txt 2>err.txt; status=$?
 check "failure still said" "1 Nem tudtam megnyitni az inputfile-t!! missing.txt" "$status $(cat err.txt)"
 
+# Trace: a report on standard error naming every rule line with its rows, the
+# rounds and tuples of each recursive member; the output file as without it.
+printf 'p2(X,Z)<-e2(X,Y),e2(Y,Z)\ntc(X,Y)<-e2(X,Y)\ntc(X,Z)<-tc(X,Y),e2(Y,Z)\n\ne2(a,b)\n1,2\n2,3\n3,4\n' > trace.txt
+"$program" -q trace.txt trace-plain.txt 2>/dev/null
+"$program" --trace -q trace.txt trace-out.txt 2>err.txt; status=$?
+check "trace status" 0 "$status"
+check "trace output unchanged" "$(cat trace-plain.txt)" "$(cat trace-out.txt)"
+check "trace order" "  2. rekurziv csoport: tc" "$(grep -F '2. rekurziv' err.txt)"
+check "trace rule 1" "  1. sor: 2 sort adott 1 kiertekelesben" "$(grep -o '^  1\. sor: [^,]*' err.txt)"
+check "trace rule 3" "3. sor: " "$(grep -o '3\. sor: ' err.txt)"
+check "trace member" "; tc 6 sor" "$(grep -o '; tc [0-9]* sor' err.txt)"
+check "trace times" "idok: beolvasas" "$(grep -o '^idok: beolvasas' err.txt)"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"
   exit 1

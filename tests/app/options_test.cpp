@@ -18,6 +18,8 @@ TEST(ParseOptionsTest, TakesEachOptionInItsShortAndLongForm) {
     }
   }
   EXPECT_TRUE(parseOptions({"-q", "-w"}).noWarnings);
+  EXPECT_TRUE(parseOptions({"--trace", "in.txt"}).trace);
+  EXPECT_EQ(parseOptions({"-t"}).error, "levezet: ismeretlen kapcsolo: -t");
 }
 
 TEST(ParseOptionsTest, OptionsStopAtTheFirstNameOrAtTwoDashes) {

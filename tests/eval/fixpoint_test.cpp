@@ -30,7 +30,7 @@ RunResult run(const std::string& program, RecursionMode mode) {
   CapturedStdout err(std::cerr);
   std::istringstream input(program);
   std::ostringstream output;
-  evaluateProgram(input, output, nullptr, mode);
+  evaluateProgram(input, output, nullptr, RunSettings{mode, true, false});
   return {output.str(), out.text(), err.text()};
 }
 
