@@ -4,13 +4,14 @@
 # file, standard output, standard error and exit status byte for byte.
 #
 #   compare.sh [--reference COMMIT_OR_BINARY] [--current COMMIT_OR_BINARY]
-#              [--programs N] [--seed S] [--first K] [--jobs J]
+#              [--programs N] [--seed S] [--first K] [--jobs J] [--timeout SECONDS]
 #
 # A commit is built in a detached worktree (Release, target levezet only) and
 # the binary kept in ${TMPDIR:-/tmp}/levezet-reference-<full hash>/levezet, so
 # later runs do not build it again. --current defaults to build/levezet.
 # Program K of seed S is the same in every run: --first K --programs 1 runs it
-# alone. J lanes (default 2) run batches of programs side by side.
+# alone. J lanes (default 2) run batches of programs side by side. A run is
+# stopped after SECONDS (default 10).
 #
 # Exit status: 0 when every program agreed, 1 at the first difference (the
 # program is kept and printed with what differed), 2 on a usage or build
@@ -45,12 +46,13 @@ while [ $# -gt 0 ]; do
     --seed) seed=${2:?}; shift 2 ;;
     --first) first=${2:?}; shift 2 ;;
     --jobs) jobs=${2:?}; shift 2 ;;
+    --timeout) run_timeout=${2:?}; shift 2 ;;
     -h | --help) usage ;;
     *) echo "compare.sh: unknown argument $1" >&2; usage ;;
   esac
 done
-case $programs$first$jobs in
-  *[!0-9]*) echo "compare.sh: --programs, --first and --jobs take numbers" >&2; exit 2 ;;
+case $programs$first$jobs$run_timeout in
+  *[!0-9]*) echo "compare.sh: --programs, --first, --jobs and --timeout take numbers" >&2; exit 2 ;;
 esac
 [ "$jobs" -ge 1 ] || jobs=1
 
@@ -125,14 +127,23 @@ echo "current:   $current_binary"
 echo "seed $seed, programs $first to $((first + programs - 1))"
 
 # Runs BINARY on input.txt in the fresh folder CASE/run, leaving there out.txt
-# (if written) and in CASE the files stdout, stderr and status.
+# (if written) and in CASE the files stdout, stderr and status; sets `status`.
+# Other files a run leaves (a temporary output file, named at random, after a
+# run that was stopped) are renamed left-over.1, left-over.2, ... so that
+# both sides' can be compared.
 run_case() {  # run_case BINARY CASE
-  local status=0
+  local file left_over=0
+  status=0
   cd "$2/run"
   timeout "$run_timeout" "$1" input.txt out.txt </dev/null >../stdout 2>../stderr || status=$?
   cd "$work"
   printf '%s\n' "$status" >"$2/status"
-  [ "$status" -ne 124 ] || timeouts=$((timeouts + 1))
+  for file in "$2"/run/.[!.]* "$2"/run/*; do
+    case ${file##*/} in
+      input.txt | out.txt | '.[!.]*' | '*') ;;
+      *) left_over=$((left_over + 1)); mv "$file" "$2/run/left-over.$left_over" ;;
+    esac
+  done
 }
 
 # Prints what differs between the two sides of program NUMBER and keeps the
@@ -185,7 +196,7 @@ report_difference() {  # report_difference NUMBER PROGRAM CURRENT_CASE REFERENCE
 # timed out in counts-LANE; on a difference writes report-LANE and exits 1.
 run_lane() {  # run_lane LANE
   local lane=$1 dir=$work/lane-$1 start count number name compared=0 differing
-  timeouts=0
+  local current_status timed_out=""
   for ((start = first + lane * batch_size; start <= last; start += jobs * batch_size)); do
     count=$((last - start + 1))
     [ "$count" -le "$batch_size" ] || count=$batch_size
@@ -203,7 +214,16 @@ for name in os.listdir(folder + "/programs"):
     for ((number = start; number < start + count; number++)); do
       printf -v name '%07d' "$number"
       run_case "$current_binary" "$dir/current/$name"
+      current_status=$status
       run_case "$reference_binary" "$dir/reference/$name"
+      if [ "$current_status" = 124 ] && [ "$status" = 124 ]; then
+        # Both stopped at the time limit: what they wrote so far need not
+        # agree, so only the status is compared.
+        rm -rf "$dir/current/$name/run" "$dir/reference/$name/run" \
+          "$dir/current/$name/stdout" "$dir/reference/$name/stdout" \
+          "$dir/current/$name/stderr" "$dir/reference/$name/stderr"
+        timed_out+=" $number"
+      fi
     done
     if ! diff -r -q "$dir/current" "$dir/reference" >"$dir/differences" 2>&1; then
       # Folder names have seven digits, so the first line names the first
@@ -218,7 +238,8 @@ for name in os.listdir(folder + "/programs"):
       exit 1
     fi
     compared=$((compared + count))
-    printf '%s %s\n' "$compared" "$timeouts" >"$work/counts-$lane"
+    printf '%s\n' "$compared" >"$work/counts-$lane"
+    [ -z "$timed_out" ] || printf '%s\n' "$timed_out" >"$work/timed-out-$lane"
   done
   rm -rf "$dir"
 }
@@ -244,12 +265,15 @@ while [ "${#running[@]}" -gt 0 ]; do
 done
 
 compared=0
-timeouts=0
+timed_out=""
 for ((lane = 0; lane < jobs; lane++)); do
   if [ -f "$work/counts-$lane" ]; then
-    read -r lane_compared lane_timeouts <"$work/counts-$lane"
+    read -r lane_compared <"$work/counts-$lane"
     compared=$((compared + lane_compared))
-    timeouts=$((timeouts + lane_timeouts))
+  fi
+  if [ -f "$work/timed-out-$lane" ]; then
+    read -r numbers <"$work/timed-out-$lane"
+    timed_out+=" $numbers"
   fi
 done
 if [ "$failed" -ne 0 ]; then
@@ -273,6 +297,7 @@ if [ "$failed" -ne 0 ]; then
   exit 1
 fi
 echo "$compared programs compared, no difference ($((SECONDS - started)) s)"
-if [ "$timeouts" -gt 0 ]; then
-  echo "note: $timeouts runs reached the ${run_timeout} s limit"
+if [ -n "$timed_out" ]; then
+  echo "note: on both sides these programs ran into the ${run_timeout} s limit, so only" \
+    "their exit status was compared:$timed_out"
 fi

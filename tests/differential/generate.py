@@ -328,9 +328,11 @@ class Generator:
             readable = declared + (heads if chance(self.rng, 0.2) else heads[:i])
             if chance(self.rng, 0.08):
                 head = self.rng.choice(declared)  # a rule adds to a declared relation
-            # Rules that may close a cycle get fewer atoms: a recursive group
-            # over products of wide relations takes seconds.
-            most_atoms = 4 if readable == declared + heads[:i] and head in heads else 2
+            # Rules that may close a cycle get fewer atoms, and one alone over
+            # three columns: a recursive group over joins of wide relations
+            # can take seconds.
+            most_atoms = 4 if readable == declared + heads[:i] and head in heads else \
+                2 if head.arity < 3 else 1
             for _ in range(weighted(self.rng, [(60, 1), (30, 2), (10, 3)])):
                 if chance(self.rng, 0.05):
                     program.rules.append(self.constant_rule(head))
@@ -411,11 +413,14 @@ class Generator:
         rules = []
         for m, member in enumerate(members):
             reads = members[(m + 1) % len(members)] if chance(self.rng, 0.7) else member
-            rules.append(self.rule(member, declared + members, first=reads, most_atoms=3))
+            rules.append(self.rule(member, declared + members, first=reads,
+                                   most_atoms=3 if member.arity < 3 else 2))
         for _ in range(self.rng.randint(1, 2)):
             rules.append(self.rule(self.rng.choice(members), declared))
         for _ in range(self.rng.randint(0, 3)):
-            rules.append(self.rule(self.rng.choice(members), declared + members, most_atoms=2))
+            member = self.rng.choice(members)
+            rules.append(self.rule(member, declared + members,
+                                   most_atoms=2 if member.arity < 3 else 1))
         self.rng.shuffle(rules)
         return rules, members
 
