@@ -37,7 +37,7 @@ const std::vector<Relation> edges = {
     relationOf("rel(a,b,c)", {"string", "int", "int"}, {"'a',1,1", "'a',1,2", "'b',2,2"}),
 };
 
-TEST(EvaluateBodyTest, BindsJoinsAndFiltersAsTheWorkedExampleShows) {
+TEST(EvaluateBodyTest, JoinsBindsByEqualityAndFiltersByInequality) {
   const BodyResult result = evaluateBody("edge(X,Y),edge(Y,3),Z=X,X!=Y", edges);
   EXPECT_EQ(result.partial.attributes(), (Names{"X", "Y", "Z"}));
   EXPECT_EQ(result.partial.tuples(), (Tuples{{"1", "2", "1"}, {"2", "3", "2"}}));
