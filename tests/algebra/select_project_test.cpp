@@ -62,4 +62,54 @@ TEST(ProjectTest, AnItemNamingNoColumnEmptiesTheResult) {
   EXPECT_EQ(unknownProjectionItem(r, "A,$0"), std::nullopt);
 }
 
+// The column forms against the texts they replace, on schemas whose type list
+// is longer than the attribute list, with columns past the width.
+TEST(ColumnFormsTest, GiveWhatTheirReferenceTextsGive) {
+  const std::vector<Relation> sources = {
+      relationOf("r(A,B,C)", {"int", "string", "int"}, {"1,'a',3", "007,'b',7", "2,'a',1"}),
+      relationOf("w(A)", {"int", "int"}, {"5,6", "6,5", "1,1"}),
+      Relation("e(A,B)", {"string", "int"}),
+  };
+  const std::vector<std::vector<std::size_t>> columnLists = {{},     {0}, {1, 0}, {2, 2, 0},
+                                                             {0, 3}, {5}, {1}};
+  for (const Relation& source : sources) {
+    for (const std::vector<std::size_t>& columns : columnLists) {
+      std::string text;
+      for (std::size_t column : columns) {
+        text += (text.empty() ? "$" : ",$") + std::to_string(column);
+      }
+      const Relation byText = project(source, "p", text);
+      const Relation byColumns = projectColumns(source, "p", columns);
+      EXPECT_EQ(byColumns.attributes(), byText.attributes()) << source.name() << " " << text;
+      EXPECT_EQ(byColumns.types(), byText.types()) << source.name() << " " << text;
+      EXPECT_EQ(byColumns.tuples(), byText.tuples()) << source.name() << " " << text;
+    }
+    for (const char* op : {"=", "!=", "<", ">=", "<>"}) {
+      // A pair of columns: "<>" reads ">$1" as a constant, no column form of it.
+      for (const auto& [left, right] :
+           {std::pair{0, 1}, std::pair{1, 0}, std::pair{0, 2}, std::pair{3, 0}, std::pair{2, 1}}) {
+        if (std::string(op) == "<>") {
+          continue;
+        }
+        const std::string text = "$" + std::to_string(left) + op + "$" + std::to_string(right);
+        const Relation byText = select(source, "s", text);
+        const Relation byColumns = selectColumns(
+            source, "s",
+            {ColumnCondition{static_cast<std::size_t>(left), cutCondition(text).operatorText, true,
+                             static_cast<std::size_t>(right), ""}});
+        EXPECT_EQ(byColumns.tuples(), byText.tuples()) << source.name() << " " << text;
+      }
+      for (const char* constant : {"7", "'a'", "a", "$1", ""}) {
+        const std::string text = std::string("$0") + op + constant;
+        const Relation byText = select(source, "s", text);
+        const Relation byColumns =
+            selectColumns(source, "s",
+                          {ColumnCondition{0, cutCondition(text).operatorText, false, 0,
+                                           cutCondition(text).testedRight}});
+        EXPECT_EQ(byColumns.tuples(), byText.tuples()) << source.name() << " " << text;
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -164,6 +164,10 @@ check "trace rule 1" "  1. sor: 2 sort adott 1 kiertekelesben" "$(grep -o '^  1\
 check "trace rule 3" "3. sor: " "$(grep -o '3\. sor: ' err.txt)"
 check "trace member" "; tc 6 sor" "$(grep -o '; tc [0-9]* sor' err.txt)"
 check "trace times" "idok: beolvasas" "$(grep -o '^idok: beolvasas' err.txt)"
+# A member declared twice is evaluated by plain rounds, which count their rounds too.
+printf 'tc(X,Y)<-e2(X,Y)\ntc(X,Z)<-tc(X,Y),e2(Y,Z)\n\ne2(a,b)\n1,2\n2,3\n\ntc(a,b)\n9,9\n\ntc(a,b)\n8,8\n' > rounds.txt
+"$program" --trace -q rounds.txt rounds-out.txt 2>err.txt
+check "trace plain rounds" "  tc: 2 kor" "$(grep -o '^  tc: [0-9]* kor' err.txt)"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"
