@@ -100,7 +100,20 @@ void readSortedKeys(LargeTable<Value>& keys, const RankKeys& ranks, std::vector<
 
 }  // namespace
 
-RowSet::RowSet(std::size_t width) : width_(width), valueSlots_(16), slots_(16, 0) {}
+RowSet::RowSet(std::size_t width)
+    : width_(width),
+      valueSlots_(16),
+      slots_(16, 0),
+      packedBits_(width > 0 && width <= 31 ? static_cast<unsigned>(31 / width) : 0),
+      packed_(packedBits_ > 0) {}
+
+std::uint32_t RowSet::packedEntry(const Code* codes) const {
+  std::uint32_t key = 0;
+  for (std::size_t i = 0; i < width_; ++i) {
+    key = (key << packedBits_) | codes[i];
+  }
+  return key + 1;
+}
 
 const RowSet::Code* RowSet::codesAt(std::size_t index) const {
   return blocks_[index / blockRows].data() + (index % blockRows) * width_;
@@ -130,11 +143,16 @@ RowSet::Code RowSet::codeOf(Value value, std::size_t hash) {
   }
   values_.push_back(value);
   valueSlots_[slot] = {value, static_cast<Code>(values_.size())};
+  if (packed_ && values_.size() > (std::size_t{1} << packedBits_)) {
+    // A code past packedBits_ bits: rows are found by their index from now on.
+    packed_ = false;
+    rebuild(slots_.size());
+  }
   return static_cast<Code>(values_.size() - 1);
 }
 
 void RowSet::rebuild(std::size_t slots) {
-  if (count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_))) {
+  if (!packed_ && count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_))) {
     fingerprintBits_ = 0;
   }
   slots_.assign(0, 0);
@@ -155,20 +173,35 @@ void RowSet::rebuild(std::size_t slots) {
       while (slots_[slot] != 0) {
         slot = slot + 1 == slots_.size() ? 0 : slot + 1;
       }
-      slots_[slot] = (static_cast<std::uint32_t>(start + k + 1) << fingerprintBits_) |
-                     (static_cast<std::uint32_t>(hashes[k]) & mask);
+      slots_[slot] = packed_ ? packedEntry(codesAt(start + k))
+                             : (static_cast<std::uint32_t>(start + k + 1) << fingerprintBits_) |
+                                   (static_cast<std::uint32_t>(hashes[k]) & mask);
     }
   }
 }
 
 bool RowSet::needsRebuild() const {
   return (count_ + 1) * 8 > slots_.size() * 7 ||
-         (fingerprintBits_ != 0 && count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_)));
+         (!packed_ && fingerprintBits_ != 0 &&
+          count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_)));
 }
 
 bool RowSet::insertCodes(const Code* codes, std::size_t hash) {
   if (needsRebuild()) {
     rebuild(slots_.size() * 2);
+  }
+  if (packed_) {
+    const std::uint32_t entry = packedEntry(codes);
+    std::size_t slot = scaled(hash, slots_.size());
+    while (slots_[slot] != 0) {
+      if (slots_[slot] == entry) {
+        return false;
+      }
+      slot = slot + 1 == slots_.size() ? 0 : slot + 1;
+    }
+    appendCodes(codes);
+    slots_[slot] = entry;
+    return true;
   }
   const std::uint32_t mask = (1U << fingerprintBits_) - 1;
   const std::uint32_t fingerprint = static_cast<std::uint32_t>(hash) & mask;
@@ -187,6 +220,12 @@ bool RowSet::insertCodes(const Code* codes, std::size_t hash) {
     }
     slot = slot + 1 == slots_.size() ? 0 : slot + 1;
   }
+  appendCodes(codes);
+  slots_[slot] = (static_cast<std::uint32_t>(count_) << fingerprintBits_) | fingerprint;
+  return true;
+}
+
+void RowSet::appendCodes(const Code* codes) {
   if (count_ % blockRows == 0) {
     blocks_.emplace_back();
     // The first block grows as rows come, so that a small set stays small;
@@ -197,8 +236,6 @@ bool RowSet::insertCodes(const Code* codes, std::size_t hash) {
   }
   blocks_.back().insert(blocks_.back().end(), codes, codes + width_);
   ++count_;
-  slots_[slot] = (static_cast<std::uint32_t>(count_) << fingerprintBits_) | fingerprint;
-  return true;
 }
 
 bool RowSet::insert(Row row) {
@@ -229,7 +266,7 @@ void RowSet::insertAll(const Relation& relation) {
   for (std::size_t start = 0; start < rows; start += batch) {
     const std::size_t count = std::min(batch, rows - start);
     codeBatch(relation, start, count, codes.data(), hashes);
-    for (std::size_t k = 0; k < count; ++k) {
+    for (std::size_t k = 0; !packed_ && k < count; ++k) {
       const std::uint32_t entry = slots_[scaled(hashes[k], slots_.size())];
       if (entry != 0) {
         __builtin_prefetch(codesAt((entry >> fingerprintBits_) - 1));

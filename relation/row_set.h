@@ -39,6 +39,8 @@ class RowSet {
 
   const Code* codesAt(std::size_t index) const;
   bool insertCodes(const Code* codes, std::size_t hash);
+  void appendCodes(const Code* codes);
+  std::uint32_t packedEntry(const Code* codes) const;
   bool needsRebuild() const;
   Code codeOf(Value value, std::size_t hash);
   // Codes `count` rows of `relation` from `start` on and hashes them, the
@@ -72,10 +74,14 @@ class RowSet {
   LargeTable<ValueSlot> valueSlots_;
   std::vector<Code> codes_;               // the row being inserted
   std::vector<std::size_t> valueHashes_;  // of the batch being coded
-  // 0 for an empty slot, else the row's index plus one, shifted left by
-  // fingerprintBits_, with that many bits of the row's hash below it.
+  // 0 for an empty slot. While every value code fits packedBits_ bits, the
+  // row itself: its codes side by side, plus one, so that a look-up reads no
+  // block. Else the row's index plus one, shifted left by fingerprintBits_,
+  // with that many bits of the row's hash below it.
   LargeTable<std::uint32_t> slots_;
   unsigned fingerprintBits_ = 6;
+  unsigned packedBits_ = 0;
+  bool packed_ = false;
 };
 
 #endif  // RELATION_ROW_SET_H_
