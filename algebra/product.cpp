@@ -66,11 +66,6 @@ JoinPlan planJoin(const Relation& left, const Relation& right) {
   return plan;
 }
 
-bool allRowsOfWidth(const Relation& relation, std::size_t expected) {
-  std::size_t rowWidth = 0;
-  return relation.rowCount() == 0 || (relation.hasUniformWidth(rowWidth) && rowWidth == expected);
-}
-
 // The product as the tuples are combined, selected pair by pair and projected
 // one operation at a time; used where tuple widths disagree with the schemas.
 Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan& plan) {
@@ -445,8 +440,8 @@ namespace {
 Relation productWith(const Relation& left, const Relation& right, const NeededColumns* keep,
                      std::vector<std::unique_ptr<JoinIndex>>* indexes) {
   JoinPlan plan = planJoin(left, right);
-  if (!allRowsOfWidth(left, left.attributes().size()) ||
-      !allRowsOfWidth(right, right.attributes().size())) {
+  if (!left.holdsRowsOfWidth(left.attributes().size()) ||
+      !right.holdsRowsOfWidth(right.attributes().size())) {
     Relation result = productStepByStep(left, right, plan);
     return keep == nullptr ? result : projectOntoNames(result, keep->names, keep->leading);
   }

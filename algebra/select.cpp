@@ -19,26 +19,38 @@ std::vector<std::string> nonEmptyItems(const std::string& text) {
   return items;
 }
 
-}  // namespace
-
-Relation select(const Relation& source, const std::string& name, const std::string& selectionText) {
-  const std::vector<std::string> conditions = nonEmptyItems(selectionText);
+// The tuples of `source` that pass the test `testOf` makes of each condition
+// for the relation it filters, applied in order; `source` when there is none.
+template <typename Condition, typename TestOf>
+Relation selectEach(const Relation& source, const std::string& name,
+                    const std::vector<Condition>& conditions, TestOf testOf) {
   if (conditions.empty()) {
     return source;
   }
-  chargeWork(selectionText.size(), source.attributes().size());  // each name looked up
   Relation current;
   const Relation* input = &source;
-  for (const std::string& condition : conditions) {
+  for (const Condition& condition : conditions) {
     Relation target(name, input->types(), input->attributes());
     if (input->rowCount() == 0) {
       return target;
     }
-    testCondition(*input, target, ConditionTest(*input, cutCondition(condition)));
+    testCondition(*input, target, testOf(*input, condition));
     current = std::move(target);
     input = &current;
   }
   return current;
+}
+
+}  // namespace
+
+Relation select(const Relation& source, const std::string& name, const std::string& selectionText) {
+  const std::vector<std::string> conditions = nonEmptyItems(selectionText);
+  if (!conditions.empty()) {
+    chargeWork(selectionText.size(), source.attributes().size());  // each name looked up
+  }
+  return selectEach(source, name, conditions, [](const Relation& input, const std::string& text) {
+    return ConditionTest(input, cutCondition(text));
+  });
 }
 
 Relation select(const Relation& source, const std::string& name, const ConditionParts& condition) {
@@ -52,20 +64,11 @@ Relation select(const Relation& source, const std::string& name, const Condition
 
 Relation selectColumns(const Relation& source, const std::string& name,
                        const std::vector<ColumnCondition>& conditions) {
-  if (conditions.empty()) {
-    return source;
+  if (!conditions.empty()) {
+    chargeWork(conditions.size(), 1);
   }
-  chargeWork(conditions.size(), 1);
-  Relation current;
-  const Relation* input = &source;
-  for (const ColumnCondition& condition : conditions) {
-    Relation target(name, input->types(), input->attributes());
-    if (input->rowCount() == 0) {
-      return target;
-    }
-    testCondition(*input, target, ConditionTest(*input, condition));
-    current = std::move(target);
-    input = &current;
-  }
-  return current;
+  return selectEach(source, name, conditions,
+                    [](const Relation& input, const ColumnCondition& condition) {
+                      return ConditionTest(input, condition);
+                    });
 }

@@ -30,8 +30,6 @@ class Warnings {
 
   void warn(Warning warning, std::size_t lineNumber);
 
-  std::size_t count() const { return said_.size(); }
-
  private:
   Sink sink_;
   std::set<std::pair<Warning, std::size_t>> said_;

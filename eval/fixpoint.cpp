@@ -24,11 +24,6 @@ std::size_t headArity(const Rule& rule) {
   return arity;
 }
 
-bool holdsOneWidth(const Relation& relation, std::size_t expected) {
-  std::size_t rowWidth = 0;
-  return relation.rowCount() == 0 || (relation.hasUniformWidth(rowWidth) && rowWidth == expected);
-}
-
 // A rule of the group, with the atoms that name members.
 struct GroupRule {
   const Rule* rule = nullptr;
@@ -122,7 +117,7 @@ class Fixpoint {
           return false;
         }
       }
-      if (existing != nullptr && !holdsOneWidth(knownRelations_[existing->index], arity)) {
+      if (existing != nullptr && !knownRelations_[existing->index].holdsRowsOfWidth(arity)) {
         return false;
       }
     }

@@ -36,6 +36,9 @@ class RelationList {
   std::vector<Relation> release() { return std::move(relations_); }
 
  private:
+  // Where the first relation named `name` stands; size() when none does.
+  std::size_t firstNamed(const std::string& name) const;
+
   std::vector<Relation> relations_;
 };
 

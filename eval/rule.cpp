@@ -81,7 +81,7 @@ std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings&
     rule.headArguments = parsed.headArguments;
     for (std::size_t e : parsed.evaluationOrder) {
       rule.body.push_back(std::move(parsed.written[e]));
-      rule.elements.push_back(rule.body.back().text);
+      rule.seedTypes.emplace_back(rule.body.back().text);
       if (rule.body.back().isAtom) {
         rule.atomNames.push_back(rule.body.back().atom.name);
       }
@@ -99,18 +99,13 @@ constexpr std::size_t elementWork = 64;
 // The rule's bindings projected onto its head arguments, named after the head.
 Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
                       const AtomRelations* given, bool* pairsTuples) {
-  // The partial result's types start as the element texts: the first element
-  // that fills it brings its own types, and a rule whose elements never fill it
-  // keeps these (as "int", unless an element is the text "string"), as does
-  // the relation its head projection gives.
-  Relation partialResult(partialResultName,
-                         std::vector<ValueType>(rule.elements.begin(), rule.elements.end()));
+  Relation partialResult(partialResultName, rule.seedTypes);
   bool firstElement = true;
-  for (std::size_t i = 0; i < rule.elements.size(); ++i) {
+  for (std::size_t i = 0; i < rule.body.size(); ++i) {
     const NeededColumns* needed = rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
     // The operations an element takes, whatever their size, its text read
     // and its relation looked up.
-    chargeWork(1, elementWork + rule.elements[i].size() + knownRelations.size());
+    chargeWork(1, elementWork + rule.body[i].text.size() + knownRelations.size());
     if (given != nullptr && (*given)[i].prepared != nullptr) {
       joinAtom(*(*given)[i].prepared, partialResult, firstElement, needed);
       continue;

@@ -16,9 +16,13 @@
 struct Rule {
   std::size_t lineNumber = 0;
   std::string headName;
-  std::string headArguments;           // as written between the head's parentheses
-  std::vector<BodyElement> body;       // in evaluation order
-  std::vector<std::string> elements;   // their texts
+  std::string headArguments;      // as written between the head's parentheses
+  std::vector<BodyElement> body;  // in evaluation order
+  // The partial result's types start as the element texts: the first element
+  // that fills it brings its own types, and a rule whose elements never fill it
+  // keeps these (as "int", unless an element is the text "string"), as does
+  // the relation its head projection gives.
+  std::vector<ValueType> seedTypes;
   std::vector<std::string> atomNames;  // the predicates its atoms name
   // Per element, the columns that later elements and the head use.
   std::vector<NeededColumns> neededAfter;

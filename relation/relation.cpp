@@ -424,6 +424,11 @@ bool Relation::hasUniformWidth(std::size_t& rowWidth) const {
   return true;
 }
 
+bool Relation::holdsRowsOfWidth(std::size_t expected) const {
+  std::size_t rowWidth = 0;
+  return store_->rows == 0 || (hasUniformWidth(rowWidth) && rowWidth == expected);
+}
+
 bool Relation::isDuplicateFree() const { return store_->unique || store_->mixed; }
 
 void Relation::normalize() const {

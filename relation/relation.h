@@ -123,6 +123,9 @@ class Relation {
   // True, with the width, when every stored row has the same width.
   bool hasUniformWidth(std::size_t& rowWidth) const;
 
+  // True when the relation has no rows or every row has `expected` values.
+  bool holdsRowsOfWidth(std::size_t expected) const;
+
   // True when no stored row repeats another.
   bool isDuplicateFree() const;
 
