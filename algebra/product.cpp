@@ -142,8 +142,8 @@ void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const KeptColum
 
 // The key of a row (the values its paired columns are compared under) and
 // its hash.
-std::size_t rowKey(Row row, const std::vector<JoinPair>& pairs, bool leftSide, Value* key) {
-  std::size_t hash = 0;
+Hash rowKey(Row row, const std::vector<JoinPair>& pairs, bool leftSide, Value* key) {
+  Hash hash = 0;
   for (std::size_t p = 0; p < pairs.size(); ++p) {
     key[p] = keyPart(row[leftSide ? pairs[p].left : pairs[p].right], pairs[p].compareBytes);
     hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(key[p]);

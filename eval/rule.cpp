@@ -28,8 +28,12 @@ std::size_t columnsReachedBy(const std::string& text) {
   if (number < 0) {
     return 0;
   }
-  return number >= std::numeric_limits<long long>::max() ? std::numeric_limits<std::size_t>::max()
-                                                         : static_cast<std::size_t>(number) + 1;
+  // A number that std::size_t cannot hold reaches every column.
+  constexpr std::size_t all = std::numeric_limits<std::size_t>::max();
+  return number >= std::numeric_limits<long long>::max() ||
+                 static_cast<unsigned long long>(number) >= all
+             ? all
+             : static_cast<std::size_t>(number) + 1;
 }
 
 // The leading columns a rule reaches by number, from its head or a condition.

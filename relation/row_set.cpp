@@ -11,7 +11,7 @@
 
 namespace {
 
-std::size_t mix(std::size_t value) {
+Hash mix(Hash value) {
   value ^= value >> 33;
   value *= 0xff51afd7ed558ccdULL;
   value ^= value >> 33;
@@ -19,11 +19,13 @@ std::size_t mix(std::size_t value) {
 }
 
 // A position in [0, size) taken from the hash's high bits (size below 2^32).
-std::size_t scaled(std::size_t hash, std::size_t size) { return ((hash >> 32) * size) >> 32; }
+std::size_t scaled(Hash hash, std::size_t size) {
+  return static_cast<std::size_t>(((hash >> 32) * size) >> 32);
+}
 
 template <typename Code>
-std::size_t hashCodes(const Code* codes, std::size_t width) {
-  std::size_t hash = 0x243F6A8885A308D3ULL;
+Hash hashCodes(const Code* codes, std::size_t width) {
+  Hash hash = 0x243F6A8885A308D3ULL;
   for (std::size_t i = 0; i < width; ++i) {
     hash = (hash + codes[i]) * 0x9E3779B97F4A7C15ULL;
   }
@@ -130,7 +132,7 @@ void RowSet::rebuildValueSlots() {
   }
 }
 
-RowSet::Code RowSet::codeOf(Value value, std::size_t hash) {
+RowSet::Code RowSet::codeOf(Value value, Hash hash) {
   if ((values_.size() + 1) * 2 > valueSlots_.size()) {
     rebuildValueSlots();
   }
@@ -152,7 +154,7 @@ RowSet::Code RowSet::codeOf(Value value, std::size_t hash) {
 }
 
 void RowSet::rebuild(std::size_t slots) {
-  if (!packed_ && count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_))) {
+  if (!packed_ && count_ + 2 >= (Hash{1} << (32 - fingerprintBits_))) {
     fingerprintBits_ = 0;
   }
   slots_.assign(0, 0);
@@ -161,7 +163,7 @@ void RowSet::rebuild(std::size_t slots) {
   const std::uint32_t mask = (1U << fingerprintBits_) - 1;
   // Rows are placed a batch at a time, their slots fetched ahead.
   constexpr std::size_t batch = 32;
-  std::size_t hashes[batch];
+  Hash hashes[batch];
   for (std::size_t start = 0; start < count_; start += batch) {
     const std::size_t count = std::min(batch, count_ - start);
     for (std::size_t k = 0; k < count; ++k) {
@@ -182,11 +184,10 @@ void RowSet::rebuild(std::size_t slots) {
 
 bool RowSet::needsRebuild() const {
   return (count_ + 1) * 8 > slots_.size() * 7 ||
-         (!packed_ && fingerprintBits_ != 0 &&
-          count_ + 2 >= (std::size_t{1} << (32 - fingerprintBits_)));
+         (!packed_ && fingerprintBits_ != 0 && count_ + 2 >= (Hash{1} << (32 - fingerprintBits_)));
 }
 
-bool RowSet::insertCodes(const Code* codes, std::size_t hash) {
+bool RowSet::insertCodes(const Code* codes, Hash hash) {
   if (needsRebuild()) {
     rebuild(slots_.size() * 2);
   }
@@ -262,7 +263,7 @@ void RowSet::insertAll(const Relation& relation) {
   }
   constexpr std::size_t batch = 32;
   std::vector<Code> codes(batch * width_);
-  std::size_t hashes[batch];
+  Hash hashes[batch];
   for (std::size_t start = 0; start < rows; start += batch) {
     const std::size_t count = std::min(batch, rows - start);
     codeBatch(relation, start, count, codes.data(), hashes);
@@ -279,12 +280,12 @@ void RowSet::insertAll(const Relation& relation) {
 }
 
 void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t count, Code* codes,
-                       std::size_t* hashes) {
+                       Hash* hashes) {
   valueHashes_.resize(count * width_);
   for (std::size_t k = 0; k < count; ++k) {
     const Row row = relation.row(start + k);
     for (std::size_t i = 0; i < width_; ++i) {
-      const std::size_t hash = hashValue(row[i]);
+      const Hash hash = hashValue(row[i]);
       valueHashes_[k * width_ + i] = hash;
       __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
     }
@@ -343,7 +344,7 @@ RowBuffer RowSet::release() {
     return result;
   }
   unsigned bitsPerValue = 1;
-  while ((std::size_t{1} << bitsPerValue) < values_.size()) {
+  while ((Value{1} << bitsPerValue) < values_.size()) {
     ++bitsPerValue;
   }
   RowBuffer result =
@@ -374,7 +375,7 @@ RowBuffer RowSet::releaseByRank(unsigned bitsPerValue) {
   // Keys few enough to mark in a bitmap no larger than a byte per row are
   // read back in order from it.
   if (keyBits < 40 && (Value{1} << keyBits) <= Value{8} * count_) {
-    LargeTable<std::uint64_t> present((std::size_t{1} << keyBits) / 64 + 1, 0);
+    LargeTable<std::uint64_t> present(static_cast<std::size_t>((Value{1} << keyBits) / 64 + 1), 0);
     drainRows([&](const Code* codes) {
       const Value key = ranks.keyOf(codes);
       present[key / 64] |= std::uint64_t{1} << (key % 64);

@@ -38,15 +38,15 @@ class RowSet {
   using Code = std::uint32_t;
 
   const Code* codesAt(std::size_t index) const;
-  bool insertCodes(const Code* codes, std::size_t hash);
+  bool insertCodes(const Code* codes, Hash hash);
   void appendCodes(const Code* codes);
   std::uint32_t packedEntry(const Code* codes) const;
   bool needsRebuild() const;
-  Code codeOf(Value value, std::size_t hash);
+  Code codeOf(Value value, Hash hash);
   // Codes `count` rows of `relation` from `start` on and hashes them, the
   // value slots and then the row slots fetched a batch ahead.
   void codeBatch(const Relation& relation, std::size_t start, std::size_t count, Code* codes,
-                 std::size_t* hashes);
+                 Hash* hashes);
   void rebuildValueSlots();
   void rebuild(std::size_t slots);
   void decode(std::size_t index, std::vector<Value>& cells) const;
@@ -72,8 +72,8 @@ class RowSet {
 
   std::vector<Value> values_;  // by code
   LargeTable<ValueSlot> valueSlots_;
-  std::vector<Code> codes_;               // the row being inserted
-  std::vector<std::size_t> valueHashes_;  // of the batch being coded
+  std::vector<Code> codes_;        // the row being inserted
+  std::vector<Hash> valueHashes_;  // of the batch being coded
   // 0 for an empty slot. While every value code fits packedBits_ bits, the
   // row itself: its codes side by side, plus one, so that a look-up reads no
   // block. Else the row's index plus one, shifted left by fingerprintBits_,

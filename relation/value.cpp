@@ -39,12 +39,12 @@ class ValuePool {
  private:
   const char* store(std::string_view bytes) {
     if (bytes.size() > chunkSize / 4) {
-      big_.push_back(std::make_unique_for_overwrite<char[]>(bytes.size()));
+      big_.push_back(std::unique_ptr<char[]>(new char[bytes.size()]));
       std::memcpy(big_.back().get(), bytes.data(), bytes.size());
       return big_.back().get();
     }
     if (chunks_.empty() || used_ + bytes.size() > chunkSize) {
-      chunks_.push_back(std::make_unique_for_overwrite<char[]>(chunkSize));
+      chunks_.push_back(std::unique_ptr<char[]>(new char[chunkSize]));
       used_ = 0;
     }
     char* place = chunks_.back().get() + used_;
@@ -105,14 +105,24 @@ int valueCompare(Value a, Value b) {
 
 bool valuesEqualSlow(Value a, Value b) { return pool().view(a) == pool().view(b); }
 
-std::size_t hashValue(Value value) {
-  if (!isInlineValue(value)) {
-    return std::hash<std::string_view>()(pool().view(value));
-  }
+namespace {
+
+Hash mixBits(Hash value) {
   value ^= value >> 33;
   value *= 0xff51afd7ed558ccdULL;
   value ^= value >> 33;
-  return static_cast<std::size_t>(value);
+  return value;
+}
+
+}  // namespace
+
+Hash hashValue(Value value) {
+  if (!isInlineValue(value)) {
+    const Hash textHash = std::hash<std::string_view>()(pool().view(value));
+    // Where std::size_t is narrower, the library's hash fills only the low bits.
+    return sizeof(std::size_t) < sizeof(Hash) ? mixBits(textHash) : textHash;
+  }
+  return mixBits(value);
 }
 
 void prefetchValueRecord(Value value) {

@@ -36,8 +36,12 @@ inline bool valuesEqual(Value a, Value b) {
                     valuesEqualSlow(a, b));
 }
 
-// A hash that equal values share.
-std::size_t hashValue(Value value);
+// Hashes are 64 bits wide on every target: hash tables take their positions
+// from the high 32 bits, whatever the width of std::size_t.
+using Hash = std::uint64_t;
+
+// A hash that equal values share, spread over all 64 bits.
+Hash hashValue(Value value);
 
 // Hints that the bytes of `value` will soon be read: the first step brings the
 // pool's record of a long value closer, the second (some time later) its bytes.

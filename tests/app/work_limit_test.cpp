@@ -65,7 +65,8 @@ TEST_F(WorkLimitTest, StopsProductsAndRecursionPastTheLimitAndNothingElse) {
 TEST_F(WorkLimitTest, ChargesTooLargeToCountAreRefusedNotWrappedAround) {
   limitWork(1000);
   EXPECT_THROW(chargeWork(SIZE_MAX / 2, 2), WorkLimitReached);
-  EXPECT_THROW(chargeWork(std::size_t{1} << 32, 0, std::size_t{1} << 32), WorkLimitReached);
+  const std::size_t root = std::size_t{1} << (4 * sizeof(std::size_t));  // root * root wraps to 0
+  EXPECT_THROW(chargeWork(root, 0, root), WorkLimitReached);
   EXPECT_THROW(chargeWork(1, SIZE_MAX), WorkLimitReached);
   EXPECT_NO_THROW(chargeWork(999, 0));
   EXPECT_THROW(chargeWork(2, 0), WorkLimitReached);
