@@ -61,9 +61,11 @@ void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
   }
 }
 
-// A warning on standard error, as soon as it arises.
-void printWarning(const Diagnostic& diagnostic) {
-  std::cerr << "Figyelmeztetes: " << diagnostic.line << ". sor: " << diagnostic.text << '\n';
+// Prints each warning on `err` (standard error) as soon as it arises.
+Warnings::Sink warningPrinter(std::ostream& err) {
+  return [&err](const Diagnostic& diagnostic) {
+    err << "Figyelmeztetes: " << diagnostic.line << ". sor: " << diagnostic.text << '\n';
+  };
 }
 
 // Seconds since it started or since the last lap.
@@ -80,6 +82,8 @@ class Stopwatch {
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
+}  // namespace
+
 const char* activityText(RunPhase phase) {
   switch (phase) {
     case RunPhase::reading:
@@ -91,10 +95,9 @@ const char* activityText(RunPhase phase) {
   }
 }
 
-}  // namespace
-
 bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
-                     const RunSettings& settings) {
+                     const RunSettings& settings, const ConsoleStreams& console) {
+  const WidthReportTarget widthReports(*console.out);
   Stopwatch stopwatch;
   PassTimes times;
   RunPhase ignored = RunPhase::reading;
@@ -110,7 +113,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::evaluating;
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  Warnings warnings(settings.showWarnings ? Warnings::Sink(printWarning) : nullptr);
+  Warnings warnings(settings.showWarnings ? warningPrinter(*console.err) : nullptr);
   Trace trace;
   evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
                 settings.trace ? &trace : nullptr);
@@ -120,9 +123,9 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   writeRelations(knownRelations, output);
   times.writing = stopwatch.lap();
   if (settings.trace) {
-    writeTraceReport(trace, ruleLines, knownRelations, times, std::cerr);
+    writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
   }
-  return true;
+  return !output.fail();
 }
 
 bool runProgram(const std::string& inputName, const std::string& outputName,
@@ -143,7 +146,7 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase, settings)) {
+    if (!evaluateProgram(input, output.stream(), &phase, settings) && !output.stream().fail()) {
       return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
     }
     if (!output.commit()) {

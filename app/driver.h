@@ -2,6 +2,7 @@
 #ifndef APP_DRIVER_H_
 #define APP_DRIVER_H_
 
+#include <iostream>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -27,11 +28,22 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
 // Where a run stands, for the message when memory runs out.
 enum class RunPhase { reading, evaluating, writing };
 
+// Where a run's console text goes: the "sor1: " lines to `out`, the warnings
+// and the trace report to `err`.
+struct ConsoleStreams {
+  std::ostream* out = &std::cout;
+  std::ostream* err = &std::cerr;
+};
+
 // The whole run on streams: reads the program text from `input` and writes the
-// output file's bytes to `output` ("sor1: " lines and warnings go to standard
-// output and standard error). False when reading the input fails. `phase`,
-// when given, follows the run.
+// output file's bytes to `output`. False when reading the input fails or when
+// `output` has failed (its state tells which). `phase`, when given, follows
+// the run.
 bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase = nullptr,
-                     const RunSettings& settings = RunSettings());
+                     const RunSettings& settings = RunSettings(),
+                     const ConsoleStreams& console = ConsoleStreams());
+
+// What a run in `phase` was doing, for the message when memory runs out.
+const char* activityText(RunPhase phase);
 
 #endif  // APP_DRIVER_H_

@@ -53,15 +53,18 @@ struct Relation::Store {
 
 namespace {
 
+std::ostream* widthReportStream = &std::cout;
+
 // Written whenever two tuples of different widths are compared.
 void reportWidthMismatch(Row first, Row second) {
-  std::cout << "sor1: " << first.size() << " sor2:" << second.size() << '\n';
+  std::ostream& out = *widthReportStream;
+  out << "sor1: " << first.size() << " sor2:" << second.size() << '\n';
   std::string line;
   for (Value value : first) {
     line.clear();
     appendValueText(line, value);
     line += '\n';
-    std::cout << line;
+    out << line;
   }
 }
 
@@ -203,6 +206,12 @@ std::vector<Value> valuesOf(const Tuple& tuple) {
 }
 
 }  // namespace
+
+WidthReportTarget::WidthReportTarget(std::ostream& stream) : previous_(widthReportStream) {
+  widthReportStream = &stream;
+}
+
+WidthReportTarget::~WidthReportTarget() { widthReportStream = previous_; }
 
 void Relation::Store::sortRows() {
   if (width == 0) {

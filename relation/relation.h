@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <ostream>
 #include <span>
 #include <string>
 #include <utility>
@@ -45,6 +46,19 @@ using Row = std::span<const Value>;
 // widths differ, the "sor1: " diagnostic is written to standard output first.
 bool tupleGreater(const Tuple& first, const Tuple& second);
 bool rowGreater(Row first, Row second);
+
+// While it lives, the "sor1: " diagnostic goes to `stream` instead of standard
+// output. For one run at a time.
+class WidthReportTarget {
+ public:
+  explicit WidthReportTarget(std::ostream& stream);
+  ~WidthReportTarget();
+  WidthReportTarget(const WidthReportTarget&) = delete;
+  WidthReportTarget& operator=(const WidthReportTarget&) = delete;
+
+ private:
+  std::ostream* previous_;
+};
 
 // Rows of one width, gathered before they enter a relation.
 struct RowBuffer {

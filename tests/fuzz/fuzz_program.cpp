@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;  // more work than the limit allows: not run to the end
   }
   if (!run->completed) {
-    shapeFault("a run on an in-memory stream reported a read error");
+    shapeFault("a run in memory failed (memory ran out)");
   }
   checkOutputShape(text, run->output);
   return 0;

@@ -1,12 +1,9 @@
 #include "metered_run.h"
 
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
+#include <utility>
 
-#include "app/driver.h"
-#include "relation/value.h"
-#include "relation/work_meter.h"
+#include "app/memory_run.h"
 
 namespace fuzzsupport {
 
@@ -27,48 +24,21 @@ std::size_t workLimit() {
   return limit;
 }
 
-// Redirects std::cout and std::cerr into string streams while it lives.
-class CapturedConsole {
- public:
-  CapturedConsole()
-      : previousOut_(std::cout.rdbuf(out_.rdbuf())), previousErr_(std::cerr.rdbuf(err_.rdbuf())) {}
-  ~CapturedConsole() {
-    std::cout.rdbuf(previousOut_);
-    std::cerr.rdbuf(previousErr_);
-  }
-  CapturedConsole(const CapturedConsole&) = delete;
-  CapturedConsole& operator=(const CapturedConsole&) = delete;
-
-  std::string out() const { return out_.str(); }
-  std::string err() const { return err_.str(); }
-
- private:
-  std::ostringstream out_;
-  std::ostringstream err_;
-  std::streambuf* previousOut_;
-  std::streambuf* previousErr_;
-};
-
 }  // namespace
 
 std::optional<CapturedRun> runMetered(const std::string& text, RecursionMode mode) {
-  clearValuePool();
-  std::istringstream input(text);
-  std::ostringstream output;
-  CapturedRun run;
-  limitWork(workLimit());
-  try {
-    const CapturedConsole console;
-    run.completed = evaluateProgram(input, output, nullptr, RunSettings{mode, true, false});
-    run.standardOutput = console.out();
-    run.standardError = console.err();
-  } catch (const WorkLimitReached&) {
-    unlimitWork();
+  RunSettings settings;
+  settings.mode = mode;
+  MemoryRun run = runInMemory(text, settings, workLimit());
+  if (run.status == MemoryRunStatus::workLimitReached) {
     return std::nullopt;
   }
-  unlimitWork();
-  run.output = output.str();
-  return run;
+  CapturedRun captured;
+  captured.completed = run.status == MemoryRunStatus::completed;
+  captured.output = std::move(run.output);
+  captured.standardOutput = std::move(run.standardOutput);
+  captured.standardError = std::move(run.standardError);
+  return captured;
 }
 
 }  // namespace fuzzsupport

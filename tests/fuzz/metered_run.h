@@ -18,7 +18,7 @@ constexpr std::size_t maxInputBytes = std::size_t{1} << 20;
 
 // What one run wrote.
 struct CapturedRun {
-  bool completed = false;  // false when reading the in-memory input failed
+  bool completed = false;  // false when the run failed (memory ran out)
   std::string output;      // the output file's bytes
   std::string standardOutput;
   std::string standardError;
@@ -27,7 +27,7 @@ struct CapturedRun {
 // Runs `text` as the input file, recursive groups evaluated by `mode`, after
 // clearing the value pool (no value of an earlier run may be alive). Empty when
 // the run reached the work limit: LEVEZET_FUZZ_WORK_LIMIT units (1 million
-// unless the build sets it), or the environment variable FUZZ_WORK_LIMIT.
+// unless the build sets it), or the environment variable FUZZ_WORK_LIMIT (0: none).
 std::optional<CapturedRun> runMetered(const std::string& text, RecursionMode mode);
 
 }  // namespace fuzzsupport

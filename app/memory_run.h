@@ -1,0 +1,32 @@
+// One run on a program held in memory, for a caller with no console and no
+// files (the web page): the input file's bytes in; what the output file,
+// standard output and standard error would receive, and how the run ended, out.
+#ifndef APP_MEMORY_RUN_H_
+#define APP_MEMORY_RUN_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "app/driver.h"
+
+enum class MemoryRunStatus { completed, outOfMemory, workLimitReached };
+
+struct MemoryRun {
+  MemoryRunStatus status = MemoryRunStatus::completed;
+  std::string output;          // the output file's bytes; empty unless completed
+  std::string standardOutput;  // the "sor1: " lines
+  std::string standardError;   // warnings, the trace report, the message of a failed run
+};
+
+// Runs `input` as the input file, as the command line runs a file under
+// `settings`, without its prompts and success message. With a `workLimit`
+// above 0, a run that would do more work (in units of relation/work_meter.h)
+// stops with workLimitReached. A failed run (memory running out, the work
+// limit) ends with its message on standard error, without a line end, and
+// the module stays usable. Forgets the long values of earlier runs. Throws
+// nothing; one run at a time.
+MemoryRun runInMemory(std::string_view input, const RunSettings& settings = RunSettings(),
+                      std::size_t workLimit = 0);
+
+#endif  // APP_MEMORY_RUN_H_

@@ -1,0 +1,90 @@
+// Runs in memory: the bytes a run on the console would give, caught whole,
+// and failed runs that leave the module usable.
+#include "app/memory_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "app/driver.h"
+#include "test_util.h"
+
+namespace {
+
+// Tuples of two widths meet in r (the "sor1: " lines), line 3 has a condition
+// without operator (a warning), and the long values live in the value pool.
+const std::string mixedProgram =
+    "r(X)<-s(X)\n"
+    "p(X)<-hosszu(X)\n"
+    "q(X)<-s(X),X\n"
+    "\n"
+    "r(a,b)\n3,4\n1,2\n\n"
+    "s(v)\n5\n1\n\n"
+    "hosszu(n)\n'egy nagyon hosszu ert\xE9k'\n'm\xE1sik hosszu ert\xE9k'\n";
+
+// What evaluateProgram writes with the console streams left as they are.
+MemoryRun onTheConsole(const std::string& program, const RunSettings& settings) {
+  const CapturedStdout out;
+  const CapturedStdout err(std::cerr);
+  std::istringstream input(program);
+  std::ostringstream output;
+  EXPECT_TRUE(evaluateProgram(input, output, nullptr, settings));
+  return {MemoryRunStatus::completed, output.str(), out.text(), err.text()};
+}
+
+TEST(MemoryRunTest, GivesTheConsoleRunsBytesAndWritesNothingToTheConsole) {
+  RunSettings traced;
+  traced.trace = true;
+  RunSettings quiet;
+  quiet.showWarnings = false;
+  for (const RunSettings& settings : {RunSettings(), quiet, traced}) {
+    const MemoryRun expected = onTheConsole(mixedProgram, settings);
+    const CapturedStdout out;
+    const CapturedStdout err(std::cerr);
+    const MemoryRun run = runInMemory(mixedProgram, settings);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(err.text(), "");
+    EXPECT_EQ(run.status, MemoryRunStatus::completed);
+    EXPECT_EQ(run.output, expected.output);
+    EXPECT_EQ(run.standardOutput, expected.standardOutput);
+    if (!settings.trace) {  // the report's times differ from run to run
+      EXPECT_EQ(run.standardError, expected.standardError);
+    }
+  }
+  const MemoryRun plain = runInMemory(mixedProgram);
+  EXPECT_NE(plain.standardOutput.find("sor1: 1 sor2:2\n"), std::string::npos);
+  EXPECT_NE(plain.standardError.find("Figyelmeztetes: 3. sor: "), std::string::npos);
+  EXPECT_EQ(runInMemory(mixedProgram, quiet).standardError, "");
+  EXPECT_NE(runInMemory(mixedProgram, traced).standardError.find("--- nyomkovetes ---"),
+            std::string::npos);
+}
+
+TEST(MemoryRunTest, WorkLimitStopsTheRunWithAMessageAndTheNextRunCompletes) {
+  std::string product = "q(X,Y,Z)<-p(X),p(Y),p(Z)\n\np(a)\n";
+  for (int i = 1; i <= 100; ++i) {
+    product += std::to_string(i) + "\n";
+  }
+  const MemoryRun stopped = runInMemory(product, RunSettings(), 100000);
+  EXPECT_EQ(stopped.status, MemoryRunStatus::workLimitReached);
+  EXPECT_EQ(stopped.output, "");
+  EXPECT_EQ(stopped.standardError,
+            "Elfogyott a munkakeret!! a szabalyok kiertekelese kozben");  // no line end
+  // No limit is left behind, and the values of the stopped run are gone.
+  const MemoryRun complete = runInMemory(product);
+  EXPECT_EQ(complete.status, MemoryRunStatus::completed);
+  EXPECT_NE(complete.output.find("100,100,100\n"), std::string::npos);
+  EXPECT_EQ(runInMemory(mixedProgram).output, onTheConsole(mixedProgram, RunSettings()).output);
+}
+
+TEST(MemoryRunTest, AFailedOutputStreamFailsTheRun) {
+  std::istringstream input(mixedProgram);
+  std::ostream broken(nullptr);  // every write fails
+  const CapturedStdout out;
+  EXPECT_FALSE(evaluateProgram(input, broken));
+  std::istringstream again(mixedProgram);
+  std::ostringstream output;
+  EXPECT_TRUE(evaluateProgram(again, output));
+}
+
+}  // namespace
