@@ -4,6 +4,9 @@
 #   --tests  GoogleTest, for the unit tests
 #   --fuzz   clang++ with libFuzzer, llvm-cov and llvm-profdata, for the
 #            sanitizer, fuzz and coverage builds
+#   --web    emscripten and node, for the web page's engine
+#   --browser  Chromium and npm, for the page's tests in a browser
+#   --m32    g++-multilib, for the 32-bit build
 set -eu
 packages=()
 command -v cmake >/dev/null 2>&1 || packages+=(cmake)
@@ -26,6 +29,18 @@ for option in "$@"; do
         packages+=(libclang-rt-dev)
       fi
       rm -rf "$probe"
+      ;;
+    --web)
+      command -v emcc >/dev/null 2>&1 || packages+=(emscripten)
+      command -v node >/dev/null 2>&1 || packages+=(nodejs)
+      ;;
+    --browser)
+      [ -x /usr/bin/chromium ] || packages+=(chromium)
+      command -v npm >/dev/null 2>&1 || packages+=(npm)
+      ;;
+    --m32)
+      printf 'int main() { return 0; }\n' | g++ -m32 -x c++ - -o /dev/null >/dev/null 2>&1 ||
+        packages+=(g++-multilib)
       ;;
   esac
 done
