@@ -81,6 +81,7 @@ TEST(MemoryRunTest, AFailedOutputStreamFailsTheRun) {
   std::istringstream input(mixedProgram);
   std::ostream broken(nullptr);  // every write fails
   const CapturedStdout out;
+  const CapturedStdout err(std::cerr);
   EXPECT_FALSE(evaluateProgram(input, broken));
   std::istringstream again(mixedProgram);
   std::ostringstream output;

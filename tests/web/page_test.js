@@ -2,15 +2,22 @@
 // typed and run, diagnostics marked in the editor, Latin-2 kept byte for byte
 // through examples, runs and saving, and runaway programs refused or stopped
 // with the page still running the next program.
-// Usage: node tests/web/page_test.js SITE_DIR [SCREENSHOT_PNG]
+// Usage: node tests/web/page_test.js SITE_DIR [--url URL] [--screenshot PNG]
+// Without --url the page is served from SITE_DIR by a server of the test's own.
 'use strict';
 const assert = require('assert/strict');
 const fs = require('fs');
 const path = require('path');
 const { serveSite, launchChromium } = require('./site_server');
 
+function argument(name) {
+  const at = process.argv.indexOf(name);
+  return at < 0 ? undefined : process.argv[at + 1];
+}
+
 const site = path.resolve(process.argv[2] || 'build-wasm/site');
-const screenshot = process.argv[3];
+const siteUrl = argument('--url');
+const screenshot = argument('--screenshot');
 const examples = path.join(__dirname, '..', '..', 'examples');
 const latin2 = require(path.join(site, 'latin2.js'));
 
@@ -155,7 +162,7 @@ async function stoppedThenNextRuns(page) {
 }
 
 async function main() {
-  const server = await serveSite(site);
+  const server = siteUrl ? { url: siteUrl, close: async () => {} } : await serveSite(site);
   const browser = await launchChromium();
   const cases = [readmeExampleTypedAndRun, diagnosticsMarkTheirLines, latin2KeptExact,
     runawayRefusedThenNextRuns, stoppedThenNextRuns];

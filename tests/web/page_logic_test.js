@@ -1,0 +1,59 @@
+// The page's reading of the engine's texts, and its Latin-2, under node.
+// Usage: node --test tests/web/page_logic_test.js
+'use strict';
+const assert = require('assert/strict');
+const path = require('path');
+const test = require('node:test');
+
+const latin2 = require(path.join(__dirname, '..', '..', 'web', 'latin2.js'));
+const { parseDiagnostics, factAt } = require(path.join(__dirname, '..', '..', 'web', 'page_logic.js'));
+
+test('every byte decodes to one character and encodes back to itself', () => {
+  const bytes = Uint8Array.from({ length: 256 }, (_, b) => b);
+  const text = latin2.decode(bytes);
+  assert.equal(text.length, 256);
+  const again = latin2.encode(text);
+  assert.deepEqual(again.missing, []);
+  assert.deepEqual(Array.from(again.bytes), Array.from(bytes));
+  // The Hungarian letters sit where Latin-2 puts them.
+  assert.deepEqual(Array.from(latin2.encode('őűŐŰáé').bytes), [0xf5, 0xfb, 0xd5, 0xdb, 0xe1, 0xe9]);
+});
+
+test('characters Latin-2 cannot write are named once and written as ?', () => {
+  const { bytes, missing } = latin2.encode('a€b€→😀ő');
+  assert.deepEqual(missing, ['€', '→', '😀']);
+  assert.equal(Buffer.from(bytes).toString('latin1'), 'a?b???\xf5');  // one ? for the emoji
+});
+
+test('diagnostics of both forms give their lines; other lines are left out', () => {
+  const text = [
+    'Figyelmeztetes: 3. sor: feltetel muveleti jel nelkul',
+    'input.txt:12:7: figyelmeztetes: a fej valtozojat a torzs nem koti',
+    'C:\\adat\\be.txt:2:1: figyelmeztetes: kettospont: a szovegben',
+    '--- nyomkovetes ---',
+    'Elfogyott a munkakeret!! a szabalyok kiertekelese kozben',
+    'x.txt:4:2: hiba: mas fajta',
+    '',
+  ].join('\n');
+  assert.deepEqual(parseDiagnostics(text).map((d) => [d.line, d.column, d.message]), [
+    [3, null, 'feltetel muveleti jel nelkul'],
+    [12, 7, 'a fej valtozojat a torzs nem koti'],
+    [2, 1, 'kettospont: a szovegben'],
+  ]);
+});
+
+test('an output line gives the fact of its block, headers and rules give none', () => {
+  const lines = [
+    'path2(X,Z)<-edge(X,Y),edge(Y,Z)', '',
+    'edge(from,to)', '1,2', '2,3', '',
+    'city(id,name)', "1,'P\u00e9cs'", '',
+    'p', 'a', '',
+  ];
+  assert.equal(factAt(lines, 3), 'edge(1,2)');
+  assert.equal(factAt(lines, 4), 'edge(2,3)');
+  assert.equal(factAt(lines, 7), "city(1,'P\u00e9cs')");
+  assert.equal(factAt(lines, 10), 'p(a)');
+  for (const index of [-1, 0, 1, 2, 5, 6, 11, 40]) {
+    assert.equal(factAt(lines, index), null, `line ${index}`);
+  }
+});
