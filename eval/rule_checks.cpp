@@ -160,7 +160,7 @@ class RuleLineCheck {
     if (condition.operatorText == "=") {
       return;
     }
-    if (condition.operatorText != "!=") {
+    if (condition.operatorText != "!=" && written == condition.operatorText) {
       for (const std::string* side : {&condition.left, &condition.testedRight}) {
         if (isText(*side)) {
           warn(Warning::textOrdered, operatorColumn, {*side, condition.operatorText});
