@@ -7,10 +7,12 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/diagnostic_report.h"
 #include "app/output_file.h"
 #include "app/relation_section.h"
 #include "app/trace_report.h"
 #include "eval/groups.h"
+#include "eval/rule_checks.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
@@ -61,11 +63,17 @@ void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
   }
 }
 
-// Prints each warning on `err` (standard error) as soon as it arises.
-Warnings::Sink warningPrinter(std::ostream& err) {
-  return [&err](const Diagnostic& diagnostic) {
-    err << "Figyelmeztetes: " << diagnostic.line << ". sor: " << diagnostic.text << '\n';
-  };
+// What the file as a whole shows: an editor's UTF-8, or an empty first line
+// that leaves the relations among the rules.
+void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLines,
+               Warnings& warnings) {
+  if (reader.looksLikeUtf8()) {
+    warnings.warn(Warning::utf8File, reader.firstMultiByteLine(),
+                  reader.firstMultiByteColumn() + 1);
+  }
+  if (ruleLines.size() > 1 && ruleLines.front().empty()) {
+    warnings.warn(Warning::leadingEmptyLine, 1, 1);
+  }
 }
 
 // Seconds since it started or since the last lap.
@@ -104,20 +112,23 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   RunPhase& current = phase == nullptr ? ignored : *phase;
   current = RunPhase::reading;
   LineReader reader(input);
+  Warnings warnings(settings.showWarnings);
   const std::vector<std::string> ruleLines = readRuleSection(reader);
-  RelationList knownRelations(loadRelations(reader));
+  RelationList knownRelations(loadRelations(reader, warnings));
   if (reader.readError()) {
     return false;
   }
+  checkFile(reader, ruleLines, warnings);
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  Warnings warnings(settings.showWarnings ? warningPrinter(*console.err) : nullptr);
+  checkRuleLines(rules, knownRelations, warnings);
   Trace trace;
   evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
                 settings.trace ? &trace : nullptr);
   times.evaluating = stopwatch.lap();
+  writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err);
   current = RunPhase::writing;
   output << '\n';
   writeRelations(knownRelations, output);
@@ -141,12 +152,14 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     return fail("Az input es az output file ugyanaz!! ", outputName);
   }
   RunPhase phase = RunPhase::reading;
+  RunSettings named = settings;
+  named.inputName = inputName;
   try {
     OutputFile output;
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase, settings) && !output.stream().fail()) {
+    if (!evaluateProgram(input, output.stream(), &phase, named) && !output.stream().fail()) {
       return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
     }
     if (!output.commit()) {

@@ -20,6 +20,7 @@ struct RunSettings {
   RecursionMode mode = RecursionMode::semiNaive;
   bool showWarnings = true;
   bool trace = false;
+  std::string inputName = "input";  // how diagnostics name the input file
 };
 
 bool runProgram(const std::string& inputName, const std::string& outputName,

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <vector>
 
+#include "eval/diagnostics.h"
 #include "eval/relation_list.h"
 #include "input/line_reader.h"
 #include "relation/relation.h"
@@ -13,8 +14,9 @@
 // declaration line, in file order: the name and attributes from the declaration, the
 // types from the line after it (a piece starting with a digit is "int", any
 // other "string"), and the tuple lines that follow (lines starting with a digit
-// or a quote). Empty lines between blocks are skipped.
-std::vector<Relation> loadRelations(LineReader& reader);
+// or a quote). Empty lines between blocks are skipped. What the lines show is
+// read otherwise than written goes to `warnings`.
+std::vector<Relation> loadRelations(LineReader& reader, Warnings& warnings);
 
 // Writes every relation's block, in list order.
 void writeRelations(const RelationList& knownRelations, std::ostream& out);

@@ -83,7 +83,7 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
                    const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
                    Warnings& warnings, RecursionMode mode, Trace* trace) {
-  const std::vector<Rule> rules = parseRules(ruleLines, warnings);
+  const std::vector<Rule> rules = parseRules(ruleLines);
   for (const EvaluationGroup& group : order) {
     if (trace != nullptr) {
       trace->beginGroup(group.members, group.recursive);

@@ -40,9 +40,10 @@ std::vector<std::string> unpackOptions(const char* packed, std::size_t length) {
 
 extern "C" {
 
-// Runs the `length` bytes at `input` as the input file, under the options in
+// Runs the `length` bytes at `input` as the input file, under the arguments in
 // `options` (`optionsLength` bytes, see unpackOptions): -w and --trace act as
-// on the command line; the others, and file names, change nothing here. Returns a RunStatus; the
+// on the command line, the first file name is the name diagnostics give the
+// input, and the other options change nothing here. Returns a RunStatus; the
 // texts are read with levezetPart.
 int levezetRun(const char* input, std::size_t length, const char* options,
                std::size_t optionsLength) {
@@ -57,6 +58,9 @@ int levezetRun(const char* input, std::size_t length, const char* options,
   RunSettings settings;
   settings.showWarnings = !parsed.noWarnings;
   settings.trace = parsed.trace;
+  if (!parsed.files.empty()) {
+    settings.inputName = parsed.files.front();
+  }
   lastRun = MemoryRun();  // the previous run's texts go before the next run
   lastRun = runInMemory({input, length}, settings, workLimit);
   switch (lastRun.status) {

@@ -176,8 +176,9 @@
     noteTimer = setTimeout(showEncodingNote, 150);
   }
 
-  // Selects line `line` (from 1) of the editor and scrolls it into view.
-  function selectLine(line) {
+  // Selects line `line` (from 1) of the editor, from `column` (from 1) when
+  // given, and scrolls it into view.
+  function selectLine(line, column = null) {
     const lines = editor.value.split('\n');
     let start = 0;
     for (let i = 0; i < line - 1 && i < lines.length; i++) {
@@ -185,7 +186,7 @@
     }
     const end = start + (lines[line - 1] || '').length;
     editor.focus();
-    editor.setSelectionRange(start, end);
+    editor.setSelectionRange(column === null ? start : Math.min(start + column - 1, end), end);
     const lineHeight = parseFloat(getComputedStyle(editor).lineHeight) || 20;
     editor.scrollTop = Math.max(0, (line - 3) * lineHeight);
   }
@@ -193,23 +194,26 @@
   // --- results ----------------------------------------------------------
 
   function showDiagnostics(stderrText) {
-    const diagnostics = pageLogic.parseDiagnostics(stderrText);
+    const { diagnostics, rest } = pageLogic.parseDiagnostics(stderrText);
     const marks = new Map();
     const items = diagnostics.map((diagnostic) => {
       const previous = marks.get(diagnostic.line);
       marks.set(diagnostic.line, previous ? previous + '\n' + diagnostic.message : diagnostic.message);
       const item = document.createElement('li');
-      item.textContent = diagnostic.text;
+      const message = document.createElement('span');
+      message.className = 'message';
+      message.textContent = diagnostic.text;
+      const context = document.createElement('pre');
+      context.textContent = diagnostic.context.join('\n');
+      item.append(message, context);
       item.title = 'Ugrás a ' + diagnostic.line + '. sorra';
-      item.addEventListener('click', () => selectLine(diagnostic.line));
+      item.addEventListener('click', () => selectLine(diagnostic.line, diagnostic.column));
       return item;
     });
     $('diagnostics').replaceChildren(...items);
     drawGutter(marks);
     // What is not a diagnostic (the trace report, messages of failed runs) stays as text.
-    const shown = new Set(diagnostics.map((diagnostic) => diagnostic.text));
-    $('stderr').textContent = stderrText.split('\n').filter((line) => !shown.has(line)).join('\n')
-      .replace(/^\n+|\n+$/g, '');
+    $('stderr').textContent = rest;
   }
 
   const statusTexts = {
@@ -238,6 +242,7 @@
     }
   }
 
+  // The command line of a run: options, then the file's name for the diagnostics.
   function runOptions() {
     const options = [];
     if (!$('warnings').checked) {
@@ -246,7 +251,7 @@
     if ($('trace').checked) {
       options.push('--trace');
     }
-    return options;
+    return options.concat('--', $('file-name').textContent);
   }
 
   async function runEditor() {
@@ -290,7 +295,7 @@
     if (fact === null) {
       return;
     }
-    const result = await runBytes(inputBytes(), ['-w', '--explain', fact]);
+    const result = await runBytes(inputBytes(), ['-w', '--explain', fact, '--', 'input.txt']);
     $('explanation').textContent = latin2.decode(result.standardOutput) ||
       latin2.decode(result.standardError);
     $('explanation-pane').hidden = false;

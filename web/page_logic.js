@@ -4,29 +4,38 @@
 (function (root) {
   'use strict';
 
-  // Diagnostics in the compiler-like form FILE:LINE:COL: figyelmeztetes: MESSAGE,
-  // and the form "Figyelmeztetes: LINE. sor: MESSAGE", which has no column.
+  // FILE:LINE:COLUMN: figyelmeztetes: MESSAGE, then the input line as it
+  // stands and, when there is a column, a caret under it. The column may be
+  // missing (FILE:LINE: ...).
   const located = /^(.*):(\d+):(\d+): figyelmeztetes: (.*)$/;
-  const numbered = /^Figyelmeztetes: (\d+)\. sor: (.*)$/;
+  const lineOnly = /^(.*):(\d+): figyelmeztetes: (.*)$/;
 
-  // One { line, column, message, text } per diagnostic line of `text`
-  // (line from 1, column from 1 or null); other lines are left out.
+  // The diagnostics of standard error `text`, each { line, column, message,
+  // text, context } (line from 1, column from 1 or null, text the first line,
+  // context the input line and the caret line), and `rest`: the other lines
+  // (a trace report, a count of diagnostics left out, a failed run's message).
   function parseDiagnostics(text) {
+    const lines = text.split('\n');
     const diagnostics = [];
-    for (const line of text.split('\n')) {
-      let match = located.exec(line);
-      if (match) {
-        diagnostics.push({
-          line: Number(match[2]), column: Number(match[3]), message: match[4], text: line,
-        });
+    const rest = [];
+    for (let i = 0; i < lines.length; i++) {
+      const withColumn = located.exec(lines[i]);
+      const match = withColumn || lineOnly.exec(lines[i]);
+      if (!match) {
+        rest.push(lines[i]);
         continue;
       }
-      match = numbered.exec(line);
-      if (match) {
-        diagnostics.push({ line: Number(match[1]), column: null, message: match[2], text: line });
-      }
+      const contextLines = Math.min(withColumn ? 2 : 1, lines.length - 1 - i);
+      diagnostics.push({
+        line: Number(match[2]),
+        column: withColumn ? Number(match[3]) : null,
+        message: withColumn ? match[4] : match[3],
+        text: lines[i],
+        context: lines.slice(i + 1, i + 1 + contextLines),
+      });
+      i += contextLines;
     }
-    return diagnostics;
+    return { diagnostics, rest: rest.join('\n').replace(/^\n+|\n+$/g, '') };
   }
 
   // The fact that line `index` of the output file's `lines` stands for, as

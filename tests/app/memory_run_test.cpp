@@ -52,9 +52,11 @@ TEST(MemoryRunTest, GivesTheConsoleRunsBytesAndWritesNothingToTheConsole) {
       EXPECT_EQ(run.standardError, expected.standardError);
     }
   }
-  const MemoryRun plain = runInMemory(mixedProgram);
+  RunSettings named;
+  named.inputName = "be.txt";
+  const MemoryRun plain = runInMemory(mixedProgram, named);
   EXPECT_NE(plain.standardOutput.find("sor1: 1 sor2:2\n"), std::string::npos);
-  EXPECT_NE(plain.standardError.find("Figyelmeztetes: 3. sor: "), std::string::npos);
+  EXPECT_NE(plain.standardError.find("\nbe.txt:3:12: figyelmeztetes: "), std::string::npos);
   EXPECT_EQ(runInMemory(mixedProgram, quiet).standardError, "");
   EXPECT_NE(runInMemory(mixedProgram, traced).standardError.find("--- nyomkovetes ---"),
             std::string::npos);

@@ -1,6 +1,7 @@
 // Every golden case (examples/*) through the web page's engine under node:
 // the output file, standard output and standard error must be the bytes the
-// expected files hold, run after run in one module.
+// expected files hold (no standard error where none is expected), run after
+// run in one module.
 // Usage: node tests/web/golden_node.js SITE_DIR
 'use strict';
 const fs = require('fs');
@@ -30,7 +31,8 @@ async function main() {
     fs.existsSync(path.join(examples, name, 'input.txt'))).sort();
   for (const name of cases) {
     const dir = path.join(examples, name);
-    const result = engine.run(fs.readFileSync(path.join(dir, 'input.txt')));
+    // As the golden runner runs the command line: levezet input.txt output.txt
+    const result = engine.run(fs.readFileSync(path.join(dir, 'input.txt')), ['input.txt']);
     const completed = result.status === 'completed';
     const statusFile = path.join(dir, 'expected_status.txt');
     const expectedStatus = fs.existsSync(statusFile) ? fs.readFileSync(statusFile, 'utf8').trim() : '0';
@@ -41,7 +43,11 @@ async function main() {
     }
     if (differs(path.join(dir, 'expected_output.txt'), result.output)) wrong.push('output');
     if (differs(path.join(dir, 'expected_stdout.txt'), stdout)) wrong.push('stdout');
-    if (differs(path.join(dir, 'expected_stderr.txt'), result.standardError)) wrong.push('stderr');
+    const stderrFile = path.join(dir, 'expected_stderr.txt');
+    if (fs.existsSync(stderrFile) ? differs(stderrFile, result.standardError)
+      : result.standardError.length > 0) {
+      wrong.push('stderr');
+    }
     if (wrong.length > 0) {
       failures.push(`${name}: ${wrong.join(', ')} differ`);
     }

@@ -25,21 +25,32 @@ test('characters Latin-2 cannot write are named once and written as ?', () => {
   assert.equal(Buffer.from(bytes).toString('latin1'), 'a?b???\xf5');  // one ? for the emoji
 });
 
-test('diagnostics of both forms give their lines; other lines are left out', () => {
+test('diagnostics give their lines, input lines and carets; the rest stays apart', () => {
   const text = [
-    'Figyelmeztetes: 3. sor: feltetel muveleti jel nelkul',
     'input.txt:12:7: figyelmeztetes: a fej valtozojat a torzs nem koti',
+    'r(X,W)<-edge(X,Y)',
+    '      ^',
     'C:\\adat\\be.txt:2:1: figyelmeztetes: kettospont: a szovegben',
+    'input.txt:1:1: figyelmeztetes: nem az',
+    '  ^',
+    'be.txt:5: figyelmeztetes: oszlop nelkul',
+    'p(X)<-q(X)',
     '--- nyomkovetes ---',
-    'Elfogyott a munkakeret!! a szabalyok kiertekelese kozben',
     'x.txt:4:2: hiba: mas fajta',
+    'input.txt: meg 20 figyelmeztetes, ezeket nem irja ki',
     '',
   ].join('\n');
-  assert.deepEqual(parseDiagnostics(text).map((d) => [d.line, d.column, d.message]), [
-    [3, null, 'feltetel muveleti jel nelkul'],
-    [12, 7, 'a fej valtozojat a torzs nem koti'],
-    [2, 1, 'kettospont: a szovegben'],
+  const { diagnostics, rest } = parseDiagnostics(text);
+  assert.deepEqual(diagnostics.map((d) => [d.line, d.column, d.message, d.context]), [
+    [12, 7, 'a fej valtozojat a torzs nem koti', ['r(X,W)<-edge(X,Y)', '      ^']],
+    // The input line of a diagnostic may look like a diagnostic itself.
+    [2, 1, 'kettospont: a szovegben', ['input.txt:1:1: figyelmeztetes: nem az', '  ^']],
+    [5, null, 'oszlop nelkul', ['p(X)<-q(X)']],
   ]);
+  assert.equal(rest, '--- nyomkovetes ---\nx.txt:4:2: hiba: mas fajta\n' +
+    'input.txt: meg 20 figyelmeztetes, ezeket nem irja ki');
+  // Cut short at the end of the text.
+  assert.deepEqual(parseDiagnostics('a:3:4: figyelmeztetes: m\nq(X)').diagnostics[0].context, ['q(X)']);
 });
 
 test('an output line gives the fact of its block, headers and rules give none', () => {

@@ -66,24 +66,30 @@ async function readmeExampleTypedAndRun(page) {
   assert.equal(await text(page, '#output'), exampleText('derived_after_declared', 'expected_output.txt'));
   assert.equal(await text(page, '#stdout'), '');
   assert.equal(await page.locator('#diagnostics li').count(), 0);
-  if (screenshot) {
-    await page.screenshot({ path: screenshot });
-  }
 }
 
 async function diagnosticsMarkTheirLines(page) {
   const name = 'malformed_condition_without_operator';
   await page.fill('#editor', exampleText(name, 'input.txt'));
   await runAndWait(page);
+  // Each diagnostic is three lines: FILE:LINE:COLUMN: ..., the input line, a caret.
   const expected = exampleText(name, 'expected_stderr.txt').split('\n').filter(Boolean);
-  assert.deepEqual(await page.locator('#diagnostics li').allTextContents(), expected);
-  const lines = [...new Set(expected.map((line) => Number(/^Figyelmeztetes: (\d+)\./.exec(line)[1])))];
+  const heads = expected.filter((line, i) => i % 3 === 0);
+  assert.deepEqual(await page.locator('#diagnostics li .message').allTextContents(), heads);
+  assert.deepEqual(await page.locator('#diagnostics li pre').allTextContents(),
+    heads.map((line, i) => expected[3 * i + 1] + '\n' + expected[3 * i + 2]));
+  const lines = [...new Set(heads.map((line) => Number(/^input\.txt:(\d+):/.exec(line)[1])))];
   assert.deepEqual((await page.locator('#gutter .marked').allTextContents()).map(Number), lines);
-  // A diagnostic clicked selects its line in the editor.
+  assert.equal(await text(page, '#stderr'), '');
+  if (screenshot) {
+    await page.screenshot({ path: screenshot });
+  }
+  // A diagnostic clicked selects its line in the editor from its column on.
   await page.locator('#diagnostics li').nth(2).click();
   const selected = await page.locator('#editor').evaluate(
     (editor) => editor.value.slice(editor.selectionStart, editor.selectionEnd));
-  assert.equal(selected, exampleText(name, 'input.txt').split('\n')[2]);
+  const [, line, column] = /^input\.txt:(\d+):(\d+):/.exec(heads[2]);
+  assert.equal(selected, exampleText(name, 'input.txt').split('\n')[line - 1].slice(column - 1));
   // Without warnings there are none.
   await page.uncheck('#warnings');
   await runAndWait(page);
