@@ -29,8 +29,8 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
 // Where a run stands, for the message when memory runs out.
 enum class RunPhase { reading, evaluating, writing };
 
-// Where a run's console text goes: the "sor1: " lines to `out`, the warnings
-// and the trace report to `err`.
+// Where a run's console text goes: what it writes to standard output (the
+// "sor1: " lines) to `out`, the diagnostics and the trace report to `err`.
 struct ConsoleStreams {
   std::ostream* out = &std::cout;
   std::ostream* err = &std::cerr;

@@ -15,8 +15,8 @@ enum class MemoryRunStatus { completed, outOfMemory, workLimitReached };
 struct MemoryRun {
   MemoryRunStatus status = MemoryRunStatus::completed;
   std::string output;          // the output file's bytes; empty unless completed
-  std::string standardOutput;  // the "sor1: " lines
-  std::string standardError;   // warnings, the trace report, the message of a failed run
+  std::string standardOutput;  // what the run writes there ("sor1: " lines)
+  std::string standardError;   // diagnostics, the trace report, the message of a failed run
 };
 
 // Runs `input` as the input file, as the command line runs a file under
