@@ -295,7 +295,8 @@
     if (fact === null) {
       return;
     }
-    const result = await runBytes(inputBytes(), ['-w', '--explain', fact, '--', 'input.txt']);
+    const result = await runBytes(inputBytes(),
+      ['-w', '--explain', fact, '--', $('file-name').textContent]);
     $('explanation').textContent = latin2.decode(result.standardOutput) ||
       latin2.decode(result.standardError);
     $('explanation-pane').hidden = false;

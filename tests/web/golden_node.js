@@ -31,8 +31,13 @@ async function main() {
     fs.existsSync(path.join(examples, name, 'input.txt'))).sort();
   for (const name of cases) {
     const dir = path.join(examples, name);
-    // As the golden runner runs the command line: levezet input.txt output.txt
-    const result = engine.run(fs.readFileSync(path.join(dir, 'input.txt')), ['input.txt']);
+    // As the golden runner runs the command line: levezet [OPTIONS] input.txt
+    // output.txt, the options one per line in arguments.txt.
+    const argumentsFile = path.join(dir, 'arguments.txt');
+    const options = fs.existsSync(argumentsFile)
+      ? latin2.decode(fs.readFileSync(argumentsFile)).replace(/\n$/, '').split('\n') : [];
+    const result = engine.run(fs.readFileSync(path.join(dir, 'input.txt')),
+      options.concat('input.txt'));
     const completed = result.status === 'completed';
     const statusFile = path.join(dir, 'expected_status.txt');
     const expectedStatus = fs.existsSync(statusFile) ? fs.readFileSync(statusFile, 'utf8').trim() : '0';

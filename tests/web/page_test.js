@@ -1,7 +1,8 @@
 // The page in headless Chromium, served from 127.0.0.1: the README's example
 // typed and run, diagnostics marked in the editor, Latin-2 kept byte for byte
-// through examples, runs and saving, and runaway programs refused or stopped
-// with the page still running the next program.
+// through examples, runs and saving, runaway programs refused or stopped with
+// the page still running the next program, and a tuple explained on a click
+// where the engine explains.
 // Usage: node tests/web/page_test.js SITE_DIR [--url URL] [--screenshot PNG]
 // Without --url the page is served from SITE_DIR by a server of the test's own.
 'use strict';
@@ -167,11 +168,37 @@ async function stoppedThenNextRuns(page) {
     exampleText('recursion_transitive_closure', 'expected_output.txt'));
 }
 
+// Where the engine explains tuples: a click on a derived tuple of the output
+// shows how it was derived. Skipped by an engine without --explain.
+async function tupleClickedIsExplained(page) {
+  if (!await page.locator('#output.explainable').count()) {
+    await page.waitForTimeout(500);  // the page asks the engine once it is loaded
+    if (!await page.locator('#output.explainable').count()) {
+      console.log('skipped: the engine has no --explain');
+      return;
+    }
+  }
+  await page.fill('#editor', exampleText('derived_after_declared', 'input.txt'));
+  await runAndWait(page);
+  const point = await page.locator('#output').evaluate((pre) => {
+    const lines = pre.textContent.split('\n');
+    const start = lines.slice(0, lines.indexOf('path2(X,Z)') + 1).join('\n').length + 1;
+    const range = document.createRange();
+    range.setStart(pre.firstChild, start);
+    range.setEnd(pre.firstChild, start + 3);  // the line 1,3
+    const box = range.getBoundingClientRect();
+    return { x: box.x + 2, y: box.y + box.height / 2 };
+  });
+  await page.mouse.click(point.x, point.y);
+  await page.locator('#explanation-pane').waitFor({ state: 'visible' });
+  assert.match(await text(page, '#explanation'), /^path2\(1,3\)$/m);
+}
+
 async function main() {
   const server = siteUrl ? { url: siteUrl, close: async () => {} } : await serveSite(site);
   const browser = await launchChromium();
   const cases = [readmeExampleTypedAndRun, diagnosticsMarkTheirLines, latin2KeptExact,
-    runawayRefusedThenNextRuns, stoppedThenNextRuns];
+    runawayRefusedThenNextRuns, stoppedThenNextRuns, tupleClickedIsExplained];
   let failed = 0;
   try {
     for (const testCase of cases) {
