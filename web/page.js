@@ -82,14 +82,19 @@
     };
   }
 
-  // Runs `bytes` as the input file with `options`; resolves to the worker's
-  // result, or never when the worker is stopped first.
-  function runBytes(bytes, options = []) {
+  // Sends `bytes` to the worker as the input file with `options`. `done`
+  // resolves to the worker's result, or never when the worker is stopped first.
+  function send(bytes, options = []) {
     const id = nextId++;
-    return new Promise((resolve) => {
+    const done = new Promise((resolve) => {
       waiting.set(id, resolve);
       worker.postMessage({ id, input: bytes, options, workLimit });
     });
+    return { id, done };
+  }
+
+  function runBytes(bytes, options = []) {
+    return send(bytes, options).done;
   }
 
   function stopRun() {
@@ -262,10 +267,10 @@
     runButton.disabled = true;
     stopButton.disabled = false;
     setStatus('Fut…');
-    const id = nextId;  // the id runBytes gives
-    running = id;
-    const result = await runBytes(bytes, runOptions());
-    if (running !== id) {
+    const run = send(bytes, runOptions());
+    running = run.id;
+    const result = await run.done;
+    if (running !== run.id) {
       return;
     }
     running = null;
