@@ -155,9 +155,17 @@
     editorChanged();
   }
 
+  // The line numbers beside the editor, those in `marks` (line -> text)
+  // marked. Drawn again only when the number of lines or the marks change.
+  let gutterDrawn = { count: 0, marked: false };
   function drawGutter(marks = new Map()) {
     const count = editor.value.split('\n').length;
-    const lines = [];
+    if (count === gutterDrawn.count && marks.size === 0 && !gutterDrawn.marked) {
+      return;
+    }
+    gutterDrawn = { count, marked: marks.size > 0 };
+    const numbers = document.createDocumentFragment();
+    let plain = '';
     for (let line = 1; line <= count; line++) {
       const mark = marks.get(line);
       if (mark) {
@@ -165,12 +173,14 @@
         span.className = 'marked';
         span.title = mark;
         span.textContent = String(line);
-        lines.push(span, '\n');
+        numbers.append(plain, span);
+        plain = '\n';
       } else {
-        lines.push(line + '\n');
+        plain += line + '\n';
       }
     }
-    gutter.replaceChildren(...lines);
+    numbers.append(plain);
+    gutter.replaceChildren(numbers);
     gutter.scrollTop = editor.scrollTop;
   }
 
