@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/explain_report.h"
 #include "app/output_file.h"
 #include "app/relation_section.h"
 #include "app/trace_report.h"
@@ -102,9 +103,16 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::reading;
   LineReader reader(input);
   const std::vector<std::string> ruleLines = readRuleSection(reader);
-  RelationList knownRelations(loadRelations(reader));
+  const bool explaining = !settings.explain.empty();
+  std::vector<TupleLines> tupleLines;
+  RelationList knownRelations(loadRelations(reader, explaining ? &tupleLines : nullptr));
   if (reader.readError()) {
     return false;
+  }
+  DerivationLog derivations;
+  if (explaining) {
+    recordDeclared(knownRelations, tupleLines, ruleLines.size(), derivations);
+    tupleLines.clear();
   }
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
@@ -113,7 +121,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   Warnings warnings(settings.showWarnings ? Warnings::Sink(printWarning) : nullptr);
   Trace trace;
   evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
-                settings.trace ? &trace : nullptr);
+                settings.trace ? &trace : nullptr, explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
   current = RunPhase::writing;
   output << '\n';
@@ -121,6 +129,9 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   times.writing = stopwatch.lap();
   if (settings.trace) {
     writeTraceReport(trace, ruleLines, knownRelations, times, std::cerr);
+  }
+  if (explaining) {
+    writeExplanations(settings.explain, derivations, knownRelations, ruleLines, std::cout);
   }
   return true;
 }

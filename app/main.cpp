@@ -76,6 +76,7 @@ int main(int argc, char* argv[]) {
   RunSettings settings;
   settings.showWarnings = !options.noWarnings;
   settings.trace = options.trace;
+  settings.explain = options.explain;
   const bool completed = runProgram(inputName, outputName, settings);
   if (completed && !options.quiet) {
     std::cout << successMessage << std::endl;

@@ -25,28 +25,37 @@ bool isTupleLine(const std::string& line) {
 
 }  // namespace
 
-std::vector<Relation> loadRelations(LineReader& reader) {
+std::vector<Relation> loadRelations(LineReader& reader, std::vector<TupleLines>* lines) {
   std::vector<Relation> relations;
   std::string line;
-  bool haveLine = reader.readLine(line);
+  std::size_t lineNumber = 0;  // of `line`
+  const auto next = [&reader, &line, &lineNumber] {
+    ++lineNumber;
+    return reader.readLine(line);
+  };
+  bool haveLine = next();
   while (haveLine && line.empty()) {
-    haveLine = reader.readLine(line);
+    haveLine = next();
   }
   while (haveLine) {
     const std::string declaration = std::move(line);
-    haveLine = reader.readLine(line);  // the data line
+    haveLine = next();  // the data line
     const std::vector<ValueType> types = typesOfDataLine(line);
     Relation relation(declaration, types);
     const std::vector<bool> stringColumn = stringColumns(types);
     RowBuffer rows(types.size());
+    const std::size_t firstLine = lineNumber;
     while (haveLine && isTupleLine(line)) {
       appendTupleRow(stringColumn, line, rows);
-      haveLine = reader.readLine(line);
+      haveLine = next();
+    }
+    if (lines != nullptr) {
+      lines->push_back(TupleLines{firstLine, rows});
     }
     relation.addRows(std::move(rows));
     relations.push_back(std::move(relation));
     while (haveLine && line.empty()) {
-      haveLine = reader.readLine(line);
+      haveLine = next();
     }
   }
   return relations;
