@@ -9,6 +9,7 @@
 
 #include "app/explain_report.h"
 #include "app/output_file.h"
+#include "app/progress.h"
 #include "app/relation_section.h"
 #include "app/trace_report.h"
 #include "eval/groups.h"
@@ -101,6 +102,8 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   RunPhase ignored = RunPhase::reading;
   RunPhase& current = phase == nullptr ? ignored : *phase;
   current = RunPhase::reading;
+  ProgressLine progress(settings.progress);
+  progress.setPhase("beolvasas");
   LineReader reader(input);
   const std::vector<std::string> ruleLines = readRuleSection(reader);
   const bool explaining = !settings.explain.empty();
@@ -116,17 +119,27 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   }
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
+  progress.setPhase("kiertekeles");
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  Warnings warnings(settings.showWarnings ? Warnings::Sink(printWarning) : nullptr);
+  const auto printBesideProgress = [&progress](const Diagnostic& warning) {
+    progress.around([&warning] { printWarning(warning); });
+  };
+  Warnings warnings(settings.showWarnings ? Warnings::Sink(printBesideProgress) : nullptr);
   Trace trace;
+  if (progress.shown()) {
+    trace.setListener(&progress);
+  }
   evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
-                settings.trace ? &trace : nullptr, explaining ? &derivations : nullptr);
+                settings.trace || progress.shown() ? &trace : nullptr,
+                explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
   current = RunPhase::writing;
+  progress.setPhase("kiiras");
   output << '\n';
   writeRelations(knownRelations, output);
   times.writing = stopwatch.lap();
+  progress.stop();
   if (settings.trace) {
     writeTraceReport(trace, ruleLines, knownRelations, times, std::cerr);
   }

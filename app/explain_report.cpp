@@ -4,6 +4,7 @@
 #include <iostream>
 #include <streambuf>
 
+#include "input/line_reader.h"
 #include "relation/tuple_text.h"
 
 namespace {
@@ -69,7 +70,7 @@ void writeNode(const std::vector<DerivationNode>& nodes, std::size_t id, std::si
       out << inner << "levezetese fent\n";
       return;
     case DerivationNode::Source::unexplained:
-      out << inner << "a futas nem jegyezte fel, honnan jott\n";
+      out << inner << "nem tudom levezetni: tobb relacio is viseli a nevet\n";
       return;
     case DerivationNode::Source::derived:
       break;
@@ -100,6 +101,19 @@ std::size_t findRow(const Relation& relation, const Tuple& tuple) {
   return relation.rowCount();
 }
 
+// The row that `arguments` denote, read by the relation's types, or where
+// its rows differ in width, by as many types as the text has pieces (the
+// types beyond the relation's being "int"); rowCount() when there is none.
+std::size_t findFact(const Relation& relation, const std::string& arguments) {
+  std::vector<ValueType> types = relation.types();
+  const std::size_t r = findRow(relation, parseTupleText(types, arguments));
+  if (r != relation.rowCount()) {
+    return r;
+  }
+  types.resize(splitList(arguments).size(), ValueType(intType));
+  return findRow(relation, parseTupleText(types, arguments));
+}
+
 void writeExplanation(const std::string& fact, const DerivationLog& log,
                       const RelationList& relations, const std::vector<std::string>& ruleLines,
                       std::ostream& out) {
@@ -109,7 +123,7 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
     out << fact << ": nincs ilyen nevu relacio: " << cut.name << '\n';
     return;
   }
-  const std::size_t r = findRow(*relation, parseTupleText(relation->types(), cut.arguments));
+  const std::size_t r = findFact(*relation, cut.arguments);
   if (r == relation->rowCount()) {
     out << fact << ": nem eleme a relacionak\n";
     return;

@@ -107,6 +107,7 @@ void DerivationLog::recordDeclared(const std::string& name, const RowBuffer& row
                                    std::size_t firstLine) {
   const auto [entry, created] = histories_.try_emplace(name);
   if (!created) {
+    entry->second.ambiguous = true;
     return;
   }
   History& history = entry->second;
@@ -203,6 +204,9 @@ class Explainer {
       node.types = relation->types();
     }
     nodes_.push_back(std::move(node));
+    if (history.ambiguous) {
+      return id;
+    }
     if (r < history.declaredRows) {
       nodes_[id].source = DerivationNode::Source::declared;
       nodes_[id].inputLine = history.declaredLines[r];
@@ -241,6 +245,10 @@ class Explainer {
     AtomRelations given(rule.body.size());
     for (std::size_t a = 0; a < evaluation.atoms.size(); ++a) {
       const DerivationLog::AtomInput& atom = evaluation.atoms[a];
+      const DerivationLog::History* read = log_.history(atom.schema.name());
+      if (atom.found && read != nullptr && read->ambiguous) {
+        return {};
+      }
       if (atom.found) {
         inputs[a] = rowsRead(atom);
         given[atom.element].rows = &inputs[a];
@@ -386,6 +394,15 @@ class Explainer {
 std::vector<DerivationNode> explainTuple(const DerivationLog& log, const std::string& name, Row row,
                                          const RelationList& finalRelations) {
   const DerivationLog::History* history = log.history(name);
+  if (history != nullptr && history->ambiguous) {
+    DerivationNode node;
+    node.relation = name;
+    node.tuple = tupleOf(row);
+    if (const Relation* relation = finalRelations.findFirst(name)) {
+      node.types = relation->types();
+    }
+    return {node};
+  }
   if (history == nullptr) {
     return {};
   }

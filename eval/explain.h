@@ -41,7 +41,7 @@ class DerivationLog {
 
   // A declared relation's rows in file order, the first of them on input line
   // `firstLine` and each next one on the line after. Only the first relation
-  // of a name counts, as only it is ever found by the name.
+  // of a name is kept; a name declared again is marked ambiguous.
   void recordDeclared(const std::string& name, const RowBuffer& rows, std::size_t firstLine);
 
   // Before `rule` is evaluated: each atom reads every row of the first
@@ -68,9 +68,10 @@ class DerivationLog {
   struct History {
     std::vector<Value> cells;
     std::size_t rows = 0;
-    std::size_t width = 0;                   // of every row, while `ends` is empty
-    std::vector<std::size_t> ends;           // per row, the end of its cells, once widths differ
-    std::size_t declaredRows = 0;            // the first rows, from the input
+    std::size_t width = 0;          // of every row, while `ends` is empty
+    std::vector<std::size_t> ends;  // per row, the end of its cells, once widths differ
+    bool ambiguous = false;         // declared again: which of them an atom read is not kept
+    std::size_t declaredRows = 0;   // the first rows, from the input
     std::vector<std::size_t> declaredLines;  // per declared row
     // Row r came from the evaluation of the first mark whose `end` exceeds r.
     struct Mark {
@@ -106,7 +107,7 @@ struct DerivationNode {
     declared,     // a tuple line of the input: `inputLine`
     derived,      // the rule on `ruleLine`, with `bindings`, from the tuples `body`
     repeated,     // derived, and explained at an earlier node of the tree
-    unexplained,  // the record does not say (a name held by several relations)
+    unexplained,  // the record cannot say: a relation of the name was declared twice
   };
   struct Binding {
     std::string variable;

@@ -59,7 +59,8 @@ std::optional<CapturedRun> runMetered(const std::string& text, RecursionMode mod
   limitWork(workLimit());
   try {
     const CapturedConsole console;
-    run.completed = evaluateProgram(input, output, nullptr, RunSettings{mode, true, false, {}});
+    run.completed =
+        evaluateProgram(input, output, nullptr, RunSettings{mode, true, false, {}, false});
     run.standardOutput = console.out();
     run.standardError = console.err();
   } catch (const WorkLimitReached&) {
