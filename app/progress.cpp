@@ -43,7 +43,7 @@ void writeError(const std::string& text) {
 std::string progressText(const std::string& phase, const std::string& activity, std::size_t rows) {
   std::string text = "levezet: " + phase;
   if (!activity.empty()) {
-    text += ", " + activity + ", eddig " + std::to_string(rows) + " sor";
+    text += ", " + activity + ", eddig " + std::to_string(rows) + " sort adott";
   }
   return text;
 }
