@@ -7,12 +7,14 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/diagnostic_report.h"
 #include "app/explain_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
 #include "app/relation_section.h"
 #include "app/trace_report.h"
 #include "eval/groups.h"
+#include "eval/rule_checks.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
@@ -63,9 +65,17 @@ void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
   }
 }
 
-// A warning on standard error, as soon as it arises.
-void printWarning(const Diagnostic& diagnostic) {
-  std::cerr << "Figyelmeztetes: " << diagnostic.line << ". sor: " << diagnostic.text << '\n';
+// What the file as a whole shows: an editor's UTF-8, or an empty first line
+// that leaves the relations among the rules.
+void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLines,
+               Warnings& warnings) {
+  if (reader.looksLikeUtf8()) {
+    warnings.warn(Warning::utf8File, reader.firstMultiByteLine(),
+                  reader.firstMultiByteColumn() + 1);
+  }
+  if (ruleLines.size() > 1 && ruleLines.front().empty()) {
+    warnings.warn(Warning::leadingEmptyLine, 1, 1);
+  }
 }
 
 // Seconds since it started or since the last lap.
@@ -105,27 +115,23 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   ProgressLine progress(settings.progress);
   progress.setPhase("beolvasas");
   LineReader reader(input);
+  Warnings warnings(settings.showWarnings);
   const std::vector<std::string> ruleLines = readRuleSection(reader);
   const bool explaining = !settings.explain.empty();
   std::vector<TupleLines> tupleLines;
-  RelationList knownRelations(loadRelations(reader, explaining ? &tupleLines : nullptr));
+  RelationList knownRelations(loadRelations(reader, warnings, explaining ? &tupleLines : nullptr));
   if (reader.readError()) {
     return false;
   }
+  checkFile(reader, ruleLines, warnings);
   DerivationLog derivations;
-  if (explaining) {
-    recordDeclared(knownRelations, tupleLines, ruleLines.size(), derivations);
-    tupleLines.clear();
-  }
+  recordDeclared(knownRelations, std::move(tupleLines), derivations);
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  const auto printBesideProgress = [&progress](const Diagnostic& warning) {
-    progress.around([&warning] { printWarning(warning); });
-  };
-  Warnings warnings(settings.showWarnings ? Warnings::Sink(printBesideProgress) : nullptr);
+  checkRuleLines(rules, knownRelations, warnings);
   Trace trace;
   if (progress.shown()) {
     trace.setListener(&progress);
@@ -134,6 +140,8 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
                 settings.trace || progress.shown() ? &trace : nullptr,
                 explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
+  progress.around(
+      [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, std::cerr); });
   current = RunPhase::writing;
   progress.setPhase("kiiras");
   output << '\n';
@@ -162,12 +170,14 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     return fail("Az input es az output file ugyanaz!! ", outputName);
   }
   RunPhase phase = RunPhase::reading;
+  RunSettings named = settings;
+  named.inputName = inputName;
   try {
     OutputFile output;
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase, settings)) {
+    if (!evaluateProgram(input, output.stream(), &phase, named)) {
       return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
     }
     if (!output.commit()) {

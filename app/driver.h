@@ -21,7 +21,8 @@ struct RunSettings {
   RecursionMode mode = RecursionMode::semiNaive;
   bool showWarnings = true;
   bool trace = false;
-  std::vector<std::string> explain;
+  std::string inputName = "input";  // how diagnostics name the input file
+  std::vector<std::string> explain = {};
   bool progress = false;
 };
 

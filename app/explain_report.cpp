@@ -142,10 +142,10 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
 
 }  // namespace
 
-void recordDeclared(const RelationList& relations, const std::vector<TupleLines>& lines,
-                    std::size_t ruleLineCount, DerivationLog& log) {
+void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
+                    DerivationLog& log) {
   for (std::size_t i = 0; i < lines.size() && i < relations.size(); ++i) {
-    log.recordDeclared(relations[i].name(), lines[i].rows, ruleLineCount + lines[i].firstLine);
+    log.recordDeclared(relations[i].name(), lines[i].rows, lines[i].firstLine);
   }
 }
 

@@ -12,10 +12,10 @@
 #include "eval/relation_list.h"
 
 // Gives `log` the declared relations of `relations` (as loaded, before any
-// rule ran) with where their tuple lines stood; `ruleLineCount` lines come
-// before the relation section.
-void recordDeclared(const RelationList& relations, const std::vector<TupleLines>& lines,
-                    std::size_t ruleLineCount, DerivationLog& log);
+// rule ran) with where their tuple lines stood, one entry of `lines` per
+// relation; nothing when `lines` is empty.
+void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
+                    DerivationLog& log);
 
 // The tuple as a fact: name(1,'Anna'), values of "string" columns quoted.
 std::string factText(const std::string& name, const Tuple& tuple,

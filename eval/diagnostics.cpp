@@ -1,23 +1,20 @@
 #include "eval/diagnostics.h"
 
-namespace {
+#include <algorithm>
+#include <utility>
 
-const char* warningText(Warning warning) {
-  switch (warning) {
-    case Warning::notARule:
-      return "a sor nem fej(argumentumok)<-torzs alaku szabaly, nem ertekelem ki.";
-    case Warning::conditionWithoutOperator:
-      return "feltetel muveleti jel vagy jobb oldal nelkul, egy sort sem enged at.";
-    default:
-      return "a fej egyik valtozojat a torzs nem koti, a szabaly nem vezet le semmit.";
-  }
-}
-
-}  // namespace
-
-void Warnings::warn(Warning warning, std::size_t lineNumber) {
-  if (!said_.insert({warning, lineNumber}).second || !sink_) {
+void Warnings::warn(Warning kind, std::size_t line, std::size_t column,
+                    std::vector<std::string> parts, std::string lineText) {
+  if (!enabled_ || !said_.insert({line, column, kind}).second) {
     return;
   }
-  sink_(Diagnostic{warning, lineNumber, 0, warningText(warning)});
+  diagnostics_.push_back(Diagnostic{kind, line, column, std::move(parts), std::move(lineText)});
+}
+
+std::vector<Diagnostic> Warnings::sorted() const {
+  std::vector<Diagnostic> result = diagnostics_;
+  std::stable_sort(result.begin(), result.end(), [](const Diagnostic& a, const Diagnostic& b) {
+    return std::tie(a.line, a.column, a.kind) < std::tie(b.line, b.column, b.kind);
+  });
+  return result;
 }

@@ -1,38 +1,88 @@
-// What evaluation has to say about the rule lines, as values for the caller to print.
+// Where the program reads the input otherwise than its text plainly says, as
+// values: what it is, where it stands and the pieces its message names. The
+// messages themselves are worded where they are printed.
 #ifndef EVAL_DIAGNOSTICS_H_
 #define EVAL_DIAGNOSTICS_H_
 
 #include <cstddef>
-#include <functional>
 #include <set>
 #include <string>
-#include <utility>
+#include <tuple>
+#include <vector>
 
-enum class Warning { notARule, conditionWithoutOperator, unboundHeadVariable };
-
-// One warning: what it is, the line of the input it concerns (from 1), the
-// byte column there (from 0) and its text.
-struct Diagnostic {
-  Warning kind = Warning::notARule;
-  std::size_t line = 0;
-  std::size_t column = 0;
-  std::string text;
+enum class Warning {
+  // The file as a whole.
+  utf8File,          // valid UTF-8 with multi-byte sequences
+  leadingEmptyLine,  // the empty first line is the one rule line
+  blankOnlyLine,     // blanks only: not an empty line
+  // Rule lines that are not head(arguments)<-body.
+  colonArrow,
+  noArrowAfterHead,
+  noOpeningParenthesis,
+  noClosingParenthesis,
+  closingBeforeOpening,
+  blankInRule,
+  // Rule bodies and heads.
+  unknownRelation,           // {name}
+  atomFewerArguments,        // {name, arguments, columns}
+  atomMoreArguments,         // {name, arguments, columns}
+  atomNestedParenthesis,     // {arguments as read}
+  atomWithoutClosing,        // {arguments as read}
+  headArgumentNotVariable,   // {argument}
+  unboundHeadVariable,       // {variable}
+  headWidthDiffers,          // {name, attributes, arguments}
+  constantOnLeft,            // {constant}
+  unboundConditionVariable,  // {variable}
+  textOrdered,               // {text or column compared, operator}
+  unknownOperator,           // {operator as written, the condition as read}
+  conditionWithoutOperator,  // {condition}
+  finalPeriod,
+  // Relation lines.
+  dataLineWidth,         // {values, attributes}
+  fewerValues,           // {values, columns, tuple as stored}
+  moreValues,            // {values, columns, tuple as stored}
+  unquotedText,          // {value, tuple as stored}
+  unclosedQuote,         // {tuple as stored}
+  quoteInsideValue,      // {tuple as stored}
+  blankAroundValue,      // {tuple as stored}
+  blankMakesTextColumn,  // {column number}
+  dataLikeDeclaration,   // {header as written out}
+  declarationWithoutParenthesis,
+  declarationWithoutClosing,  // {header as written out}
+  textAfterDeclaration,       // {header as written out}
+  duplicateDeclaration,       // {name, line of the first}
 };
 
-// Collects warnings and hands each to `sink` as it is given, once per kind
-// and input line however often the rule is evaluated. Without a sink they are
-// only counted.
+// One diagnostic: the input line it concerns (from 1), the byte column there
+// (from 1; 0 where no column applies), the line's text where the finder had it
+// at hand, and the pieces of input its message quotes.
+struct Diagnostic {
+  Warning kind = Warning::utf8File;
+  std::size_t line = 0;
+  std::size_t column = 0;
+  std::vector<std::string> parts;
+  std::string lineText;
+};
+
+// Collects diagnostics, each kind once per place however often a rule is
+// evaluated. A disabled collection takes nothing, and finders may ask it
+// before doing work of their own.
 class Warnings {
  public:
-  using Sink = std::function<void(const Diagnostic&)>;
+  explicit Warnings(bool enabled = true) : enabled_(enabled) {}
 
-  explicit Warnings(Sink sink = nullptr) : sink_(std::move(sink)) {}
+  bool enabled() const { return enabled_; }
 
-  void warn(Warning warning, std::size_t lineNumber);
+  void warn(Warning kind, std::size_t line, std::size_t column, std::vector<std::string> parts = {},
+            std::string lineText = {});
+
+  // Every diagnostic given, in order of line, column and kind.
+  std::vector<Diagnostic> sorted() const;
 
  private:
-  Sink sink_;
-  std::set<std::pair<Warning, std::size_t>> said_;
+  bool enabled_;
+  std::set<std::tuple<std::size_t, std::size_t, Warning>> said_;
+  std::vector<Diagnostic> diagnostics_;
 };
 
 #endif  // EVAL_DIAGNOSTICS_H_

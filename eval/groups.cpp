@@ -96,7 +96,7 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
                    const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
                    Warnings& warnings, RecursionMode mode, Trace* trace, DerivationLog* log) {
-  const std::vector<Rule> rules = parseRules(ruleLines, warnings);
+  const std::vector<Rule> rules = parseRules(ruleLines);
   if (log != nullptr) {
     log->keepRules(rules);
   }

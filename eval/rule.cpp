@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <string_view>
 
+#include "algebra/condition.h"
 #include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "eval/body_eval.h"
@@ -66,19 +68,17 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
 
 }  // namespace
 
-std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings& warnings) {
+std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines) {
   std::vector<Rule> rules;
   for (ParsedRule parsed : ruleLines) {
     if (!parsed.isRule()) {
-      if (parsed.notARule != NotARule::empty) {
-        warnings.warn(Warning::notARule, parsed.lineNumber);
-      }
       continue;
     }
     Rule rule;
     rule.lineNumber = parsed.lineNumber;
     rule.headName = parsed.headName;
     rule.headArguments = parsed.headArguments;
+    rule.headTerms = parsed.headTerms;
     for (std::size_t e : parsed.evaluationOrder) {
       rule.body.push_back(std::move(parsed.written[e]));
       rule.seedTypes.emplace_back(rule.body.back().text);
@@ -91,6 +91,50 @@ std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings&
   }
   return rules;
 }
+
+namespace {
+
+bool isOrdering(const std::string& operatorText) {
+  return operatorText != "=" && operatorText != "!=" && !operatorText.empty();
+}
+
+// An ordering condition on a bound "string" column compares integer values.
+void warnAboutTextOrdered(const Rule& rule, const BodyElement& element,
+                          const Relation& partialResult, Warnings& warnings) {
+  const ConditionParts& condition = element.condition;
+  if (!condition.complete || !isOrdering(condition.operatorText)) {
+    return;
+  }
+  const std::vector<ValueType>& types = partialResult.types();
+  for (const std::string* side : {&condition.left, &condition.right}) {
+    const TermKind kind = termKindOf(*side);
+    std::size_t column = 0;
+    if ((kind == TermKind::variable || kind == TermKind::columnReference) &&
+        findColumn(partialResult, *side, column) && column < types.size() &&
+        types[column].isString()) {
+      warnings.warn(Warning::textOrdered, rule.lineNumber,
+                    element.column + condition.operatorColumn + 1, {*side, condition.operatorText});
+    }
+  }
+}
+
+void warnAboutUnboundHead(const Rule& rule, const Relation& partialResult, Warnings& warnings) {
+  const std::optional<std::string> unknown =
+      unknownProjectionItem(partialResult, rule.headArguments);
+  if (!unknown) {
+    return;
+  }
+  std::size_t column = 0;
+  for (const Term& term : rule.headTerms) {
+    if (term.text == *unknown) {
+      column = term.column + 1;
+      break;
+    }
+  }
+  warnings.warn(Warning::unboundHeadVariable, rule.lineNumber, column, {*unknown});
+}
+
+}  // namespace
 
 // Work meter units charged for evaluating one body element, apart from its
 // text and rows: about what its few relational operations cost on tiny inputs.
@@ -118,11 +162,12 @@ Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnin
       evaluateAtomOn(rule.body[i].atom, *(*given)[i].rows, partialResult, firstElement, needed);
       continue;
     }
+    if (warnings.enabled() && !rule.body[i].isAtom) {
+      warnAboutTextOrdered(rule, rule.body[i], partialResult, warnings);
+    }
     const ElementOutcome outcome =
         evaluateBodyElement(rule.body[i], knownRelations, partialResult, firstElement, needed);
-    if (outcome == ElementOutcome::conditionWithoutOperator) {
-      warnings.warn(Warning::conditionWithoutOperator, rule.lineNumber);
-    } else if (outcome == ElementOutcome::pairedAcrossTuples && pairsTuples != nullptr) {
+    if (outcome == ElementOutcome::pairedAcrossTuples && pairsTuples != nullptr) {
       *pairsTuples = true;
     }
   }
@@ -135,8 +180,8 @@ Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnin
 Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
                       const AtomRelations* given, bool* pairsTuples) {
   Relation partialResult = bindingsOf(rule, knownRelations, warnings, given, pairsTuples, false);
-  if (unknownProjectionItem(partialResult, rule.headArguments)) {
-    warnings.warn(Warning::unboundHeadVariable, rule.lineNumber);
+  if (warnings.enabled()) {
+    warnAboutUnboundHead(rule, partialResult, warnings);
   }
   // The result is only ever united into a relation, so it may repeat rows.
   return project(partialResult, rule.headName, rule.headArguments, true);
@@ -144,7 +189,7 @@ Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warn
 
 Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
                           const AtomRelations& given) {
-  Warnings unsaid;
+  Warnings unsaid(false);
   return bindingsOf(rule, knownRelations, unsaid, &given, nullptr, true);
 }
 

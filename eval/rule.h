@@ -17,6 +17,7 @@ struct Rule {
   std::size_t lineNumber = 0;
   std::string headName;
   std::string headArguments;      // as written between the head's parentheses
+  std::vector<Term> headTerms;    // the same, cut
   std::vector<BodyElement> body;  // in evaluation order
   // The partial result's types start as the element texts: the first element
   // that fills it brings its own types, and a rule whose elements never fill it
@@ -28,8 +29,8 @@ struct Rule {
   std::vector<NeededColumns> neededAfter;
 };
 
-// The well-formed rules among the rule lines; the others are warned about.
-std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines, Warnings& warnings);
+// The well-formed rules among the rule lines.
+std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines);
 
 // What an atom reads instead of the relation its name finds: rows to select
 // and project as the atom says, or the atom's relation already made (by

@@ -2,6 +2,7 @@
 #ifndef INPUT_LINE_READER_H_
 #define INPUT_LINE_READER_H_
 
+#include <cstddef>
 #include <istream>
 #include <string>
 #include <vector>
@@ -29,6 +30,25 @@ class LineReader {
   // True when the stream failed for a reason other than reaching its end.
   bool readError() const { return readError_; }
 
+  // The number of the line last handed out by readLine, from 1 (0 before any).
+  std::size_t lineNumber() const { return lineNumber_; }
+
+  // What the line last handed out holds, taken in the same pass that reads it
+  // so that checks of millions of tuple lines need not scan them again.
+  struct LineFacts {
+    std::size_t commas = 0;
+    bool blankOrQuote = false;  // a blank, a tab or a single quote
+    bool pastAscii = false;     // a byte of 0x80 or above
+  };
+  const LineFacts& lineFacts() const { return facts_; }
+
+  // Whether the lines handed out so far read as UTF-8 text with at least one
+  // multi-byte sequence, and where the first of those stands (line from 1,
+  // byte column from 0).
+  bool looksLikeUtf8() const { return multiByteLine_ != 0 && !invalidUtf8_; }
+  std::size_t firstMultiByteLine() const { return multiByteLine_; }
+  std::size_t firstMultiByteColumn() const { return multiByteColumn_; }
+
  private:
   bool fill();
 
@@ -37,6 +57,13 @@ class LineReader {
   bool hasLookahead_ = false;
   bool lookaheadEmpty_ = false;
   bool readError_ = false;
+  std::size_t lineNumber_ = 0;
+  std::size_t multiByteLine_ = 0;
+  std::size_t multiByteColumn_ = 0;
+  bool invalidUtf8_ = false;
+  LineFacts facts_;
+
+  void noteEncoding(const std::string& line);
 };
 
 // The comma-separated pieces of `text`, in order. A comma at the very start is

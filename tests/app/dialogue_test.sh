@@ -154,7 +154,7 @@ check "option after a name is a name" "0 $(cat expected.txt)" "$status $(cat ./-
 # No warnings: the same run, standard error empty; failures still speak.
 printf 'p(X)<-e(X\n\ne(a)\n1\n' > warn.txt
 "$program" warn.txt warn-out.txt </dev/null >/dev/null 2>err.txt
-check "warning shown" "Figyelmeztetes: 1. sor: " "$(head -c 24 err.txt)"
+check "warning shown" "warn.txt:1:3: figyelmeztetes: " "$(head -c 30 err.txt)"
 "$program" -w warn.txt warn-out2.txt </dev/null >/dev/null 2>err.txt
 check "warning hidden" "" "$(cat err.txt)"
 check "warning hidden output" "$(cat warn-out.txt)" "$(cat warn-out2.txt)"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Differential run: random programs (tests/differential/generate.py) through two
 # levezet binaries, the current one and a reference one, comparing the output
-# file, standard output, standard error and exit status byte for byte.
+# file, standard output, standard error (warnings about the input left out)
+# and exit status byte for byte.
 #
 #   compare.sh [--reference COMMIT_OR_BINARY] [--current COMMIT_OR_BINARY]
 #              [--programs N] [--seed S] [--first K] [--jobs J] [--timeout SECONDS]
@@ -130,6 +131,19 @@ echo "reference: $reference_binary"
 echo "current:   $current_binary"
 echo "seed $seed, programs $first to $((first + programs - 1))"
 
+# Standard error without the warnings about the input, which say more in
+# newer builds: the one-line form of older ones, and the FILE:LINE:COLUMN form
+# with its input line and caret line, and the line that counts those left out.
+drop_warnings() {
+  awk '
+    skip > 0 { skip--; next }
+    /^Figyelmeztetes: / { next }
+    /^input\.txt: meg [0-9]+ figyelmeztetes/ { next }
+    /^input\.txt:[0-9]+:[0-9]+: figyelmeztetes: / { skip = 2; next }
+    /^input\.txt:[0-9]+: figyelmeztetes: / { skip = 1; next }
+    { print }'
+}
+
 # Runs BINARY on input.txt in the fresh folder CASE/run, leaving there out.txt
 # (if written) and in CASE the files stdout, stderr and status; sets `status`.
 # Other files a run leaves (a temporary output file, named at random, after a
@@ -141,6 +155,8 @@ run_case() {  # run_case BINARY CASE
   cd "$2/run"
   timeout "$run_timeout" "$1" input.txt out.txt </dev/null >../stdout 2>../stderr || status=$?
   cd "$work"
+  drop_warnings <"$2/stderr" >"$2/stderr.kept"
+  mv "$2/stderr.kept" "$2/stderr"
   printf '%s\n' "$status" >"$2/status"
   for file in "$2"/run/.[!.]* "$2"/run/*; do
     case ${file##*/} in

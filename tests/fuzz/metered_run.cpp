@@ -59,8 +59,7 @@ std::optional<CapturedRun> runMetered(const std::string& text, RecursionMode mod
   limitWork(workLimit());
   try {
     const CapturedConsole console;
-    run.completed =
-        evaluateProgram(input, output, nullptr, RunSettings{mode, true, false, {}, false});
+    run.completed = evaluateProgram(input, output, nullptr, RunSettings{mode, true, false});
     run.standardOutput = console.out();
     run.standardError = console.err();
   } catch (const WorkLimitReached&) {

@@ -1,7 +1,8 @@
 # Runs PROGRAM on CASE_DIR/input.txt inside WORK_DIR, answers the final key
 # with an Enter, and compares every expected_*.txt of the case byte for byte.
-# The exit status must be 0, or the number in expected_status.txt. Options
-# before the file names, one per line, come from arguments.txt where there is one.
+# The exit status must be 0, or the number in expected_status.txt. Standard
+# error must be empty unless the case expects something there. Options before
+# the file names, one per line, come from arguments.txt where there is one.
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 file(COPY ${CASE_DIR}/input.txt DESTINATION ${WORK_DIR})
@@ -28,6 +29,14 @@ if(EXISTS ${CASE_DIR}/expected_status.txt)
 endif()
 if(NOT status STREQUAL expected_status)
   message(FATAL_ERROR "exit status ${status}, expected ${expected_status}")
+endif()
+
+# A case without expected_stderr.txt is well formed: nothing may be said about it.
+if(NOT EXISTS ${CASE_DIR}/expected_stderr.txt)
+  file(SIZE ${WORK_DIR}/stderr.txt stderr_size)
+  if(NOT stderr_size EQUAL 0)
+    message(FATAL_ERROR "standard error not empty (see ${WORK_DIR}/stderr.txt)")
+  endif()
 endif()
 
 foreach(part output stdout stderr)

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -71,6 +74,57 @@ TEST(LineReaderTest, ALineMadeEmptyByANulByteDoesNotEndASection) {
   ASSERT_TRUE(reader.readLine(line));
   ASSERT_TRUE(reader.readLine(line));
   EXPECT_EQ(line, "c\r");
+}
+
+// The facts taken word by word against a byte-by-byte count, on lines of
+// every length around the 8-byte words (shorter lines, whole words, a tail
+// that overlaps the last word) and bytes that look alike in part.
+TEST(LineReaderTest, LineFactsAgreeWithAByteByByteCount) {
+  const std::string bytes = ",, \t'a1\x80\xE9-(";
+  std::uint32_t state = 12345;
+  const auto next = [&state] {
+    state = state * 1103515245U + 12345U;
+    return state >> 16;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string line;
+    const std::size_t length = next() % 40;
+    for (std::size_t i = 0; i < length; ++i) {
+      line += bytes[next() % bytes.size()];
+    }
+    std::istringstream in(line + "\n");
+    LineReader reader(in);
+    std::string read;
+    ASSERT_TRUE(reader.readLine(read));
+    const LineReader::LineFacts& facts = reader.lineFacts();
+    EXPECT_EQ(facts.commas, static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')))
+        << line;
+    EXPECT_EQ(facts.blankOrQuote, line.find_first_of(" \t'") != std::string::npos) << line;
+    EXPECT_EQ(facts.pastAscii,
+              std::any_of(line.begin(), line.end(),
+                          [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }))
+        << line;
+  }
+}
+
+TEST(LineReaderTest, TellsAUtf8FileFromALatin2One) {
+  const auto utf8At = [](const std::string& content) {
+    std::istringstream in(content);
+    LineReader reader(in);
+    std::string line;
+    while (reader.readLine(line)) {
+    }
+    return reader.looksLikeUtf8()
+               ? std::make_pair(reader.firstMultiByteLine(), reader.firstMultiByteColumn())
+               : std::make_pair(std::size_t{0}, std::size_t{0});
+  };
+  using At = std::pair<std::size_t, std::size_t>;
+  EXPECT_EQ(utf8At("p(X)<-q(X)\n\nq(a)\n'\xC3\xA9va'\n"), (At{4, 1}));
+  EXPECT_EQ(utf8At("a\n\xE2\x82\xAC \xF0\x9F\x98\x80\n"), (At{2, 0}));
+  EXPECT_EQ(utf8At("only ascii\n"), (At{0, 0}));
+  EXPECT_EQ(utf8At("'\xE9va'\n"), (At{0, 0}));                // Latin-2
+  EXPECT_EQ(utf8At("'\xC3\xA9va'\n'\xE9va'\n"), (At{0, 0}));  // both: not UTF-8
+  EXPECT_EQ(utf8At("\xC3"), (At{0, 0}));                      // cut short
 }
 
 }  // namespace

@@ -1,0 +1,206 @@
+#include "app/relation_checks.h"
+
+#include <optional>
+#include <string_view>
+
+#include "input/char_class.h"
+#include "input/line_reader.h"
+#include "relation/tuple_text.h"
+
+namespace {
+
+bool isBlank(char byte) { return byte == ' ' || byte == '\t'; }
+
+bool isBlankOnly(const std::string& line) {
+  return !line.empty() && line.find_first_not_of(" \t") == std::string::npos;
+}
+
+std::string headerAsWritten(const Relation& relation) {
+  std::string header = relation.name() + "(";
+  for (std::size_t i = 0; i < relation.attributes().size(); ++i) {
+    header += (i == 0 ? "" : ",") + relation.attributes()[i];
+  }
+  return header + ")";
+}
+
+// The tuple as the output file will write it.
+std::string storedTuple(const std::vector<ValueType>& types, const std::string& line) {
+  const Tuple tuple = parseTupleText(types, line);
+  std::string text;
+  for (std::size_t i = 0; i < tuple.size(); ++i) {
+    const bool quoted = types[i].isString();
+    text += (i == 0 ? "" : ",") + std::string(quoted ? "'" : "") + tuple[i] +
+            std::string(quoted ? "'" : "");
+  }
+  return text;
+}
+
+struct TupleProblem {
+  Warning kind;
+  std::size_t column;  // from 0
+};
+
+// A value of a "string" column from `position`; moves `position` past the
+// comma that ends it.
+std::optional<TupleProblem> quotedValueProblem(std::string_view line, std::size_t& position,
+                                               bool lastColumn) {
+  if (position >= line.size()) {
+    return TupleProblem{Warning::fewerValues, line.size()};
+  }
+  if (isBlank(line[position])) {
+    return TupleProblem{Warning::blankAroundValue, position};
+  }
+  if (line[position] != '\'') {
+    return TupleProblem{Warning::unquotedText, position};
+  }
+  const std::size_t quote = line.find('\'', position + 1);
+  if (quote == std::string_view::npos) {
+    return TupleProblem{Warning::unclosedQuote, position};
+  }
+  position = quote + 1;
+  if (position == line.size()) {
+    return lastColumn ? std::nullopt
+                      : std::optional<TupleProblem>({Warning::fewerValues, line.size()});
+  }
+  if (line[position] == ',') {
+    ++position;
+    return lastColumn ? std::optional<TupleProblem>({Warning::moreValues, position}) : std::nullopt;
+  }
+  return isBlank(line[position]) ? TupleProblem{Warning::blankAroundValue, position}
+                                 : TupleProblem{Warning::quoteInsideValue, quote};
+}
+
+// A value of any other column from `position`, likewise.
+std::optional<TupleProblem> bareValueProblem(std::string_view line, std::size_t& position,
+                                             bool lastColumn) {
+  const std::size_t comma = line.find(',', position);
+  if (comma == std::string_view::npos && !lastColumn) {
+    return TupleProblem{Warning::fewerValues, line.size()};
+  }
+  if (comma != std::string_view::npos && lastColumn) {
+    return TupleProblem{Warning::moreValues, comma + 1};
+  }
+  const std::size_t end = lastColumn ? line.size() : comma;
+  const std::string_view value = line.substr(position, end - position);
+  const std::size_t quote = value.find('\'');
+  std::optional<TupleProblem> problem;
+  if (!value.empty() && isBlank(value.front())) {
+    problem = TupleProblem{Warning::blankAroundValue, position};
+  } else if (!value.empty() && isBlank(value.back())) {
+    problem = TupleProblem{Warning::blankAroundValue, end - 1};
+  } else if (quote != std::string_view::npos) {
+    problem = TupleProblem{Warning::quoteInsideValue, position + quote};
+  }
+  position = end + 1;
+  return problem;
+}
+
+std::optional<TupleProblem> firstTupleProblem(const std::vector<ValueType>& types,
+                                              std::string_view line) {
+  std::size_t position = 0;
+  for (std::size_t column = 0; column < types.size(); ++column) {
+    const bool lastColumn = column + 1 == types.size();
+    std::optional<TupleProblem> problem = types[column].isString()
+                                              ? quotedValueProblem(line, position, lastColumn)
+                                              : bareValueProblem(line, position, lastColumn);
+    if (problem) {
+      return problem;
+    }
+  }
+  return std::nullopt;
+}
+
+// The number of values a line holds, read as the writer writes them.
+std::size_t valueCount(std::string_view line) {
+  std::size_t count = 0;
+  std::size_t position = 0;
+  while (position < line.size() || count == 0) {
+    ++count;
+    if (position < line.size() && line[position] == '\'') {
+      const std::size_t quote = line.find('\'', position + 1);
+      position = quote == std::string_view::npos ? line.size() : quote + 1;
+    }
+    const std::size_t comma = line.find(',', position);
+    if (comma == std::string_view::npos) {
+      break;
+    }
+    position = comma + 1;
+    if (position == line.size()) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+void checkDeclaration(const std::string& line, std::size_t lineNumber, const Relation& relation,
+                      bool followsTuples, Warnings& warnings) {
+  const auto warn = [&](Warning kind, std::size_t column, std::vector<std::string> parts) {
+    warnings.warn(kind, lineNumber, column + 1, std::move(parts), line);
+  };
+  if (isBlankOnly(line)) {
+    warn(Warning::blankOnlyLine, 0, {});
+    return;
+  }
+  const std::size_t open = line.find('(');
+  const bool looksLikeData = isBlank(line.front()) || line.front() == '-' || line.front() == '+';
+  if (looksLikeData || (open == std::string::npos && followsTuples)) {
+    warn(Warning::dataLikeDeclaration, 0, {headerAsWritten(relation)});
+    return;
+  }
+  if (open == std::string::npos) {
+    warn(Warning::declarationWithoutParenthesis, 0, {headerAsWritten(relation)});
+    return;
+  }
+  const std::size_t close = line.find(')', open);
+  if (close == std::string::npos) {
+    warn(Warning::declarationWithoutClosing, line.size(), {headerAsWritten(relation)});
+  } else if (close + 1 < line.size()) {
+    warn(Warning::textAfterDeclaration, close + 1, {headerAsWritten(relation)});
+  }
+}
+
+bool checkFirstDataLine(const std::string& line, std::size_t lineNumber, std::size_t attributeCount,
+                        Warnings& warnings) {
+  const std::vector<std::string> pieces = splitList(line);
+  std::size_t position = 0;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    position = i == 0 && !line.empty() && line.front() == ',' ? 1 : position;
+    if (!pieces[i].empty() && isBlank(pieces[i].front())) {
+      warnings.warn(Warning::blankMakesTextColumn, lineNumber, position + 1,
+                    {std::to_string(i + 1)}, line);
+      return true;
+    }
+    position += pieces[i].size() + 1;
+  }
+  if (attributeCount == 0 || pieces.size() == attributeCount) {
+    return false;
+  }
+  std::size_t column = line.size();
+  if (pieces.size() > attributeCount) {
+    column = 0;
+    for (std::size_t i = 0; i < attributeCount; ++i) {
+      column += pieces[i].size() + 1;
+    }
+  }
+  warnings.warn(Warning::dataLineWidth, lineNumber, column + 1,
+                {std::to_string(pieces.size()), std::to_string(attributeCount)}, line);
+  return true;
+}
+
+void checkTupleLine(const std::vector<ValueType>& types, const std::string& line,
+                    std::size_t lineNumber, Warnings& warnings) {
+  const std::optional<TupleProblem> problem = firstTupleProblem(types, line);
+  if (!problem) {
+    return;
+  }
+  std::vector<std::string> parts;
+  if (problem->kind == Warning::fewerValues || problem->kind == Warning::moreValues) {
+    parts = {std::to_string(valueCount(line)), std::to_string(types.size())};
+  } else if (problem->kind == Warning::unquotedText) {
+    parts = {line.substr(problem->column, line.find(',', problem->column) - problem->column)};
+  }
+  parts.push_back(storedTuple(types, line));
+  warnings.warn(problem->kind, lineNumber, problem->column + 1, std::move(parts), line);
+}
