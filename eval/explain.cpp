@@ -146,8 +146,7 @@ void DerivationLog::beginEvaluation(const Rule& rule, const RelationList& knownR
 
 void DerivationLog::recordMerge(const Relation& merged) {
   History& history = histories_[merged.name()];
-  if (history.size() == 0) {
-    merged.normalize();  // no row repeats; the output would sort it anyway
+  if (history.size() == 0 && merged.isDuplicateFree()) {
     for (std::size_t i = 0; i < merged.rowCount(); ++i) {
       history.append(merged.row(i));
     }
