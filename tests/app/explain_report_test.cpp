@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <sstream>
 
 #include "app/driver.h"
+#include "test_util.h"
 
 namespace {
 
@@ -14,15 +14,13 @@ std::string explained(const std::string& program, const std::vector<std::string>
                       RecursionMode mode = RecursionMode::semiNaive) {
   std::istringstream input(program);
   std::ostringstream output;
-  std::ostringstream console;
-  std::streambuf* const previous = std::cout.rdbuf(console.rdbuf());
+  const CapturedStdout console;
   RunSettings settings;
   settings.mode = mode;
   settings.showWarnings = false;
   settings.explain = facts;
   evaluateProgram(input, output, nullptr, settings);
-  std::cout.rdbuf(previous);
-  return console.str();
+  return console.text();
 }
 
 const std::string cycle =
@@ -102,17 +100,8 @@ TEST(ExplainTest, ExplainsADerivedTupleOnceAndReferToItAfter) {
 }
 
 TEST(ExplainTest, FindsTheSliceOfNewRowsThatGaveATuple) {
-  // 40,000 rows of p reach the recursive rule in one round and are joined in
-  // slices; 139998 comes from a row of the second slice.
-  std::string program = "p(X)<-s(X)\np(Y)<-p(X),f(X,Y)\np(X)<-b(X)\n\ns(x)\n999999\n\nb(x)\n";
-  for (int i = 0; i < 40000; ++i) {
-    program += std::to_string(i) + "\n";
-  }
-  program += "\nf(x,y)\n";
-  for (int i = 0; i < 40000; i += 2) {
-    program += std::to_string(i) + "," + std::to_string(100000 + i) + "\n";
-  }
-  EXPECT_EQ(explained(program, {"p(139998)"}),
+  // 139998 comes from a row of the second slice of new rows of p.
+  EXPECT_EQ(explained(moreNewRowsThanOneSlice(), {"p(139998)"}),
             "--- levezetes ---\n"
             "p(139998)\n"
             "  szabaly, 2. sor: p(Y)<-p(X),f(X,Y)\n"
