@@ -139,6 +139,9 @@ void checkDeclaration(const std::string& line, std::size_t lineNumber, const Rel
   const auto warn = [&](Warning kind, std::size_t column, std::vector<std::string> parts) {
     warnings.warn(kind, lineNumber, column + 1, std::move(parts), line);
   };
+  if (line.empty()) {
+    return;
+  }
   if (isBlankOnly(line)) {
     warn(Warning::blankOnlyLine, 0, {});
     return;

@@ -524,6 +524,12 @@ def run_workload(meta, wdir, args, levezet, baseline=None):
                 msg = tail(os.path.join(outdir, f"{tool}.stderr"))
                 if msg:
                     print("      stderr: " + msg.replace("\n", "\n      "), flush=True)
+            elif tool.startswith("levezet") and os.path.getsize(
+                    os.path.join(outdir, f"{tool}.stderr")) > 0:
+                # The workloads are well formed: a diagnostic is a fault.
+                res["rc"] = "diagnostics"
+                print("      diagnostics on a well-formed workload: "
+                      + tail(os.path.join(outdir, f"{tool}.stderr")), flush=True)
     return results
 
 

@@ -107,4 +107,13 @@ TEST(DiagnosticReportTest, WritesTheFormEditorsReadAndStopsAtTheLimit) {
             "in.txt: meg 3 figyelmeztetes, ezeket nem irja ki\n");
 }
 
+TEST(DiagnosticReportTest, EveryKindHasAMessageThatUsesItsParts) {
+  for (int kind = 0; kind <= static_cast<int>(Warning::duplicateDeclaration); ++kind) {
+    const std::string message =
+        diagnosticMessage(Diagnostic{static_cast<Warning>(kind), 1, 1, {"P0", "P1", "P2"}, ""});
+    EXPECT_FALSE(message.empty()) << kind;
+    EXPECT_EQ(message.find('{'), std::string::npos) << message;
+  }
+}
+
 }  // namespace

@@ -6,12 +6,14 @@
 #
 #   compare.sh [--reference COMMIT_OR_BINARY] [--current COMMIT_OR_BINARY]
 #              [--programs N] [--seed S] [--first K] [--jobs J] [--timeout SECONDS]
+#              [--inputs FOLDER]
 #
 # A commit is built in a detached worktree (Release, target levezet only) and
 # the binary kept in ${TMPDIR:-/tmp}/levezet-reference-<full hash>/levezet, so
 # later runs do not build it again. --current defaults to build/levezet.
 # Program K of seed S is the same in every run: --first K --programs 1 runs it
-# alone. J lanes (default 2) run batches of programs side by side. A run is
+# alone. --inputs runs the files of FOLDER (all of them) instead of programs
+# generated. J lanes (default 2) run batches of programs side by side. A run is
 # stopped after SECONDS (default 10).
 #
 # Exit status: 0 when every program agreed, 1 at the first difference (the
@@ -40,6 +42,7 @@ usage() {
 reference=$reference_commit
 current=$root/build/levezet
 programs=2000
+inputs=""
 seed=$default_seed
 first=1
 jobs=2
@@ -48,6 +51,7 @@ while [ $# -gt 0 ]; do
     --reference) reference=${2:?}; shift 2 ;;
     --current) current=${2:?}; shift 2 ;;
     --programs) programs=${2:?}; shift 2 ;;
+    --inputs) inputs=${2:?}; shift 2 ;;
     --seed) seed=${2:?}; shift 2 ;;
     --first) first=${2:?}; shift 2 ;;
     --jobs) jobs=${2:?}; shift 2 ;;
@@ -56,6 +60,11 @@ while [ $# -gt 0 ]; do
     *) echo "compare.sh: unknown argument $1" >&2; usage ;;
   esac
 done
+if [ -n "$inputs" ]; then
+  [ -d "$inputs" ] || { echo "compare.sh: --inputs takes a folder" >&2; exit 2; }
+  inputs=$(cd "$inputs" && pwd)
+  programs=$(find "$inputs" -maxdepth 1 -type f | wc -l)
+fi
 case $programs$first$jobs$run_timeout in
   *[!0-9]*) echo "compare.sh: --programs, --first, --jobs and --timeout take numbers" >&2; exit 2 ;;
 esac
@@ -209,6 +218,21 @@ report_difference() {  # report_difference NUMBER PROGRAM CURRENT_CASE REFERENCE
   echo "--- kept in $kept (input.txt; for each side run/, stdout, stderr, status)"
 }
 
+# Programs START to START + COUNT - 1 as FOLDER/NNNNNNN.txt: generated, or
+# with --inputs the files of that folder in name order.
+make_programs() {  # make_programs START COUNT FOLDER
+  if [ -z "$inputs" ]; then
+    python3 "$generator" --seed "$seed" --first "$1" --count "$2" --out "$3"
+    return
+  fi
+  mkdir -p "$3"
+  local number=$1 file
+  while IFS= read -r file; do
+    cp "$file" "$3/$(printf '%07d' "$number").txt"
+    number=$((number + 1))
+  done < <(find "$inputs" -maxdepth 1 -type f | LC_ALL=C sort | tail -n "+$1" | head -n "$2")
+}
+
 # One lane: the batches LANE, LANE + jobs, ... of batch_size programs each.
 # Per batch the programs are generated, each laid out twice as
 # SIDE/NUMBER/run/input.txt, run through both binaries, and the two trees
@@ -221,7 +245,7 @@ run_lane() {  # run_lane LANE
     count=$((last - start + 1))
     [ "$count" -le "$batch_size" ] || count=$batch_size
     rm -rf "$dir"
-    python3 "$generator" --seed "$seed" --first "$start" --count "$count" --out "$dir/programs"
+    make_programs "$start" "$count" "$dir/programs"
     python3 -c '
 import os, shutil, sys
 folder = sys.argv[1]
