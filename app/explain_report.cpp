@@ -70,7 +70,7 @@ void writeNode(const std::vector<DerivationNode>& nodes, std::size_t id, std::si
       out << inner << "levezetese fent\n";
       return;
     case DerivationNode::Source::unexplained:
-      out << inner << "nem tudom levezetni: tobb relacio is viseli a nevet\n";
+      out << inner << "a futas nem jegyezte fel, honnan jott\n";
       return;
     case DerivationNode::Source::derived:
       break;

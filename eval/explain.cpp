@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "algebra/condition.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t none = static_cast<std::size_t>(-1);
+constexpr std::size_t none = DerivationLog::none;
 
 std::size_t rowHash(Row row) {
   std::size_t hash = row.size();
@@ -103,14 +104,38 @@ const Rule* DerivationLog::ruleOnLine(std::size_t line) const {
   return found == rules_.end() ? nullptr : &*found;
 }
 
+std::size_t DerivationLog::newHistory(const std::string& name) {
+  histories_.emplace_back();
+  histories_.back().name = name;
+  return histories_.size() - 1;
+}
+
+std::size_t DerivationLog::firstNamed(const std::string& name) const {
+  const auto found = std::find_if(order_.begin(), order_.end(),
+                                  [&](std::size_t id) { return histories_[id].name == name; });
+  return found == order_.end() ? none : *found;
+}
+
+std::size_t DerivationLog::currentOrPending(const std::string& name) {
+  std::size_t id = firstNamed(name);
+  if (id != none) {
+    return id;
+  }
+  const auto pending = std::find_if(pending_.begin(), pending_.end(),
+                                    [&](std::size_t p) { return histories_[p].name == name; });
+  if (pending != pending_.end()) {
+    return *pending;
+  }
+  id = newHistory(name);
+  pending_.push_back(id);
+  return id;
+}
+
 void DerivationLog::recordDeclared(const std::string& name, const RowBuffer& rows,
                                    std::size_t firstLine) {
-  const auto [entry, created] = histories_.try_emplace(name);
-  if (!created) {
-    entry->second.ambiguous = true;
-    return;
-  }
-  History& history = entry->second;
+  const std::size_t id = newHistory(name);
+  order_.push_back(id);
+  History& history = histories_[id];
   for (std::size_t k = 0; k < rows.count; ++k) {
     if (history.appendNew(Row(rows.cells.data() + k * rows.width, rows.width))) {
       history.declaredLines.push_back(firstLine + k);
@@ -130,6 +155,7 @@ void DerivationLog::beginEvaluation(const Rule& rule, const RelationList& knownR
                                     [e](const AtomInput& atom) { return atom.element == e; });
     if (input != given.end()) {
       evaluation.atoms.push_back(*input);
+      evaluation.atoms.back().history = currentOrPending(input->schema.name());
       continue;
     }
     AtomInput atom;
@@ -137,7 +163,8 @@ void DerivationLog::beginEvaluation(const Rule& rule, const RelationList& knownR
     if (const Relation* found = knownRelations.findFirst(rule.body[e].atom.name)) {
       atom.found = true;
       atom.schema = schemaOf(*found);
-      atom.end = rowCount(found->name());
+      atom.history = firstNamed(found->name());
+      atom.end = atom.history == none ? 0 : histories_[atom.history].size();
     }
     evaluation.atoms.push_back(std::move(atom));
   }
@@ -145,7 +172,18 @@ void DerivationLog::beginEvaluation(const Rule& rule, const RelationList& knownR
 }
 
 void DerivationLog::recordMerge(const Relation& merged) {
-  History& history = histories_[merged.name()];
+  const auto first = std::find_if(order_.begin(), order_.end(), [&](std::size_t id) {
+    return histories_[id].name == merged.name();
+  });
+  std::size_t id = none;
+  if (first == order_.end()) {
+    id = newHistory(merged.name());
+  } else {
+    id = *first;
+    order_.erase(first);
+  }
+  order_.push_back(id);
+  History& history = histories_[id];
   if (history.size() == 0 && merged.isDuplicateFree()) {
     for (std::size_t i = 0; i < merged.rowCount(); ++i) {
       history.append(merged.row(i));
@@ -155,11 +193,14 @@ void DerivationLog::recordMerge(const Relation& merged) {
       history.appendNew(merged.row(i));
     }
   }
-  claimRows(merged.name(), history.size());
+  claim(history, history.size());
 }
 
 void DerivationLog::claimRows(const std::string& name, std::size_t rowCount) {
-  History& history = histories_[name];
+  claim(histories_[currentOrPending(name)], rowCount);
+}
+
+void DerivationLog::claim(History& history, std::size_t rowCount) const {
   const std::size_t claimed =
       std::max(history.declaredRows, history.marks.empty() ? 0 : history.marks.back().end);
   if (rowCount > claimed && !evaluations_.empty()) {
@@ -168,20 +209,40 @@ void DerivationLog::claimRows(const std::string& name, std::size_t rowCount) {
 }
 
 void DerivationLog::appendRows(const std::string& name, const RowBuffer& rows) {
-  History& history = histories_[name];
+  History& history = histories_[currentOrPending(name)];
   for (std::size_t k = 0; k < rows.count; ++k) {
     history.append(Row(rows.cells.data() + k * rows.width, rows.width));
   }
 }
 
 std::size_t DerivationLog::rowCount(const std::string& name) const {
-  const History* found = history(name);
-  return found == nullptr ? 0 : found->size();
+  std::size_t id = firstNamed(name);
+  for (std::size_t p = 0; id == none && p < pending_.size(); ++p) {
+    id = histories_[pending_[p]].name == name ? pending_[p] : none;
+  }
+  return id == none ? 0 : histories_[id].size();
 }
 
-const DerivationLog::History* DerivationLog::history(const std::string& name) const {
-  const auto found = histories_.find(name);
-  return found == histories_.end() ? nullptr : &found->second;
+void DerivationLog::followOrder(const RelationList& knownRelations) {
+  std::unordered_map<std::string, std::deque<std::size_t>> byName;
+  for (const std::size_t id : order_) {
+    byName[histories_[id].name].push_back(id);
+  }
+  for (const std::size_t id : pending_) {
+    byName[histories_[id].name].push_back(id);
+  }
+  std::vector<std::size_t> order;
+  for (const Relation& relation : knownRelations) {
+    std::deque<std::size_t>& held = byName[relation.name()];
+    if (held.empty()) {
+      order.push_back(newHistory(relation.name()));
+    } else {
+      order.push_back(held.front());
+      held.pop_front();
+    }
+  }
+  order_ = std::move(order);
+  pending_.clear();
 }
 
 namespace {
@@ -189,29 +250,31 @@ namespace {
 // Builds the derivation tree node by node.
 class Explainer {
  public:
-  Explainer(const DerivationLog& log, const RelationList& finalRelations)
-      : log_(log), finalRelations_(finalRelations) {}
+  Explainer(const DerivationLog& log, const RelationList& finalRelations) : log_(log) {
+    const std::vector<std::size_t>& order = log.order();
+    for (std::size_t p = 0; p < order.size() && p < finalRelations.size(); ++p) {
+      finalTypes_.emplace(order[p], finalRelations[p].types());
+    }
+  }
 
-  // The node of row `r` of `name`, and below it its derivation.
-  std::size_t explain(const std::string& name, std::size_t r) {
-    const DerivationLog::History& history = *log_.history(name);
+  // The node of row `r` of the relation `relation`, and below it its derivation.
+  std::size_t explain(std::size_t relation, std::size_t r) {
+    const DerivationLog::History& history = log_.history(relation);
     const std::size_t id = nodes_.size();
     DerivationNode node;
-    node.relation = name;
+    node.relation = history.name;
     node.tuple = tupleOf(history.row(r));
-    if (const Relation* relation = finalRelations_.findFirst(name)) {
-      node.types = relation->types();
+    const auto types = finalTypes_.find(relation);
+    if (types != finalTypes_.end()) {
+      node.types = types->second;
     }
     nodes_.push_back(std::move(node));
-    if (history.ambiguous) {
-      return id;
-    }
     if (r < history.declaredRows) {
       nodes_[id].source = DerivationNode::Source::declared;
       nodes_[id].inputLine = history.declaredLines[r];
       return id;
     }
-    if (!explained_.insert({name, r}).second) {
+    if (!explained_.insert({relation, r}).second) {
       nodes_[id].source = DerivationNode::Source::repeated;
       return id;
     }
@@ -223,10 +286,10 @@ class Explainer {
     }
     const DerivationLog::Evaluation& evaluation = log_.evaluation(mark->evaluation);
     if (const Rule* rule = log_.ruleOnLine(evaluation.ruleLine)) {
-      const std::vector<std::pair<std::string, std::size_t>> used =
+      const std::vector<std::pair<std::size_t, std::size_t>> used =
           derive(id, *rule, evaluation, history.row(r));
-      for (const auto& [usedName, usedRow] : used) {
-        const std::size_t child = explain(usedName, usedRow);
+      for (const auto& [usedRelation, usedRow] : used) {
+        const std::size_t child = explain(usedRelation, usedRow);
         nodes_[id].body.push_back(child);
       }
     }
@@ -237,17 +300,13 @@ class Explainer {
 
  private:
   // Evaluates the rule again on what `evaluation` read, finds the first binding
-  // that gives `target`, and returns the rows its atoms took (name, row).
-  std::vector<std::pair<std::string, std::size_t>> derive(
+  // that gives `target`, and returns the rows its atoms took (relation, row).
+  std::vector<std::pair<std::size_t, std::size_t>> derive(
       std::size_t id, const Rule& rule, const DerivationLog::Evaluation& evaluation, Row target) {
     std::vector<Relation> inputs(evaluation.atoms.size());
     AtomRelations given(rule.body.size());
     for (std::size_t a = 0; a < evaluation.atoms.size(); ++a) {
       const DerivationLog::AtomInput& atom = evaluation.atoms[a];
-      const DerivationLog::History* read = log_.history(atom.schema.name());
-      if (atom.found && read != nullptr && read->ambiguous) {
-        return {};
-      }
       if (atom.found) {
         inputs[a] = rowsRead(atom);
         given[atom.element].rows = &inputs[a];
@@ -257,7 +316,7 @@ class Explainer {
     }
     const Relation bindings = evaluateBindings(rule, RelationList(), given);
     const std::size_t b = bindingGiving(bindings, rule.headArguments, target);
-    std::vector<std::pair<std::string, std::size_t>> used;
+    std::vector<std::pair<std::size_t, std::size_t>> used;
     if (b == none) {
       return used;
     }
@@ -270,7 +329,7 @@ class Explainer {
         const std::size_t r =
             rowTaken(rule.body[atom.element].atom, inputs[a], atom, bindings, bindings.row(b));
         if (r != none) {
-          used.emplace_back(atom.schema.name(), r);
+          used.emplace_back(atom.history, r);
         }
       }
     }
@@ -280,15 +339,15 @@ class Explainer {
   // The rows an atom read, as a relation under the schema they had.
   Relation rowsRead(const DerivationLog::AtomInput& atom) const {
     Relation relation = atom.schema;
-    const DerivationLog::History* history = log_.history(atom.schema.name());
-    if (history == nullptr) {
+    if (atom.history == none) {
       return relation;
     }
+    const DerivationLog::History& history = log_.history(atom.history);
     std::size_t r = atom.begin;
     while (r < atom.end) {
-      RowBuffer rows(history->row(r).size());
-      for (; r < atom.end && history->row(r).size() == rows.width; ++r) {
-        rows.append(history->row(r));
+      RowBuffer rows(history.row(r).size());
+      for (; r < atom.end && history.row(r).size() == rows.width; ++r) {
+        rows.append(history.row(r));
       }
       relation.addRows(std::move(rows), true);
     }
@@ -353,7 +412,7 @@ class Explainer {
     for (const bool exact : {true, false}) {
       for (std::size_t i = 0; i < selected.rowCount(); ++i) {
         if (holdsBound(atom, selected.row(i), bindings, bound, exact)) {
-          const DerivationLog::History& history = *log_.history(read.schema.name());
+          const DerivationLog::History& history = log_.history(read.history);
           const std::size_t r = history.scan(selected.row(i), read.begin, read.end);
           return r == read.end ? none : r;
         }
@@ -383,33 +442,25 @@ class Explainer {
   }
 
   const DerivationLog& log_;
-  const RelationList& finalRelations_;
+  std::unordered_map<std::size_t, std::vector<ValueType>> finalTypes_;  // by relation
   std::vector<DerivationNode> nodes_;
-  std::set<std::pair<std::string, std::size_t>> explained_;
+  std::set<std::pair<std::size_t, std::size_t>> explained_;
 };
 
 }  // namespace
 
 std::vector<DerivationNode> explainTuple(const DerivationLog& log, const std::string& name, Row row,
                                          const RelationList& finalRelations) {
-  const DerivationLog::History* history = log.history(name);
-  if (history != nullptr && history->ambiguous) {
-    DerivationNode node;
-    node.relation = name;
-    node.tuple = tupleOf(row);
-    if (const Relation* relation = finalRelations.findFirst(name)) {
-      node.types = relation->types();
-    }
-    return {node};
-  }
-  if (history == nullptr) {
+  const std::size_t relation = log.firstNamed(name);
+  if (relation == DerivationLog::none) {
     return {};
   }
-  const std::size_t r = history->scan(row, 0, history->size());
-  if (r == history->size()) {
+  const DerivationLog::History& history = log.history(relation);
+  const std::size_t r = history.scan(row, 0, history.size());
+  if (r == history.size()) {
     return {};
   }
   Explainer explainer(log, finalRelations);
-  explainer.explain(name, r);
+  explainer.explain(relation, r);
   return explainer.release();
 }

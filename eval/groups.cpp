@@ -106,6 +106,9 @@ void evaluateRules(const std::vector<ParsedRule>& ruleLines,
     }
     if (group.recursive) {
       evaluateRecursiveGroup(rules, group.members, knownRelations, warnings, mode, trace, log);
+      if (log != nullptr) {
+        log->followOrder(knownRelations);
+      }
     } else {
       for (const std::string& head : group.members) {
         evaluateHead(rules, head, knownRelations, warnings, trace, log);

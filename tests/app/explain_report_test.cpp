@@ -121,11 +121,22 @@ TEST(ExplainTest, SaysWhenAFactCannotBeExplained) {
             "tc(4,4): nem eleme a relacionak\n"
             "path(1,2): nincs ilyen nevu relacio: path\n"
             "tc(1,2,3): nem eleme a relacionak\n");
-  // The rule reads the second relation named r, which is not kept apart.
-  EXPECT_EQ(explained("s(X)<-r(X)\nr(X)<-t(X)\n\nr(a)\n1\n\nr(b)\n'x'\n\nt(c)\n3\n", {"s('x')"}),
+}
+
+TEST(ExplainTest, FollowsTheRelationANameFindsWhenSeveralBearIt) {
+  // r(X)<-t(X) adds to the first r, which moves to the end of the list; s
+  // then reads the other r, and so does the fact r(...).
+  const std::string program = "s(X)<-r(X)\nr(X)<-t(X)\n\nr(a)\n1\n\nr(b)\n'x'\n\nt(c)\n3\n";
+  EXPECT_EQ(explained(program, {"s('x')", "r('x')", "r(3)"}),
             "--- levezetes ---\n"
             "s('x')\n"
-            "  nem tudom levezetni: tobb relacio is viseli a nevet\n");
+            "  szabaly, 1. sor: s(X)<-r(X)\n"
+            "  kotesek: X='x'\n"
+            "  r('x')\n"
+            "    bemenet, 8. sor\n"
+            "r('x')\n"
+            "  bemenet, 8. sor\n"
+            "r(3): nem eleme a relacionak\n");
 }
 
 TEST(ExplainTest, ReadsAFactOfAnotherWidthThanTheRelationsTypes) {
