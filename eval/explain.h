@@ -98,11 +98,11 @@ class DerivationLog {
 
     std::size_t size() const { return rows; }
     Row row(std::size_t r) const;
-    // The first of rows [begin, end) equal to `row` value by value, or `end`.
-    std::size_t scan(Row row, std::size_t begin, std::size_t end) const;
-    // Appends `row` unless it is held already (found by the index); true when appended.
-    bool appendNew(Row row);
-    void append(Row row);
+    // The first of rows [begin, end) equal to `wanted` value by value, or `end`.
+    std::size_t scan(Row wanted, std::size_t begin, std::size_t end) const;
+    // Appends `added` unless it is held already (found by the index); true when appended.
+    bool appendNew(Row added);
+    void append(Row added);
   };
 
   // The first relation of the list named `name`, or none.
