@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/diagnostic_report.h"
+#include "app/explain_report.h"
 #include "app/output_file.h"
+#include "app/progress.h"
 #include "app/relation_section.h"
 #include "app/trace_report.h"
 #include "eval/groups.h"
@@ -111,30 +113,47 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   RunPhase ignored = RunPhase::reading;
   RunPhase& current = phase == nullptr ? ignored : *phase;
   current = RunPhase::reading;
+  ProgressLine progress(settings.progress);
+  progress.setPhase("beolvasas");
   LineReader reader(input);
   Warnings warnings(settings.showWarnings);
   const std::vector<std::string> ruleLines = readRuleSection(reader);
-  RelationList knownRelations(loadRelations(reader, warnings));
+  const bool explaining = !settings.explain.empty();
+  std::vector<TupleLines> tupleLines;
+  RelationList knownRelations(loadRelations(reader, warnings, explaining ? &tupleLines : nullptr));
   if (reader.readError()) {
     return false;
   }
   checkFile(reader, ruleLines, warnings);
+  DerivationLog derivations;
+  recordDeclared(knownRelations, std::move(tupleLines), derivations);
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
+  progress.setPhase("kiertekeles");
   echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
   checkRuleLines(rules, knownRelations, warnings);
   Trace trace;
+  if (progress.shown()) {
+    trace.setListener(&progress);
+  }
   evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
-                settings.trace ? &trace : nullptr);
+                settings.trace || progress.shown() ? &trace : nullptr,
+                explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
-  writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err);
+  progress.around(
+      [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err); });
   current = RunPhase::writing;
+  progress.setPhase("kiiras");
   output << '\n';
   writeRelations(knownRelations, output);
   times.writing = stopwatch.lap();
+  progress.stop();
   if (settings.trace) {
     writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
+  }
+  if (explaining) {
+    writeExplanations(settings.explain, derivations, knownRelations, ruleLines, *console.out);
   }
   return !output.fail();
 }

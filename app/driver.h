@@ -6,6 +6,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "eval/groups.h"
 
@@ -14,13 +15,16 @@
 // that cannot be opened, read or written, the output naming the input, or
 // memory running out), in which case an existing output file is unchanged.
 // How a run goes: how recursive rule groups are evaluated, whether warnings
-// about the rules are written, and whether a report of the evaluation follows
-// the run on standard error.
+// about the rules are written, whether a report of the evaluation follows
+// the run on standard error, the facts whose derivation follows it on
+// standard output, and whether a long run shows its progress on standard error.
 struct RunSettings {
   RecursionMode mode = RecursionMode::semiNaive;
   bool showWarnings = true;
   bool trace = false;
   std::string inputName = "input";  // how diagnostics name the input file
+  std::vector<std::string> explain = {};
+  bool progress = false;
 };
 
 bool runProgram(const std::string& inputName, const std::string& outputName,

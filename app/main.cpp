@@ -1,6 +1,7 @@
 // The program's entry: options and file names from the command line or the
 // console, one run, the success message, and a final key before the process ends.
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <iostream>
@@ -76,6 +77,8 @@ int main(int argc, char* argv[]) {
   RunSettings settings;
   settings.showWarnings = !options.noWarnings;
   settings.trace = options.trace;
+  settings.explain = options.explain;
+  settings.progress = isatty(STDERR_FILENO) == 1;
   const bool completed = runProgram(inputName, outputName, settings);
   if (completed && !options.quiet) {
     std::cout << successMessage << std::endl;

@@ -29,13 +29,20 @@ bool takeFlag(const std::string& argument, Options& options) {
 Options parseOptions(const std::vector<std::string>& arguments) {
   Options options;
   bool optionsEnded = false;
-  for (const std::string& argument : arguments) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
     const bool isOption =
         !optionsEnded && options.files.empty() && argument.size() > 1 && argument.front() == '-';
     if (!isOption) {
       options.files.push_back(argument);
     } else if (argument == "--") {
       optionsEnded = true;
+    } else if (argument == "--explain") {
+      if (++i == arguments.size()) {
+        options.error = "levezet: a --explain kapcsolo utan hianyzik a teny";
+        return options;
+      }
+      options.explain.push_back(arguments[i]);
     } else if (!takeFlag(argument, options)) {
       options.error = "levezet: ismeretlen kapcsolo: " + argument;
       return options;
@@ -60,6 +67,8 @@ const char* usageText() {
          "  --trace             a futas utan a hibakimeneten: a kiertekeles sorrendje,\n"
          "                      szabalyonkent a kapott sorok es az ido, rekurziv\n"
          "                      csoportonkent a korok, es a reszek ideje\n"
+         "  --explain TENY      a futas utan a kimeneten: hogyan adodott a TENY, pl.\n"
+         "                      tc(1,3) vagy nev('Anna',7); tobbszor is megadhato\n"
          "  --                  a kapcsolok vege: ami utana jon, file nev\n"
          "\n"
          "Kilepesi kod: 0 siker, 1 sikertelen futas, 2 hibas parancssor.\n";

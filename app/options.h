@@ -8,17 +8,19 @@
 struct Options {
   bool help = false;
   bool version = false;
-  bool quiet = false;              // no success message, no final key, no questions
-  bool noWarnings = false;         // no warnings on standard error
-  bool trace = false;              // a report of the evaluation on standard error
-  std::vector<std::string> files;  // the arguments after the options
-  std::string error;               // what made the command line unusable, else empty
+  bool quiet = false;                // no success message, no final key, no questions
+  bool noWarnings = false;           // no warnings on standard error
+  bool trace = false;                // a report of the evaluation on standard error
+  std::vector<std::string> explain;  // facts whose derivation goes to standard output
+  std::vector<std::string> files;    // the arguments after the options
+  std::string error;                 // what made the command line unusable, else empty
 };
 
 // Reads the arguments after the program name. An argument is an option while
 // no file name has come, when it starts with "-" and is not "-" alone; "--"
-// ends the options. An unknown option sets `error` to a one-line message
-// naming it.
+// ends the options. "--explain" takes the argument after it, whatever it is.
+// An unknown option, or "--explain" as the last argument, sets `error` to a
+// one-line message naming it.
 Options parseOptions(const std::vector<std::string>& arguments);
 
 // The usage text for --help, and the version line for --version.

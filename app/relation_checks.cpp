@@ -28,9 +28,8 @@ std::string storedTuple(const std::vector<ValueType>& types, const std::string& 
   const Tuple tuple = parseTupleText(types, line);
   std::string text;
   for (std::size_t i = 0; i < tuple.size(); ++i) {
-    const bool quoted = types[i].isString();
-    text += (i == 0 ? "" : ",") + std::string(quoted ? "'" : "") + tuple[i] +
-            std::string(quoted ? "'" : "");
+    const std::string_view quote = types[i].isString() ? "'" : "";
+    text.append(i == 0 ? "" : ",").append(quote).append(tuple[i]).append(quote);
   }
   return text;
 }

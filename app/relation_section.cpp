@@ -66,7 +66,8 @@ class BlockChecks {
 
 }  // namespace
 
-std::vector<Relation> loadRelations(LineReader& reader, Warnings& warnings) {
+std::vector<Relation> loadRelations(LineReader& reader, Warnings& warnings,
+                                    std::vector<TupleLines>* lines) {
   std::vector<Relation> relations;
   BlockChecks checks(warnings);
   std::string line;
@@ -86,6 +87,7 @@ std::vector<Relation> loadRelations(LineReader& reader, Warnings& warnings) {
     const bool bareOnly =
         std::find(stringColumn.begin(), stringColumn.end(), true) == stringColumn.end();
     RowBuffer rows(types.size());
+    const std::size_t firstLine = reader.lineNumber();
     bool firstDataLine = true;
     while (haveLine && isTupleLine(line)) {
       checks.tupleLine(relation, line, reader.lineNumber(), reader.lineFacts(), firstDataLine,
@@ -95,6 +97,9 @@ std::vector<Relation> loadRelations(LineReader& reader, Warnings& warnings) {
       haveLine = reader.readLine(line);
     }
     followsTuples = !firstDataLine && haveLine && !line.empty();
+    if (lines != nullptr) {
+      lines->push_back(TupleLines{firstLine, rows});
+    }
     relation.addRows(std::move(rows));
     relations.push_back(std::move(relation));
     while (haveLine && line.empty()) {

@@ -137,6 +137,10 @@ Relation atomRelation(const Atom& atom, const Relation& relation) {
   return taken;
 }
 
+Relation atomSelection(const Atom& atom, const Relation& relation) {
+  return selectColumns(relation, relation.name(), atomPlan(atom.terms).selection);
+}
+
 void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstElement,
               const NeededColumns* neededAfter) {
   if (firstElement) {

@@ -40,6 +40,10 @@ void evaluateAtomOn(const Atom& atom, const Relation& relation, Relation& partia
 // repeated variables select, projected onto its variables and named after them.
 Relation atomRelation(const Atom& atom, const Relation& relation);
 
+// The tuples of `relation` that the atom's constants and repeated variables
+// select, every column kept.
+Relation atomSelection(const Atom& atom, const Relation& relation);
+
 // Joins an atom's relation, as atomRelation gave it, into `partialResult`, as
 // evaluateAtomOn would.
 void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstElement,

@@ -8,6 +8,7 @@
 
 #include "algebra/product.h"
 #include "eval/body_eval.h"
+#include "eval/explain.h"
 #include "input/char_class.h"
 #include "input/line_reader.h"
 #include "relation/row_set.h"
@@ -64,12 +65,13 @@ struct Member {
 class Fixpoint {
  public:
   Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
-           RelationList& knownRelations, Warnings& warnings, Trace* trace)
+           RelationList& knownRelations, Warnings& warnings, Trace* trace, DerivationLog* log)
       : allRules_(rules),
         names_(names),
         knownRelations_(knownRelations),
         warnings_(warnings),
-        trace_(trace) {
+        trace_(trace),
+        log_(log) {
     std::unordered_map<std::string, std::size_t> memberIndex;
     for (const std::string& name : names) {
       memberIndex.emplace(name, members_.size());
@@ -155,6 +157,7 @@ class Fixpoint {
     }
     for (Member& member : members_) {
       if (member.exists() && moved(member)) {
+        logNewRows(member);
         Relation result = member.schema;
         result.addRows(member.rows->release(), true);
         ordered.push_back(std::move(result));
@@ -305,6 +308,7 @@ class Fixpoint {
     }
     // A rule found to pair tuples, even by a slice just now, is evaluated whole.
     if (!rule.ran || rule.pairsTuples) {
+      logEvaluation(rule, now, noMember, 0, 0);
       absorb(members_[rule.head], evaluate(rule, now, noMember, nullptr, &rule.pairsTuples));
     }
     rule.ran = true;
@@ -317,7 +321,9 @@ class Fixpoint {
     const Member& used = members_[rule.memberAtoms[a].second];
     for (std::size_t begin = rule.seen[a]; begin < now[a]; begin += deltaSlice) {
       Relation delta = used.schema;
-      delta.addRows(used.rows->rows(begin, std::min(begin + deltaSlice, now[a])), true);
+      const std::size_t end = std::min(begin + deltaSlice, now[a]);
+      delta.addRows(used.rows->rows(begin, end), true);
+      logEvaluation(rule, now, rule.memberAtoms[a].first, begin, end);
       absorb(members_[rule.head],
              evaluate(rule, now, rule.memberAtoms[a].first, &delta, &rule.pairsTuples));
     }
@@ -363,6 +369,39 @@ class Fixpoint {
       member.full.setTypes(result.types());
     }
     member.rows->insertAll(result);
+    if (log_ != nullptr) {
+      log_->claimRows(member.name, member.rows->size());
+    }
+  }
+
+  // Tells the log what the evaluation of `rule` about to start reads: each
+  // member atom the first `now` rows of its member, the one at `element` the
+  // rows [begin, end); atoms over other relations all of them.
+  void logEvaluation(const GroupRule& rule, const std::vector<std::size_t>& now,
+                     std::size_t element, std::size_t begin, std::size_t end) {
+    if (log_ == nullptr) {
+      return;
+    }
+    std::vector<DerivationLog::AtomInput> inputs;
+    for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
+      const auto [e, m] = rule.memberAtoms[a];
+      const bool delta = e == element;
+      inputs.push_back({e, true, members_[m].schema, delta ? begin : 0, delta ? end : now[a]});
+    }
+    log_->beginEvaluation(*rule.rule, knownRelations_, inputs);
+  }
+
+  // Hands the log the rows the member gained, in the order they came; its
+  // first rows, those it held before, the log has in its own order.
+  void logNewRows(const Member& member) {
+    if (log_ == nullptr) {
+      return;
+    }
+    for (std::size_t held = log_->rowCount(member.name); held < member.rows->size();
+         held = log_->rowCount(member.name)) {
+      log_->appendRows(member.name,
+                       member.rows->rows(held, std::min(held + deltaSlice, member.rows->size())));
+    }
   }
 
   const std::vector<Rule>& allRules_;
@@ -370,6 +409,7 @@ class Fixpoint {
   RelationList& knownRelations_;
   Warnings& warnings_;
   Trace* trace_;
+  DerivationLog* log_;
   std::vector<Member> members_;
   std::vector<GroupRule> rules_;
   std::vector<std::size_t> roundOrder_;                 // rules, in the order of a round
@@ -382,8 +422,8 @@ class Fixpoint {
 
 bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
                               const std::vector<std::string>& members, RelationList& knownRelations,
-                              Warnings& warnings, Trace* trace) {
-  Fixpoint fixpoint(rules, members, knownRelations, warnings, trace);
+                              Warnings& warnings, Trace* trace, DerivationLog* log) {
+  Fixpoint fixpoint(rules, members, knownRelations, warnings, trace, log);
   if (!fixpoint.eligible()) {
     return false;
   }

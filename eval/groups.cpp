@@ -5,18 +5,32 @@
 #include <utility>
 
 #include "eval/body_eval.h"
+#include "eval/explain.h"
 #include "eval/fixpoint.h"
 #include "eval/rule.h"
 #include "input/line_reader.h"
 
 namespace {
 
+// Evaluates `rule` on the list and merges its result to the end.
+void evaluateAndMerge(const Rule& rule, RelationList& knownRelations, Warnings& warnings,
+                      Trace* trace, DerivationLog* log) {
+  if (log != nullptr) {
+    log->beginEvaluation(rule, knownRelations);
+  }
+  knownRelations.mergeToEnd(
+      traced(trace, rule.lineNumber, [&] { return evaluateRule(rule, knownRelations, warnings); }));
+  if (log != nullptr) {
+    log->recordMerge(knownRelations.back());
+  }
+}
+
 void evaluateHead(const std::vector<Rule>& rules, const std::string& head,
-                  RelationList& knownRelations, Warnings& warnings, Trace* trace) {
+                  RelationList& knownRelations, Warnings& warnings, Trace* trace,
+                  DerivationLog* log) {
   for (const Rule& rule : rules) {
     if (rule.headName == head) {
-      knownRelations.mergeToEnd(traced(
-          trace, rule.lineNumber, [&] { return evaluateRule(rule, knownRelations, warnings); }));
+      evaluateAndMerge(rule, knownRelations, warnings, trace, log);
     }
   }
 }
@@ -32,7 +46,7 @@ bool waitsForMember(const Rule& rule, const std::vector<std::string>& members,
 // One round over the group's rules, given by member; true when some member changed.
 bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
                    const std::vector<std::string>& members, RelationList& knownRelations,
-                   Warnings& warnings, Trace* trace) {
+                   Warnings& warnings, Trace* trace, DerivationLog* log) {
   if (trace != nullptr) {
     trace->countRound();
   }
@@ -47,8 +61,7 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
       const Relation* before = knownRelations.findFirst(member);
       const std::size_t tuplesBefore = before == nullptr ? 0 : before->tupleCount();
       const bool created = before == nullptr;
-      knownRelations.mergeToEnd(traced(
-          trace, rule.lineNumber, [&] { return evaluateRule(rule, knownRelations, warnings); }));
+      evaluateAndMerge(rule, knownRelations, warnings, trace, log);
       changed = changed || created || knownRelations.back().tupleCount() != tuplesBefore;
     }
   }
@@ -57,9 +70,9 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
 
 void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<std::string>& members,
                             RelationList& knownRelations, Warnings& warnings, RecursionMode mode,
-                            Trace* trace) {
+                            Trace* trace, DerivationLog* log) {
   if (mode == RecursionMode::semiNaive &&
-      evaluateGroupSemiNaively(rules, members, knownRelations, warnings, trace)) {
+      evaluateGroupSemiNaively(rules, members, knownRelations, warnings, trace, log)) {
     return;
   }
   std::unordered_map<std::string, std::size_t> memberIndex;
@@ -73,7 +86,7 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
       rulesOfMembers[member->second].push_back(&rule);
     }
   }
-  while (evaluateRound(rulesOfMembers, members, knownRelations, warnings, trace)) {
+  while (evaluateRound(rulesOfMembers, members, knownRelations, warnings, trace, log)) {
   }
   appendEmptyMembers(knownRelations, members, rules);
 }
@@ -82,17 +95,23 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
 
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
                    const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
-                   Warnings& warnings, RecursionMode mode, Trace* trace) {
+                   Warnings& warnings, RecursionMode mode, Trace* trace, DerivationLog* log) {
   const std::vector<Rule> rules = parseRules(ruleLines);
+  if (log != nullptr) {
+    log->keepRules(rules);
+  }
   for (const EvaluationGroup& group : order) {
     if (trace != nullptr) {
       trace->beginGroup(group.members, group.recursive);
     }
     if (group.recursive) {
-      evaluateRecursiveGroup(rules, group.members, knownRelations, warnings, mode, trace);
+      evaluateRecursiveGroup(rules, group.members, knownRelations, warnings, mode, trace, log);
+      if (log != nullptr) {
+        log->followOrder(knownRelations);
+      }
     } else {
       for (const std::string& head : group.members) {
-        evaluateHead(rules, head, knownRelations, warnings, trace);
+        evaluateHead(rules, head, knownRelations, warnings, trace, log);
       }
     }
   }

@@ -12,6 +12,8 @@
 #include "input/rule_order.h"
 #include "relation/relation.h"
 
+class DerivationLog;
+
 // How a recursive group reaches its fixpoint: by rounds that evaluate every
 // rule again, or by rounds that join only the tuples the previous round added
 // (same result, list order included; used where no tuple widths disagree).
@@ -23,10 +25,11 @@ enum class RecursionMode { plainRounds, semiNaive };
 // head's name, which then moves to the end of the list. A recursive group is
 // evaluated in rounds until a round changes none of its members; a member left
 // without a relation then gets an empty one. Warnings go to `warnings` as they
-// arise; with `trace`, what each group and rule did is recorded there.
+// arise; with `trace`, what each group and rule did is recorded there, and
+// with `log`, which evaluation first gave each tuple and what it read.
 void evaluateRules(const std::vector<ParsedRule>& ruleLines,
                    const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
                    Warnings& warnings, RecursionMode mode = RecursionMode::semiNaive,
-                   Trace* trace = nullptr);
+                   Trace* trace = nullptr, DerivationLog* log = nullptr);
 
 #endif  // EVAL_GROUPS_H_

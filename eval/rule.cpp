@@ -144,13 +144,17 @@ void warnAboutUnboundHead(const Rule& rule, const Relation& partialResult, Warni
 // text and rows: about what its few relational operations cost on tiny inputs.
 constexpr std::size_t elementWork = 64;
 
-// The rule's bindings projected onto its head arguments, named after the head.
-Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
-                      const AtomRelations* given, bool* pairsTuples) {
+namespace {
+
+// The partial result after the rule's last element. With `allColumns`, joins
+// keep every column, not only those that later elements and the head use.
+Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                    const AtomRelations* given, bool* pairsTuples, bool allColumns) {
   Relation partialResult(partialResultName, rule.seedTypes);
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.body.size(); ++i) {
-    const NeededColumns* needed = rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
+    const NeededColumns* needed =
+        allColumns || rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
     // The operations an element takes, whatever their size, its text read
     // and its relation looked up.
     chargeWork(1, elementWork + rule.body[i].text.size() + knownRelations.size());
@@ -171,11 +175,26 @@ Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warn
       *pairsTuples = true;
     }
   }
+  return partialResult;
+}
+
+}  // namespace
+
+// The rule's bindings projected onto its head arguments, named after the head.
+Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                      const AtomRelations* given, bool* pairsTuples) {
+  Relation partialResult = bindingsOf(rule, knownRelations, warnings, given, pairsTuples, false);
   if (warnings.enabled()) {
     warnAboutUnboundHead(rule, partialResult, warnings);
   }
   // The result is only ever united into a relation, so it may repeat rows.
   return project(partialResult, rule.headName, rule.headArguments, true);
+}
+
+Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
+                          const AtomRelations& given) {
+  Warnings unsaid(false);
+  return bindingsOf(rule, knownRelations, unsaid, &given, nullptr, true);
 }
 
 void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,

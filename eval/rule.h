@@ -50,6 +50,12 @@ using AtomRelations = std::vector<GivenAtom>;
 Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
                       const AtomRelations* given = nullptr, bool* pairsTuples = nullptr);
 
+// The bindings that evaluateRule projects onto the head, as the same elements
+// evaluated on the same relations give them, every column they bind kept.
+// No warning is given.
+Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
+                          const AtomRelations& given);
+
 // Appends, for each of `members` that no relation of the list is named after,
 // an empty relation of that name whose attributes are the head arguments of
 // the member's first rule.

@@ -25,8 +25,20 @@ class Trace {
     double seconds = 0;
   };
 
+  // Told of each group as it begins and of each rule evaluation as it ends.
+  class Listener {
+   public:
+    virtual ~Listener() = default;
+    virtual void groupBegun(const Group& group) = 0;
+    virtual void ruleEvaluated(std::size_t line, std::size_t rows) = 0;
+  };
+  void setListener(Listener* listener) { listener_ = listener; }
+
   void beginGroup(const std::vector<std::string>& members, bool recursive) {
     groups_.push_back(Group{members, recursive, 0});
+    if (listener_ != nullptr) {
+      listener_->groupBegun(groups_.back());
+    }
   }
   // A round of the group begun last.
   void countRound() {
@@ -39,6 +51,9 @@ class Trace {
     ++rule.evaluations;
     rule.rows += rows;
     rule.seconds += seconds;
+    if (listener_ != nullptr) {
+      listener_->ruleEvaluated(line, rows);
+    }
   }
 
   const std::vector<Group>& groups() const { return groups_; }
@@ -47,6 +62,7 @@ class Trace {
  private:
   std::vector<Group> groups_;
   std::map<std::size_t, RuleLine> rules_;  // by line number
+  Listener* listener_ = nullptr;
 };
 
 // `evaluate()`, a rule's evaluation, timed and its rows recorded under `line`

@@ -19,6 +19,21 @@ inline Relation relationOf(const std::string& header, const std::vector<ValueTyp
   return relation;
 }
 
+// A program whose recursive rule p(Y)<-p(X),f(X,Y) runs first on one seed row
+// (999999), and then meets 40,000 new rows of p (0 to 39999, from b) at once,
+// more than one slice of new rows; f pairs each even x with 100000 + x.
+inline std::string moreNewRowsThanOneSlice() {
+  std::string program = "p(X)<-s(X)\np(Y)<-p(X),f(X,Y)\np(X)<-b(X)\n\ns(x)\n999999\n\nb(x)\n";
+  for (int i = 0; i < 40000; ++i) {
+    program += std::to_string(i) + "\n";
+  }
+  program += "\nf(x,y)\n";
+  for (int i = 0; i < 40000; i += 2) {
+    program += std::to_string(i) + "," + std::to_string(100000 + i) + "\n";
+  }
+  return program;
+}
+
 // Captures what is written to a stream (standard output unless told) while it lives.
 class CapturedStdout {
  public:

@@ -125,6 +125,15 @@ check "unknown status" 2 "$status"
 check "unknown stderr" $'levezet: ismeretlen kapcsolo: --nope\nLasd: levezet --help' "$(cat err.txt)"
 check "unknown stdout" "" "$out"
 check "unknown writes nothing" "" "$(find . -name out.txt)"
+out=$("$program" -q --explain </dev/null 2>err.txt); status=$?
+check "explain without fact" $'2 levezet: a --explain kapcsolo utan hianyzik a teny\nLasd: levezet --help' \
+  "$status $(cat err.txt)"
+check "explain without fact writes nothing" "" "$out$(find . -name outputk.txt)"
+
+# --explain: the derivation on standard output, before the success message.
+out=$("$program" --explain 'p(1)' --explain 'p(2)' inputkteszt.txt explained.txt </dev/null)
+check "explain stdout" $'--- levezetes ---\np(1)\n  szabaly, 1. sor: p(X)<-e(X)\n  kotesek: X=1\n  e(1)\n    bemenet, 4. sor\np(2): nem eleme a relacionak\n'"$success" "$out"
+check "explain output" "$(cat expected.txt)" "$(cat explained.txt)"
 
 # Quiet: no prompt, no success message, no wait; missing names take the defaults.
 out=$(timeout 3 "$program" -q < <(sleep 5 2>/dev/null)); status=$?

@@ -62,6 +62,22 @@ TEST(MemoryRunTest, GivesTheConsoleRunsBytesAndWritesNothingToTheConsole) {
             std::string::npos);
 }
 
+TEST(MemoryRunTest, ExplanationsFollowTheRunsOwnLinesOnStandardOutput) {
+  // Deriving q(5) and w(2,5) again reads r, whose tuples have two widths: the
+  // "sor1: " lines come from the run alone, not again from the explanations.
+  const std::string program =
+      "r(X)<-s(X)\nq(X)<-r(X)\nw(X,Y)<-r(X),r(Y),X<Y\n\nr(a,b)\n3,4\n1,2\n\ns(v)\n5\n2\n";
+  RunSettings explained;
+  explained.explain = {"q(5)", "w(2,5)"};
+  const MemoryRun run = runInMemory(program, explained);
+  EXPECT_EQ(run.standardOutput, onTheConsole(program, explained).standardOutput);
+  const std::string runsOwn = runInMemory(program).standardOutput;
+  ASSERT_NE(runsOwn.find("sor1: "), std::string::npos);
+  EXPECT_EQ(run.standardOutput.substr(0, runsOwn.size()), runsOwn);
+  EXPECT_EQ(run.standardOutput.find("sor1: ", runsOwn.size()), std::string::npos);
+  EXPECT_NE(run.standardOutput.find("--- levezetes ---\nq(5)\n"), std::string::npos);
+}
+
 TEST(MemoryRunTest, WorkLimitStopsTheRunWithAMessageAndTheNextRunCompletes) {
   std::string product = "q(X,Y,Z)<-p(X),p(Y),p(Z)\n\np(a)\n";
   for (int i = 1; i <= 100; ++i) {

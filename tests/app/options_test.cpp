@@ -34,6 +34,19 @@ TEST(ParseOptionsTest, OptionsStopAtTheFirstNameOrAtTwoDashes) {
   EXPECT_TRUE(parseOptions({}).files.empty());
 }
 
+TEST(ParseOptionsTest, ExplainTakesTheNextArgumentEachTime) {
+  const Options options =
+      parseOptions({"--explain", "tc(1,2)", "-q", "--explain", "-w", "--explain", "--", "in.txt"});
+  EXPECT_EQ(options.error, "");
+  EXPECT_EQ(options.explain, (Arguments{"tc(1,2)", "-w", "--"}));
+  EXPECT_TRUE(options.quiet);
+  EXPECT_FALSE(options.noWarnings);
+  EXPECT_EQ(options.files, Arguments{"in.txt"});
+  EXPECT_EQ(parseOptions({"-q", "--explain"}).error,
+            "levezet: a --explain kapcsolo utan hianyzik a teny");
+  EXPECT_EQ(parseOptions({"in.txt", "--explain"}).files, (Arguments{"in.txt", "--explain"}));
+}
+
 TEST(ParseOptionsTest, NamesAnUnknownOption) {
   EXPECT_EQ(parseOptions({"-x", "in.txt"}).error, "levezet: ismeretlen kapcsolo: -x");
   EXPECT_EQ(parseOptions({"-qw"}).error, "levezet: ismeretlen kapcsolo: -qw");

@@ -412,16 +412,8 @@ TEST(FixpointTest, FallsBackToPlainRoundsWhereWidthsDisagree) {
 }
 
 TEST(FixpointTest, JoinsMoreNewRowsThanOneSliceHolds) {
-  // The recursive rule runs on one seed row; then 40,000 base rows reach it at
-  // once, more than one slice of new rows, each slice joined on its own.
-  std::string program = "p(X)<-s(X)\np(Y)<-p(X),f(X,Y)\np(X)<-b(X)\n\ns(x)\n999999\n\nb(x)\n";
-  for (int i = 0; i < 40000; ++i) {
-    program += std::to_string(i) + "\n";
-  }
-  program += "\nf(x,y)\n";
-  for (int i = 0; i < 40000; i += 2) {
-    program += std::to_string(i) + "," + std::to_string(100000 + i) + "\n";
-  }
+  // Each slice of new rows is joined on its own.
+  const std::string program = moreNewRowsThanOneSlice();
   const RunResult plain = run(program, RecursionMode::plainRounds);
   const RunResult fast = run(program, RecursionMode::semiNaive);
   EXPECT_EQ(fast.output, plain.output);

@@ -1,14 +1,22 @@
 # Runs PROGRAM on CASE_DIR/input.txt inside WORK_DIR, answers the final key
 # with an Enter, and compares every expected_*.txt of the case byte for byte.
 # The exit status must be 0, or the number in expected_status.txt. Standard
-# error must be empty unless the case expects something there.
+# error must be empty unless the case expects something there. Options before
+# the file names, one per line, come from arguments.txt where there is one.
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 file(COPY ${CASE_DIR}/input.txt DESTINATION ${WORK_DIR})
 file(WRITE ${WORK_DIR}/enter.txt "\n")
 
+set(arguments)
+if(EXISTS ${CASE_DIR}/arguments.txt)
+  file(READ ${CASE_DIR}/arguments.txt arguments)  # the bytes as they are
+  string(REGEX REPLACE "\n$" "" arguments "${arguments}")
+  string(REPLACE "\n" ";" arguments "${arguments}")
+endif()
+
 execute_process(
-  COMMAND ${PROGRAM} input.txt output.txt
+  COMMAND ${PROGRAM} ${arguments} input.txt output.txt
   WORKING_DIRECTORY ${WORK_DIR}
   INPUT_FILE ${WORK_DIR}/enter.txt
   OUTPUT_FILE ${WORK_DIR}/stdout.txt

@@ -1,0 +1,171 @@
+#include "app/explain_report.h"
+
+#include <algorithm>
+#include <iostream>
+#include <streambuf>
+
+#include "input/line_reader.h"
+#include "relation/tuple_text.h"
+
+namespace {
+
+// Swallows what is written to it.
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int byte) override { return byte; }
+};
+
+// The "sor1: " lines sent nowhere while it lives: working a derivation out
+// again compares tuples, and tuples of unequal widths would print their line
+// again, wherever the run's standard output goes.
+class SilencedOutput {
+ public:
+  SilencedOutput() = default;
+  SilencedOutput(const SilencedOutput&) = delete;
+  SilencedOutput& operator=(const SilencedOutput&) = delete;
+
+ private:
+  NullBuffer sink_;
+  std::ostream stream_{&sink_};
+  WidthReportTarget target_{stream_};
+};
+
+// The relation name of a fact and its argument text, cut as an atom is cut:
+// the name before the first "(", the arguments from there to the last byte.
+struct Fact {
+  std::string name;
+  std::string arguments;
+};
+
+Fact cutFact(const std::string& fact) {
+  const std::size_t open = fact.find('(');
+  if (open == std::string::npos) {
+    return Fact{fact, ""};
+  }
+  const std::size_t end = fact.size() > open + 1 ? fact.size() - 1 : open + 1;
+  return Fact{fact.substr(0, open), fact.substr(open + 1, end - open - 1)};
+}
+
+std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings) {
+  if (bindings.empty()) {
+    return "nincs";
+  }
+  std::string text;
+  for (const DerivationNode::Binding& binding : bindings) {
+    text += (text.empty() ? "" : ", ") + binding.variable + '=';
+    text += binding.isString ? '\'' + binding.value + '\'' : binding.value;
+  }
+  return text;
+}
+
+void writeNode(const std::vector<DerivationNode>& nodes, std::size_t id, std::size_t depth,
+               const std::vector<std::string>& ruleLines, std::ostream& out) {
+  const DerivationNode& node = nodes[id];
+  const std::string inner(2 * depth + 2, ' ');
+  out << std::string(2 * depth, ' ') << factText(node.relation, node.tuple, node.types) << '\n';
+  switch (node.source) {
+    case DerivationNode::Source::declared:
+      out << inner << "bemenet, " << node.inputLine << ". sor\n";
+      return;
+    case DerivationNode::Source::repeated:
+      out << inner << "levezetese fent\n";
+      return;
+    case DerivationNode::Source::unexplained:
+      out << inner << "a futas nem jegyezte fel, honnan jott\n";
+      return;
+    case DerivationNode::Source::derived:
+      break;
+  }
+  out << inner << "szabaly, " << node.ruleLine << ". sor: " << ruleLines[node.ruleLine - 1] << '\n';
+  out << inner << "kotesek: " << bindingsText(node.bindings) << '\n';
+  for (const std::string& atom : node.skipped) {
+    out << inner << "kimaradt, nem volt ilyen nevu relacio: " << atom << '\n';
+  }
+  for (const std::size_t child : node.body) {
+    writeNode(nodes, child, depth + 1, ruleLines, out);
+  }
+}
+
+// The first row of `relation` equal to `tuple` value by value, or rowCount().
+std::size_t findRow(const Relation& relation, const Tuple& tuple) {
+  std::vector<Value> wanted;
+  for (const std::string& value : tuple) {
+    wanted.push_back(makeValue(value));
+  }
+  for (std::size_t r = 0; r < relation.rowCount(); ++r) {
+    const Row row = relation.row(r);
+    if (row.size() == wanted.size() &&
+        std::equal(row.begin(), row.end(), wanted.begin(), valuesEqual)) {
+      return r;
+    }
+  }
+  return relation.rowCount();
+}
+
+// The row that `arguments` denote, read by the relation's types, or where
+// its rows differ in width, by as many types as the text has pieces (the
+// types beyond the relation's being "int"); rowCount() when there is none.
+std::size_t findFact(const Relation& relation, const std::string& arguments) {
+  std::vector<ValueType> types = relation.types();
+  const std::size_t r = findRow(relation, parseTupleText(types, arguments));
+  if (r != relation.rowCount()) {
+    return r;
+  }
+  types.resize(splitList(arguments).size(), ValueType(intType));
+  return findRow(relation, parseTupleText(types, arguments));
+}
+
+void writeExplanation(const std::string& fact, const DerivationLog& log,
+                      const RelationList& relations, const std::vector<std::string>& ruleLines,
+                      std::ostream& out) {
+  const Fact cut = cutFact(fact);
+  const Relation* relation = relations.findFirst(cut.name);
+  if (relation == nullptr) {
+    out << fact << ": nincs ilyen nevu relacio: " << cut.name << '\n';
+    return;
+  }
+  const std::size_t r = findFact(*relation, cut.arguments);
+  if (r == relation->rowCount()) {
+    out << fact << ": nem eleme a relacionak\n";
+    return;
+  }
+  std::vector<DerivationNode> nodes;
+  {
+    const SilencedOutput silenced;
+    nodes = explainTuple(log, cut.name, relation->row(r), relations);
+  }
+  if (nodes.empty()) {
+    out << fact << ": a futas nem jegyezte fel, honnan jott\n";
+    return;
+  }
+  writeNode(nodes, 0, 0, ruleLines, out);
+}
+
+}  // namespace
+
+void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
+                    DerivationLog& log) {
+  for (std::size_t i = 0; i < lines.size() && i < relations.size(); ++i) {
+    log.recordDeclared(relations[i].name(), lines[i].rows, lines[i].firstLine);
+  }
+}
+
+std::string factText(const std::string& name, const Tuple& tuple,
+                     const std::vector<ValueType>& types) {
+  std::string text = name + '(';
+  for (std::size_t c = 0; c < tuple.size(); ++c) {
+    const bool quoted = c < types.size() && types[c].isString();
+    text += c == 0 ? "" : ",";
+    text += quoted ? '\'' + tuple[c] + '\'' : tuple[c];
+  }
+  return text + ')';
+}
+
+void writeExplanations(const std::vector<std::string>& facts, const DerivationLog& log,
+                       const RelationList& relations, const std::vector<std::string>& ruleLines,
+                       std::ostream& out) {
+  out << "--- levezetes ---\n";
+  for (const std::string& fact : facts) {
+    writeExplanation(fact, log, relations, ruleLines, out);
+  }
+}

@@ -1,0 +1,33 @@
+// The report of --explain: how the facts asked about were derived, as trees.
+#ifndef APP_EXPLAIN_REPORT_H_
+#define APP_EXPLAIN_REPORT_H_
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/relation_section.h"
+#include "eval/explain.h"
+#include "eval/relation_list.h"
+
+// Gives `log` the declared relations of `relations` (as loaded, before any
+// rule ran) with where their tuple lines stood, one entry of `lines` per
+// relation; nothing when `lines` is empty.
+void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
+                    DerivationLog& log);
+
+// The tuple as a fact: name(1,'Anna'), values of "string" columns quoted.
+std::string factText(const std::string& name, const Tuple& tuple,
+                     const std::vector<ValueType>& types);
+
+// Writes, for each fact (written as an atom whose arguments are a tuple line:
+// tc(1,3), nev('Anna',7)), its derivation tree: the tuple, then one step
+// deeper the rule line and the bindings that gave it and the tuples they
+// used, each explained in turn, or the input line of a declared tuple. A fact
+// of no relation, or not in its relation, gets one line saying so.
+void writeExplanations(const std::vector<std::string>& facts, const DerivationLog& log,
+                       const RelationList& relations, const std::vector<std::string>& ruleLines,
+                       std::ostream& out);
+
+#endif  // APP_EXPLAIN_REPORT_H_

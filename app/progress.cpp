@@ -1,0 +1,118 @@
+#include "app/progress.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <iostream>
+
+namespace {
+
+constexpr auto firstDrawAfter = std::chrono::seconds(1);
+constexpr auto redrawEvery = std::chrono::milliseconds(100);
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    text += (text.empty() ? "" : ", ") + name;
+  }
+  return text;
+}
+
+// Columns the line may take: one less than the terminal's, so that it never wraps.
+std::size_t lineWidth() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
+    return size.ws_col - 1U;
+  }
+  return 79;
+}
+
+void writeError(const std::string& text) {
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t step = ::write(STDERR_FILENO, text.data() + written, text.size() - written);
+    if (step <= 0) {
+      return;
+    }
+    written += static_cast<std::size_t>(step);
+  }
+}
+
+}  // namespace
+
+std::string progressText(const std::string& phase, const std::string& activity, std::size_t rows) {
+  std::string text = "levezet: " + phase;
+  if (!activity.empty()) {
+    text += ", " + activity + ", eddig " + std::to_string(rows) + " sort adott";
+  }
+  return text;
+}
+
+ProgressLine::ProgressLine(bool shown) {
+  if (shown) {
+    worker_ = std::thread([this] { run(); });
+  }
+}
+
+ProgressLine::~ProgressLine() { stop(); }
+
+void ProgressLine::setPhase(std::string phase) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  phase_ = std::move(phase);
+  activity_.clear();
+}
+
+void ProgressLine::groupBegun(const Trace::Group& group) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  activity_ = (group.recursive ? "rekurziv csoport: " : "szabalyok: ") + joined(group.members);
+  rows_ = 0;
+}
+
+void ProgressLine::ruleEvaluated(std::size_t /*line*/, std::size_t rows) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  rows_ += rows;
+}
+
+void ProgressLine::around(const std::function<void()>& write) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  erase();
+  write();
+  std::cerr.flush();
+}
+
+void ProgressLine::stop() {
+  if (!worker_.joinable()) {
+    return;
+  }
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_one();
+  worker_.join();
+  const std::lock_guard<std::mutex> lock(mutex_);
+  erase();
+}
+
+void ProgressLine::run() {
+  const std::size_t width = lineWidth();
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!wake_.wait_for(lock, redrawEvery, [this] { return stopping_; })) {
+    if (std::chrono::steady_clock::now() - start_ < firstDrawAfter) {
+      continue;
+    }
+    std::string text = progressText(phase_, activity_, rows_).substr(0, width);
+    if (text != drawn_) {
+      const std::size_t left = drawn_.size() > text.size() ? drawn_.size() - text.size() : 0;
+      writeError('\r' + text + std::string(left, ' ') + std::string(left, '\b'));
+      drawn_ = std::move(text);
+    }
+  }
+}
+
+void ProgressLine::erase() {
+  if (!drawn_.empty()) {
+    writeError('\r' + std::string(drawn_.size(), ' ') + '\r');
+    drawn_.clear();
+  }
+}

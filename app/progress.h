@@ -1,0 +1,57 @@
+// The progress line that a long run keeps on a terminal's standard error.
+#ifndef APP_PROGRESS_H_
+#define APP_PROGRESS_H_
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "eval/trace.h"
+
+// The line's text: the phase, what is being evaluated (empty outside the
+// evaluation) and the rows the evaluations of the current group gave so far.
+std::string progressText(const std::string& phase, const std::string& activity, std::size_t rows);
+
+// One line on standard error, drawn once the run has gone on for a second and
+// then redrawn at most ten times a second while it changes, by a thread of
+// its own; erased when stopped. Draws nothing, and starts no thread, unless
+// `shown`. Listens to the trace for the group being evaluated and its rows.
+class ProgressLine : public Trace::Listener {
+ public:
+  explicit ProgressLine(bool shown);
+  ~ProgressLine() override;
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  bool shown() const { return worker_.joinable(); }
+
+  void setPhase(std::string phase);
+  void groupBegun(const Trace::Group& group) override;
+  void ruleEvaluated(std::size_t line, std::size_t rows) override;
+
+  // Runs `write`, which writes to standard error, with the line out of its way.
+  void around(const std::function<void()>& write);
+
+  // Erases the line and stops drawing.
+  void stop();
+
+ private:
+  void run();
+  void erase();  // with mutex_ held
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
+  std::string phase_;
+  std::string activity_;
+  std::size_t rows_ = 0;
+  std::string drawn_;  // the text on the terminal now
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::thread worker_;
+};
+
+#endif  // APP_PROGRESS_H_
