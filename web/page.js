@@ -362,6 +362,7 @@
   stopButton.addEventListener('click', stopRun);
   saveButton.addEventListener('click', save);
   outputPane.addEventListener('click', explain);
+  $('open').addEventListener('click', () => $('open-file').click());
   $('open-file').addEventListener('change', async (event) => {
     const file = event.target.files[0];
     if (file) {

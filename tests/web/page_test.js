@@ -103,6 +103,16 @@ async function savedOutput(page) {
   return fs.readFileSync(await download.path());
 }
 
+// A file opened from the disk runs as its bytes stand.
+async function openedFileRuns(page) {
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#open')]);
+  await chooser.setFiles(path.join(examples, 'crlf_input', 'input.txt'));
+  await page.locator('#file-name', { hasText: 'input.txt' }).waitFor();
+  await page.waitForFunction(() => document.getElementById('editor').value.startsWith('p(X,Y)<-'));
+  await runAndWait(page);
+  assert.equal(Buffer.compare(await savedOutput(page), example('crlf_input', 'expected_output.txt')), 0);
+}
+
 async function latin2KeptExact(page) {
   // Accented names, and CR LF line ends that a text box does not show.
   for (const name of ['route_network', 'accented_initials', 'crlf_input', 'unequal_length_union']) {
@@ -153,6 +163,19 @@ async function runawayRefusedThenNextRuns(page) {
   assert.equal(await text(page, '#output'), exampleText('derived_after_declared', 'expected_output.txt'));
 }
 
+// Without the work limit (?munkakeret=0) the same product asks for more
+// memory than there is: refused with a message, and the engine goes on.
+async function outOfMemoryThenNextRuns(page) {
+  await page.goto(new URL('?munkakeret=0', page.url()).href);
+  await page.locator('#status', { hasText: 'A motor kész.' }).waitFor();
+  await paste(page, runawayProduct());
+  await runAndWait(page, /memória/);
+  assert.match(await text(page, '#stderr'), /^Elfogyott a memoria!! /);
+  await page.fill('#editor', exampleText('derived_after_declared', 'input.txt'));
+  await runAndWait(page);
+  assert.equal(await text(page, '#output'), exampleText('derived_after_declared', 'expected_output.txt'));
+}
+
 async function stoppedThenNextRuns(page) {
   await paste(page, longClosure(3000));
   await page.click('#run');
@@ -189,8 +212,9 @@ async function tupleClickedIsExplained(page) {
 async function main() {
   const server = siteUrl ? { url: siteUrl, close: async () => {} } : await serveSite(site);
   const browser = await launchChromium();
-  const cases = [readmeExampleTypedAndRun, diagnosticsMarkTheirLines, latin2KeptExact,
-    runawayRefusedThenNextRuns, stoppedThenNextRuns, tupleClickedIsExplained];
+  const cases = [readmeExampleTypedAndRun, diagnosticsMarkTheirLines, latin2KeptExact, openedFileRuns,
+    runawayRefusedThenNextRuns, outOfMemoryThenNextRuns, stoppedThenNextRuns,
+    tupleClickedIsExplained];
   let failed = 0;
   try {
     for (const testCase of cases) {
