@@ -191,14 +191,13 @@ bool RowSet::insertCodes(const Code* codes, Hash hash) {
   if (needsRebuild()) {
     rebuild(slots_.size() * 2);
   }
+  std::size_t slot = scaled(hash, slots_.size());
   if (packed_) {
     const std::uint32_t entry = packedEntry(codes);
-    std::size_t slot = scaled(hash, slots_.size());
-    while (slots_[slot] != 0) {
+    for (; slots_[slot] != 0; slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
       if (slots_[slot] == entry) {
         return false;
       }
-      slot = slot + 1 == slots_.size() ? 0 : slot + 1;
     }
     appendCodes(codes);
     slots_[slot] = entry;
@@ -206,20 +205,12 @@ bool RowSet::insertCodes(const Code* codes, Hash hash) {
   }
   const std::uint32_t mask = (1U << fingerprintBits_) - 1;
   const std::uint32_t fingerprint = static_cast<std::uint32_t>(hash) & mask;
-  std::size_t slot = scaled(hash, slots_.size());
-  while (slots_[slot] != 0) {
+  for (; slots_[slot] != 0; slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
     const std::uint32_t entry = slots_[slot];
-    if ((entry & mask) == fingerprint) {
-      const Code* stored = codesAt((entry >> fingerprintBits_) - 1);
-      std::size_t i = 0;
-      while (i < width_ && stored[i] == codes[i]) {
-        ++i;
-      }
-      if (i == width_) {
-        return false;
-      }
+    if ((entry & mask) == fingerprint &&
+        std::equal(codes, codes + width_, codesAt((entry >> fingerprintBits_) - 1))) {
+      return false;
     }
-    slot = slot + 1 == slots_.size() ? 0 : slot + 1;
   }
   appendCodes(codes);
   slots_[slot] = (static_cast<std::uint32_t>(count_) << fingerprintBits_) | fingerprint;
