@@ -152,13 +152,7 @@ void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines
 
 std::string factText(const std::string& name, const Tuple& tuple,
                      const std::vector<ValueType>& types) {
-  std::string text = name + '(';
-  for (std::size_t c = 0; c < tuple.size(); ++c) {
-    const bool quoted = c < types.size() && types[c].isString();
-    text += c == 0 ? "" : ",";
-    text += quoted ? '\'' + tuple[c] + '\'' : tuple[c];
-  }
-  return text + ')';
+  return name + '(' + tupleText(tuple, types) + ')';
 }
 
 void writeExplanations(const std::vector<std::string>& facts, const DerivationLog& log,

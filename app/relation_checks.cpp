@@ -4,34 +4,16 @@
 #include <string_view>
 
 #include "input/char_class.h"
-#include "input/line_reader.h"
+#include "input/rule_model.h"
+#include "relation/render.h"
 #include "relation/tuple_text.h"
 
 namespace {
 
-bool isBlank(char byte) { return byte == ' ' || byte == '\t'; }
+bool isBlankByte(char byte) { return isBlank(static_cast<unsigned char>(byte)); }
 
 bool isBlankOnly(const std::string& line) {
   return !line.empty() && line.find_first_not_of(" \t") == std::string::npos;
-}
-
-std::string headerAsWritten(const Relation& relation) {
-  std::string header = relation.name() + "(";
-  for (std::size_t i = 0; i < relation.attributes().size(); ++i) {
-    header += (i == 0 ? "" : ",") + relation.attributes()[i];
-  }
-  return header + ")";
-}
-
-// The tuple as the output file will write it.
-std::string storedTuple(const std::vector<ValueType>& types, const std::string& line) {
-  const Tuple tuple = parseTupleText(types, line);
-  std::string text;
-  for (std::size_t i = 0; i < tuple.size(); ++i) {
-    const std::string_view quote = types[i].isString() ? "'" : "";
-    text.append(i == 0 ? "" : ",").append(quote).append(tuple[i]).append(quote);
-  }
-  return text;
 }
 
 struct TupleProblem {
@@ -46,7 +28,7 @@ std::optional<TupleProblem> quotedValueProblem(std::string_view line, std::size_
   if (position >= line.size()) {
     return TupleProblem{Warning::fewerValues, line.size()};
   }
-  if (isBlank(line[position])) {
+  if (isBlankByte(line[position])) {
     return TupleProblem{Warning::blankAroundValue, position};
   }
   if (line[position] != '\'') {
@@ -65,8 +47,8 @@ std::optional<TupleProblem> quotedValueProblem(std::string_view line, std::size_
     ++position;
     return lastColumn ? std::optional<TupleProblem>({Warning::moreValues, position}) : std::nullopt;
   }
-  return isBlank(line[position]) ? TupleProblem{Warning::blankAroundValue, position}
-                                 : TupleProblem{Warning::quoteInsideValue, quote};
+  return isBlankByte(line[position]) ? TupleProblem{Warning::blankAroundValue, position}
+                                     : TupleProblem{Warning::quoteInsideValue, quote};
 }
 
 // A value of any other column from `position`, likewise.
@@ -83,9 +65,9 @@ std::optional<TupleProblem> bareValueProblem(std::string_view line, std::size_t&
   const std::string_view value = line.substr(position, end - position);
   const std::size_t quote = value.find('\'');
   std::optional<TupleProblem> problem;
-  if (!value.empty() && isBlank(value.front())) {
+  if (!value.empty() && isBlankByte(value.front())) {
     problem = TupleProblem{Warning::blankAroundValue, position};
-  } else if (!value.empty() && isBlank(value.back())) {
+  } else if (!value.empty() && isBlankByte(value.back())) {
     problem = TupleProblem{Warning::blankAroundValue, end - 1};
   } else if (quote != std::string_view::npos) {
     problem = TupleProblem{Warning::quoteInsideValue, position + quote};
@@ -111,24 +93,18 @@ std::optional<TupleProblem> firstTupleProblem(const std::vector<ValueType>& type
 
 // The number of values a line holds, read as the writer writes them.
 std::size_t valueCount(std::string_view line) {
-  std::size_t count = 0;
-  std::size_t position = 0;
-  while (position < line.size() || count == 0) {
-    ++count;
+  std::size_t count = 1;
+  for (std::size_t position = 0;; ++count) {
     if (position < line.size() && line[position] == '\'') {
       const std::size_t quote = line.find('\'', position + 1);
       position = quote == std::string_view::npos ? line.size() : quote + 1;
     }
     const std::size_t comma = line.find(',', position);
     if (comma == std::string_view::npos) {
-      break;
+      return count;
     }
     position = comma + 1;
-    if (position == line.size()) {
-      ++count;
-    }
   }
-  return count;
 }
 
 }  // namespace
@@ -146,46 +122,40 @@ void checkDeclaration(const std::string& line, std::size_t lineNumber, const Rel
     return;
   }
   const std::size_t open = line.find('(');
-  const bool looksLikeData = isBlank(line.front()) || line.front() == '-' || line.front() == '+';
+  const bool looksLikeData =
+      isBlankByte(line.front()) || line.front() == '-' || line.front() == '+';
   if (looksLikeData || (open == std::string::npos && followsTuples)) {
-    warn(Warning::dataLikeDeclaration, 0, {headerAsWritten(relation)});
+    warn(Warning::dataLikeDeclaration, 0, {headerText(relation)});
     return;
   }
   if (open == std::string::npos) {
-    warn(Warning::declarationWithoutParenthesis, 0, {headerAsWritten(relation)});
+    warn(Warning::declarationWithoutParenthesis, 0, {headerText(relation)});
     return;
   }
   const std::size_t close = line.find(')', open);
   if (close == std::string::npos) {
-    warn(Warning::declarationWithoutClosing, line.size(), {headerAsWritten(relation)});
+    warn(Warning::declarationWithoutClosing, line.size(), {headerText(relation)});
   } else if (close + 1 < line.size()) {
-    warn(Warning::textAfterDeclaration, close + 1, {headerAsWritten(relation)});
+    warn(Warning::textAfterDeclaration, close + 1, {headerText(relation)});
   }
 }
 
 bool checkFirstDataLine(const std::string& line, std::size_t lineNumber, std::size_t attributeCount,
                         Warnings& warnings) {
-  const std::vector<std::string> pieces = splitList(line);
-  std::size_t position = 0;
+  // The line is cut into its columns as a list, as the column types are read.
+  const std::vector<Term> pieces = termsOf(line, 0);
   for (std::size_t i = 0; i < pieces.size(); ++i) {
-    position = i == 0 && !line.empty() && line.front() == ',' ? 1 : position;
-    if (!pieces[i].empty() && isBlank(pieces[i].front())) {
-      warnings.warn(Warning::blankMakesTextColumn, lineNumber, position + 1,
+    if (!pieces[i].text.empty() && isBlankByte(pieces[i].text.front())) {
+      warnings.warn(Warning::blankMakesTextColumn, lineNumber, pieces[i].column + 1,
                     {std::to_string(i + 1)}, line);
       return true;
     }
-    position += pieces[i].size() + 1;
   }
   if (attributeCount == 0 || pieces.size() == attributeCount) {
     return false;
   }
-  std::size_t column = line.size();
-  if (pieces.size() > attributeCount) {
-    column = 0;
-    for (std::size_t i = 0; i < attributeCount; ++i) {
-      column += pieces[i].size() + 1;
-    }
-  }
+  const std::size_t column =
+      pieces.size() > attributeCount ? pieces[attributeCount].column : line.size();
   warnings.warn(Warning::dataLineWidth, lineNumber, column + 1,
                 {std::to_string(pieces.size()), std::to_string(attributeCount)}, line);
   return true;
@@ -203,6 +173,6 @@ void checkTupleLine(const std::vector<ValueType>& types, const std::string& line
   } else if (problem->kind == Warning::unquotedText) {
     parts = {line.substr(problem->column, line.find(',', problem->column) - problem->column)};
   }
-  parts.push_back(storedTuple(types, line));
+  parts.push_back(tupleText(parseTupleText(types, line), types));
   warnings.warn(problem->kind, lineNumber, problem->column + 1, std::move(parts), line);
 }

@@ -30,7 +30,7 @@ KnownWidths knownWidths(const std::vector<ParsedRule>& rules, const RelationList
   return widths;
 }
 
-bool isBlank(char byte) { return byte == ' ' || byte == '\t'; }
+bool isBlankByte(char byte) { return isBlank(static_cast<unsigned char>(byte)); }
 
 // A constant that is no number: quoted, or starting with a letter.
 bool isText(const std::string& operand) {
@@ -50,11 +50,11 @@ class RuleLineCheck {
 
   void run() {
     const std::string& line = rule_.line;
-    if (!line.empty() && std::all_of(line.begin(), line.end(), isBlank)) {
+    if (!line.empty() && std::all_of(line.begin(), line.end(), isBlankByte)) {
       warn(Warning::blankOnlyLine, 0);
       return;
     }
-    const auto blank = std::find_if(line.begin(), line.end(), isBlank);
+    const auto blank = std::find_if(line.begin(), line.end(), isBlankByte);
     if (blank != line.end()) {
       warn(Warning::blankInRule, static_cast<std::size_t>(blank - line.begin()));
     }
@@ -148,11 +148,11 @@ class RuleLineCheck {
       return;
     }
     const std::size_t operatorColumn = element.column + condition.operatorColumn;
-    const std::string written = operatorAsWritten(condition);
-    if (written != condition.operatorText) {
+    const bool knownOperator = condition.writtenOperator == condition.operatorText;
+    if (!knownOperator) {
       warn(Warning::unknownOperator, operatorColumn,
-           {written, "'" + condition.left + "' " + condition.operatorText + " '" +
-                         condition.testedRight + "'"});
+           {condition.writtenOperator, "'" + condition.left + "' " + condition.operatorText + " '" +
+                                           condition.testedRight + "'"});
     }
     if (termKindOf(condition.left) == TermKind::constant) {
       warn(Warning::constantOnLeft, element.column, {condition.left});
@@ -160,7 +160,7 @@ class RuleLineCheck {
     if (condition.operatorText == "=") {
       return;
     }
-    if (condition.operatorText != "!=" && written == condition.operatorText) {
+    if (condition.operatorText != "!=" && knownOperator) {
       for (const std::string* side : {&condition.left, &condition.testedRight}) {
         if (isText(*side)) {
           warn(Warning::textOrdered, operatorColumn, {*side, condition.operatorText});
@@ -174,16 +174,6 @@ class RuleLineCheck {
       warn(Warning::unboundConditionVariable, element.column + condition.rightColumn,
            {condition.right});
     }
-  }
-
-  // The operator bytes as they stand from the first one on.
-  static std::string operatorAsWritten(const ConditionParts& condition) {
-    const std::string& text = condition.text;
-    std::size_t end = condition.operatorColumn;
-    while (end < text.size() && std::string_view("!=<>").find(text[end]) != std::string::npos) {
-      ++end;
-    }
-    return text.substr(condition.operatorColumn, end - condition.operatorColumn);
   }
 
   // What atoms and equalities bind: a condition other than "=" reads these.

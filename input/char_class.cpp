@@ -45,3 +45,5 @@ bool startsWithVariableInitial(std::string_view text) {
 }
 
 bool isDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
+
+bool isBlank(unsigned char byte) { return byte == ' ' || byte == '\t'; }

@@ -19,4 +19,7 @@ bool startsWithVariableInitial(std::string_view text);
 // An ASCII decimal digit.
 bool isDigit(unsigned char byte);
 
+// A blank or a tab: bytes the reading never skips.
+bool isBlank(unsigned char byte);
+
 #endif  // INPUT_CHAR_CLASS_H_

@@ -108,6 +108,8 @@ ConditionParts cutCondition(std::string_view condition) {
   parts.left = std::string(condition.substr(0, first));
   parts.operatorText = operatorTextAt(condition, first);
   parts.operatorColumn = first;
+  const std::size_t afterOperator = condition.find_first_not_of(operatorBytes, first);
+  parts.writtenOperator = std::string(condition.substr(first, afterOperator - first));
   parts.right = std::string(condition.substr(last + 1));
   parts.rightColumn = last + 1;
   parts.testedRight = std::string(condition.substr(condition.find_last_of(parts.operatorText) + 1));

@@ -37,6 +37,9 @@ struct ConditionParts {
   std::string text;  // the whole condition
   std::string left;
   std::string operatorText;  // "=", "!=", "<", "<=", ">" or ">="; empty without one
+  // The operator bytes as they stand from the first one on ("<>" where
+  // operatorText is "<"); empty without an operator.
+  std::string writtenOperator;
   std::string right;
   std::string testedRight;
   std::size_t operatorColumn = 0;  // within the condition; 0 without an operator

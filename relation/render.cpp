@@ -46,24 +46,21 @@ class BlockWriter {
   std::size_t used_ = 0;
 };
 
-void writeHeader(const Relation& relation, BlockWriter& writer) {
-  writer.put(relation.name());
-  writer.put('(');
+}  // namespace
+
+std::string headerText(const Relation& relation) {
+  std::string header = relation.name() + '(';
   const std::vector<std::string>& attributes = relation.attributes();
   for (std::size_t i = 0; i < attributes.size(); ++i) {
-    if (i > 0) {
-      writer.put(',');
-    }
-    writer.put(attributes[i]);
+    header.append(i == 0 ? "" : ",").append(attributes[i]);
   }
-  writer.put(")\n");
+  return header + ')';
 }
-
-}  // namespace
 
 void writeRelation(const Relation& relation, std::ostream& out) {
   BlockWriter writer(out);
-  writeHeader(relation, writer);
+  writer.put(headerText(relation));
+  writer.put('\n');
   const std::vector<bool> quoted = stringColumns(relation.types());
   relation.normalize();
   const std::size_t rows = relation.rowCount();

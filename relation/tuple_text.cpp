@@ -44,6 +44,15 @@ void cutTupleText(const std::vector<bool>& stringColumn, std::string_view text, 
 
 }  // namespace
 
+std::string tupleText(const Tuple& tuple, const std::vector<ValueType>& types) {
+  std::string text;
+  for (std::size_t c = 0; c < tuple.size(); ++c) {
+    const std::string_view quote = c < types.size() && types[c].isString() ? "'" : "";
+    text.append(c == 0 ? "" : ",").append(quote).append(tuple[c]).append(quote);
+  }
+  return text;
+}
+
 std::vector<bool> stringColumns(const std::vector<ValueType>& types) {
   std::vector<bool> result(types.size());
   for (std::size_t i = 0; i < types.size(); ++i) {

@@ -2,6 +2,7 @@
 #ifndef RELATION_TUPLE_TEXT_H_
 #define RELATION_TUPLE_TEXT_H_
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,10 @@ Tuple parseTupleText(const std::vector<ValueType>& types, std::string_view text)
 
 // The same tuple, appended to `rows` (whose width is the number of types).
 void appendTupleRow(const std::vector<ValueType>& types, std::string_view text, RowBuffer& rows);
+
+// The tuple in that form: values separated by commas, those of "string"
+// columns between quotes, a value past the last type bare.
+std::string tupleText(const Tuple& tuple, const std::vector<ValueType>& types);
 
 // Which columns of `types` are "string" columns.
 std::vector<bool> stringColumns(const std::vector<ValueType>& types);
