@@ -138,13 +138,9 @@ void warnAboutUnboundHead(const Rule& rule, const Relation& partialResult, Warni
   warnings.warn(Warning::unboundHeadVariable, rule.lineNumber, column, {*unknown});
 }
 
-}  // namespace
-
 // Work meter units charged for evaluating one body element, apart from its
 // text and rows: about what its few relational operations cost on tiny inputs.
 constexpr std::size_t elementWork = 64;
-
-namespace {
 
 // The partial result after the rule's last element. With `allColumns`, joins
 // keep every column, not only those that later elements and the head use.
