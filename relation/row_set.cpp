@@ -32,6 +32,24 @@ Hash hashCodes(const Code* codes, std::size_t width) {
   return mix(hash);
 }
 
+// The fewest bits, at least one, that number `count` things.
+unsigned bitsFor(std::size_t count) {
+  unsigned bits = 1;
+  while ((std::size_t{1} << bits) < count) {
+    ++bits;
+  }
+  return bits;
+}
+
+// The slots of a table that holds `rows` rows and takes one more.
+std::size_t slotsFor(std::size_t rows) {
+  std::size_t slots = 16;
+  while ((rows + 1) * 8 > slots * 7) {
+    slots *= 2;
+  }
+  return slots;
+}
+
 // Rows as numbers that sort as the rows do: each value is replaced by its rank
 // among the set's values, and the ranks of a row are put side by side.
 class RankKeys {
@@ -145,12 +163,65 @@ RowSet::Code RowSet::codeOf(Value value, Hash hash) {
   }
   values_.push_back(value);
   valueSlots_[slot] = {value, static_cast<Code>(values_.size())};
-  if (packed_ && values_.size() > (std::size_t{1} << packedBits_)) {
-    // A code past packedBits_ bits: rows are found by their index from now on.
-    packed_ = false;
-    rebuild(slots_.size());
+  // A code past packedBits_ bits: slots hold row indexes from now on.
+  const bool wasPacked = packed_;
+  packed_ = packed_ && values_.size() <= (std::size_t{1} << packedBits_);
+  if (bitmapped_ ? values_.size() > (std::size_t{1} << bitmapBits_) : packed_ != wasPacked) {
+    relayout(bitmapped_ ? slotsFor(count_) : slots_.size());
   }
   return static_cast<Code>(values_.size() - 1);
+}
+
+RowSet::Lookup RowSet::lookup() const {
+  if (bitmapped_) {
+    return Lookup::bitmap;
+  }
+  return packed_ ? Lookup::packedSlots : Lookup::indexedSlots;
+}
+
+bool RowSet::bitmapFits(unsigned bitsPerValue, std::size_t slots) const {
+  const std::size_t keyBits = bitsPerValue * width_;
+  return keyBits <= 40 && (Value{1} << keyBits) / 8 <= slots * sizeof(std::uint32_t);
+}
+
+void RowSet::relayout(std::size_t slots) {
+  const unsigned bits = bitsFor(values_.size());
+  if (width_ > 0 && bitmapFits(bits, slots)) {
+    slots_ = LargeTable<std::uint32_t>(16, 0);
+    buildBitmap(bits);
+    return;
+  }
+  bitmapped_ = false;
+  bitmap_ = LargeTable<std::uint64_t>();
+  rebuild(slots);
+}
+
+std::uint64_t RowSet::bitmapKey(const Code* codes) const {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < width_; ++i) {
+    key = (key << bitmapBits_) | codes[i];
+  }
+  return key;
+}
+
+void RowSet::buildBitmap(unsigned bitsPerValue) {
+  bitmapped_ = true;
+  bitmapBits_ = bitsPerValue;
+  bitmap_ = LargeTable<std::uint64_t>();
+  bitmap_.assign(static_cast<std::size_t>((std::uint64_t{1} << (bitsPerValue * width_)) / 64 + 1),
+                 0);
+  for (std::size_t index = 0; index < count_; ++index) {
+    const std::uint64_t key = bitmapKey(codesAt(index));
+    bitmap_[key / 64] |= std::uint64_t{1} << (key % 64);
+  }
+}
+
+void RowSet::prefetchLookup(const Code* codes, Hash hash) const {
+  if (bitmapped_) {
+    __builtin_prefetch(&bitmap_[bitmapKey(codes) / 64]);
+  } else {
+    __builtin_prefetch(&slots_[scaled(hash, slots_.size())]);
+  }
 }
 
 void RowSet::rebuild(std::size_t slots) {
@@ -183,13 +254,27 @@ void RowSet::rebuild(std::size_t slots) {
 }
 
 bool RowSet::needsRebuild() const {
+  if (bitmapped_) {
+    return false;
+  }
   return (count_ + 1) * 8 > slots_.size() * 7 ||
          (!packed_ && fingerprintBits_ != 0 && count_ + 2 >= (Hash{1} << (32 - fingerprintBits_)));
 }
 
 bool RowSet::insertCodes(const Code* codes, Hash hash) {
   if (needsRebuild()) {
-    rebuild(slots_.size() * 2);
+    relayout(slots_.size() * 2);
+  }
+  if (bitmapped_) {
+    const std::uint64_t key = bitmapKey(codes);
+    std::uint64_t& word = bitmap_[key / 64];
+    const std::uint64_t bit = std::uint64_t{1} << (key % 64);
+    if ((word & bit) != 0) {
+      return false;
+    }
+    word |= bit;
+    appendCodes(codes);
+    return true;
   }
   std::size_t slot = scaled(hash, slots_.size());
   if (packed_) {
@@ -258,7 +343,7 @@ void RowSet::insertAll(const Relation& relation) {
   for (std::size_t start = 0; start < rows; start += batch) {
     const std::size_t count = std::min(batch, rows - start);
     codeBatch(relation, start, count, codes.data(), hashes);
-    for (std::size_t k = 0; !packed_ && k < count; ++k) {
+    for (std::size_t k = 0; !packed_ && !bitmapped_ && k < count; ++k) {
       const std::uint32_t entry = slots_[scaled(hashes[k], slots_.size())];
       if (entry != 0) {
         __builtin_prefetch(codesAt((entry >> fingerprintBits_) - 1));
@@ -287,7 +372,7 @@ void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t 
       codes[k * width_ + i] = codeOf(row[i], valueHashes_[k * width_ + i]);
     }
     hashes[k] = hashCodes(codes + k * width_, width_);
-    __builtin_prefetch(&slots_[scaled(hashes[k], slots_.size())]);
+    prefetchLookup(codes + k * width_, hashes[k]);
   }
 }
 
@@ -314,6 +399,8 @@ RowBuffer RowSet::rows(std::size_t begin, std::size_t end) const {
 template <typename Visit>
 void RowSet::drainRows(Visit visit) {
   slots_ = LargeTable<std::uint32_t>(16, 0);
+  bitmap_ = LargeTable<std::uint64_t>();
+  bitmapped_ = false;
   for (std::size_t index = 0; index < count_; ++index) {
     visit(codesAt(index));
     if ((index + 1) % blockRows == 0) {
@@ -334,10 +421,7 @@ RowBuffer RowSet::release() {
     count_ = 0;
     return result;
   }
-  unsigned bitsPerValue = 1;
-  while ((Value{1} << bitsPerValue) < values_.size()) {
-    ++bitsPerValue;
-  }
+  const unsigned bitsPerValue = bitsFor(values_.size());
   RowBuffer result =
       count_ < 2 || bitsPerValue * width_ > 64 ? releaseUnordered() : releaseByRank(bitsPerValue);
   values_ = std::vector<Value>();

@@ -24,6 +24,11 @@ class RowSet {
 
   std::size_t size() const { return count_; }
 
+  // How look-ups find a row: a slot that holds the row, a slot that holds its
+  // index, or a bitmap over every row its values could make.
+  enum class Lookup { packedSlots, indexedSlots, bitmap };
+  Lookup lookup() const;
+
   // The rows from `begin` up to `end` (positions in insertion order).
   RowBuffer rows(std::size_t begin, std::size_t end) const;
 
@@ -42,6 +47,13 @@ class RowSet {
   void appendCodes(const Code* codes);
   std::uint32_t packedEntry(const Code* codes) const;
   bool needsRebuild() const;
+  // The slot table or the bitmap for the rows held, whichever the values
+  // allow and needs no more memory than `slots` slots.
+  void relayout(std::size_t slots);
+  bool bitmapFits(unsigned bitsPerValue, std::size_t slots) const;
+  void buildBitmap(unsigned bitsPerValue);
+  std::uint64_t bitmapKey(const Code* codes) const;
+  void prefetchLookup(const Code* codes, Hash hash) const;
   Code codeOf(Value value, Hash hash);
   // Codes `count` rows of `relation` from `start` on and hashes them, the
   // value slots and then the row slots fetched a batch ahead.
@@ -82,6 +94,11 @@ class RowSet {
   unsigned fingerprintBits_ = 6;
   unsigned packedBits_ = 0;
   bool packed_ = false;
+  // While the rows' value codes side by side, bitmapBits_ bits each, make
+  // keys few enough, one bit per key marks the rows held, and slots_ is unused.
+  LargeTable<std::uint64_t> bitmap_;
+  unsigned bitmapBits_ = 0;
+  bool bitmapped_ = false;
 };
 
 #endif  // RELATION_ROW_SET_H_

@@ -103,6 +103,92 @@ TEST(RowSetTest, RowsTooWideForOneKeyKeepTheirOrderOfArrival) {
   checkRelease(5, 12000, 9000, false, 7);
 }
 
+// Inserts rows into a set and into a model of it, and checks that the set
+// tells new rows from repeats and keeps them in their order of arrival.
+class RowSetModel {
+ public:
+  explicit RowSetModel(std::size_t width) : set_(width) {}
+
+  void insert(const Texts& row) {
+    std::vector<Value> values;
+    for (const std::string& text : row) {
+      values.push_back(makeValue(text));
+    }
+    const bool added = seen_.insert(row).second;
+    EXPECT_EQ(set_.insert(values), added);
+    if (added) {
+      order_.push_back(row);
+    }
+  }
+
+  // Every pair of the numbers [low, high) with the numbers [0, high).
+  void insertPairs(int low, int high) {
+    for (int a = low; a < high; ++a) {
+      for (int b = 0; b < high; ++b) {
+        insert({std::to_string(a), std::to_string(b)});
+      }
+    }
+  }
+
+  // Every row held is found again, and the rows come back in arrival order.
+  void check(RowSet::Lookup lookup) {
+    EXPECT_EQ(set_.lookup(), lookup);
+    for (const Texts& row : order_) {
+      insert(row);
+    }
+    const RowBuffer rows = set_.rows(0, set_.size());
+    ASSERT_EQ(rows.count, order_.size());
+    for (std::size_t r = 0; r < rows.count; ++r) {
+      for (std::size_t c = 0; c < rows.width; ++c) {
+        EXPECT_EQ(valueString(rows.cells[r * rows.width + c]), order_[r][c]);
+      }
+    }
+  }
+
+  Released release() { return releaseOf(set_); }
+  const std::set<Texts>& seen() const { return seen_; }
+
+ private:
+  RowSet set_;
+  std::set<Texts> seen_;
+  std::vector<Texts> order_;
+};
+
+TEST(RowSetTest, LookupsMoveBetweenSlotsAndABitmapAsValuesAndRowsGrow) {
+  RowSetModel model(2);
+  // 20 rows over 40 values: a bitmap of 2^12 keys is larger than their slots.
+  for (int v = 0; v < 20; ++v) {
+    model.insert({"p" + std::to_string(v), "q" + std::to_string(v)});
+  }
+  model.check(RowSet::Lookup::packedSlots);
+  // 920 rows over 70 values: a bitmap of 2^14 keys is smaller than their slots.
+  model.insertPairs(0, 30);
+  model.check(RowSet::Lookup::bitmap);
+  // Past 128 values the keys widen, and the bitmap is made again with them.
+  model.insertPairs(30, 100);
+  model.check(RowSet::Lookup::bitmap);
+  // So many values that a bitmap would outgrow the slots: back to slots,
+  // first holding the rows, then (past 2^15 values) their indexes.
+  for (int v = 0; v < 5000; ++v) {
+    model.insert({"a" + std::to_string(v), "b"});
+  }
+  model.check(RowSet::Lookup::packedSlots);
+  for (int v = 0; v < 40000; ++v) {
+    model.insert({"c", "d" + std::to_string(v)});
+  }
+  model.check(RowSet::Lookup::indexedSlots);
+  const Released released = model.release();
+  EXPECT_EQ(released.rows, std::vector<Texts>(model.seen().begin(), model.seen().end()));
+}
+
+TEST(RowSetTest, OneColumnSetsTurnToABitmapOnceTheirRowsOutnumberItsWords) {
+  RowSetModel model(1);
+  for (int v = 0; v < 100000; v += 3) {
+    model.insert({std::to_string(v)});
+  }
+  model.check(RowSet::Lookup::bitmap);
+}
+
 TEST(RowSetTest, ASetReleasedIsEmptyAndTakesNewRows) {
   RowSet set(2);
   const Value a = makeValue("a");
