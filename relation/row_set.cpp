@@ -404,7 +404,7 @@ void RowSet::drainRows(Visit visit) {
   for (std::size_t index = 0; index < count_; ++index) {
     visit(codesAt(index));
     if ((index + 1) % blockRows == 0) {
-      LargeTable<Code>().swap(blocks_[index / blockRows]);
+      SequentialTable<Code>().swap(blocks_[index / blockRows]);
     }
   }
   blocks_.clear();

@@ -74,7 +74,7 @@ class RowSet {
 
   std::size_t width_;
   std::size_t count_ = 0;
-  std::vector<LargeTable<Code>> blocks_;
+  std::vector<SequentialTable<Code>> blocks_;
   // A slot of the value table holds the value beside its code, so that a
   // look-up reads one place.
   struct ValueSlot {
