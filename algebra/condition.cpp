@@ -120,6 +120,9 @@ void ConditionTest::resolveRight(const Relation& relation, const std::string& ri
   const IntegerValue value = integerValueOf(number);
   constantNegative_ = value.negative;
   constantDigits_ = std::string(value.digits);
+  if (!value.negative && value.digits.size() <= 7) {
+    plainConstant_ = makeValue(value.digits.empty() ? std::string_view("0") : value.digits);
+  }
 }
 
 bool ConditionTest::equalValues(Value left, Row row) const {
@@ -130,6 +133,10 @@ bool ConditionTest::equalValues(Value left, Row row) const {
 }
 
 int ConditionTest::compareValues(Value left, Row row) const {
+  const Value plainRight = rightIsColumn_ ? row[rightColumn_] : plainConstant_;
+  if (isPlainInteger(left) && isPlainInteger(plainRight)) {
+    return comparePlainIntegers(left, plainRight);
+  }
   char leftBuffer[8];
   char rightBuffer[8];
   const IntegerValue right = rightIsColumn_

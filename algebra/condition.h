@@ -50,6 +50,8 @@ class ConditionTest {
   Value textConstant_ = 0;
   bool constantNegative_ = false;
   std::string constantDigits_;
+  // The constant's plain decimal form when that is a short value, else 0.
+  Value plainConstant_ = 0;
 };
 
 // Inserts into `target` every tuple of `source`, in stored order, that passes

@@ -105,21 +105,6 @@ Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan
   return projectColumns(combined, productName, plan.kept);
 }
 
-// A short text that is already the plain decimal form of its integer value.
-bool isPlainInteger(Value value) {
-  if (!isInlineValue(value)) {
-    return false;
-  }
-  const std::size_t length = value & 7U;
-  for (std::size_t i = 0; i < length; ++i) {
-    const unsigned byte = (value >> (56 - 8 * i)) & 0xFFU;
-    if (byte < '0' || byte > '9' || (i == 0 && byte == '0' && length > 1)) {
-      return false;
-    }
-  }
-  return length > 0;
-}
-
 // The value under which a paired column is compared.
 Value keyPart(Value value, bool compareBytes) {
   if (compareBytes || isPlainInteger(value)) {

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "algebra/integer_value.h"
 #include "test_util.h"
 
@@ -29,6 +35,73 @@ TEST(IntegerValueTest, ComparesWholeNumbersOfAnyLength) {
   EXPECT_LT(compare("-99999999999999999999", "-1"), 0);
   EXPECT_EQ(integerKey("+0042"), "42");
   EXPECT_EQ(integerKey("-0"), "");
+}
+
+// Short texts that read as integers in every way a column may hold them:
+// plain, with leading zeros, signs, blanks, letters or the bytes beside the
+// digits, empty, and too long to be held in a word.
+std::string integerLikeText(std::mt19937& random) {
+  static const std::string alphabet = "0123456789000-+ a/:";
+  std::string text;
+  const std::size_t length = random() % 10;
+  for (std::size_t i = 0; i < length; ++i) {
+    text += alphabet[random() % alphabet.size()];
+  }
+  return text;
+}
+
+int sign(int number) { return (number > 0) - (number < 0); }
+
+TEST(IntegerValueTest, PlainValuesCompareAsTheirIntegerValuesDo) {
+  std::mt19937 random(11);
+  for (int i = 0; i < 20000; ++i) {
+    const std::string a = integerLikeText(random);
+    const std::string b = i % 4 == 0 ? a : integerLikeText(random);
+    const bool plain = !a.empty() && a.size() <= 7 &&
+                       a.find_first_not_of("0123456789") == std::string::npos &&
+                       (a[0] != '0' || a.size() == 1);
+    EXPECT_EQ(isPlainInteger(makeValue(a)), plain) << a;
+    if (isPlainInteger(makeValue(a)) && isPlainInteger(makeValue(b))) {
+      EXPECT_EQ(comparePlainIntegers(makeValue(a), makeValue(b)),
+                sign(compareIntegers(integerValueOf(a), integerValueOf(b))))
+          << a << " " << b;
+    }
+  }
+}
+
+TEST(TestConditionTest, EveryOperatorGivesWhatTheIntegerValuesOfTheTextsGive) {
+  std::mt19937 random(12);
+  Relation r("r(X,Y)", {"int", "int"});
+  RowBuffer rows(2);
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (int i = 0; i < 3000; ++i) {
+    texts.emplace_back(integerLikeText(random), integerLikeText(random));
+    rows.append(std::vector<Value>{makeValue(texts.back().first), makeValue(texts.back().second)});
+  }
+  r.addRows(std::move(rows));
+  const std::vector<std::pair<std::string, std::function<bool(int)>>> operators = {
+      {"=", [](int c) { return c == 0; }},  {"!=", [](int c) { return c != 0; }},
+      {"<", [](int c) { return c < 0; }},   {">", [](int c) { return c > 0; }},
+      {"<=", [](int c) { return c <= 0; }}, {">=", [](int c) { return c >= 0; }}};
+  const std::vector<std::string> constants = {"0",   "7",  "-0",  "007",
+                                              "-12", "+5", "42x", "12345678"};
+  for (const auto& [text, holds] : operators) {
+    const ConditionTest columns(r, cutCondition("X" + text + "Y"));
+    for (std::size_t i = 0; i < r.rowCount(); ++i) {
+      const int order =
+          compareIntegers(integerValueOf(texts[i].first), integerValueOf(texts[i].second));
+      EXPECT_EQ(columns.passes(r.row(i)), holds(order))
+          << texts[i].first << text << texts[i].second;
+    }
+    for (const std::string& constant : constants) {
+      const ConditionTest withConstant(r, cutCondition("X" + text + constant));
+      for (std::size_t i = 0; i < r.rowCount(); ++i) {
+        const int order = compareIntegers(integerValueOf(texts[i].first), integerValueOf(constant));
+        EXPECT_EQ(withConstant.passes(r.row(i)), holds(order))
+            << texts[i].first << text << constant;
+      }
+    }
+  }
 }
 
 TEST(TestConditionTest, ComparesIntegerColumnsByValue) {
