@@ -1,5 +1,7 @@
 #include "relation/render.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -33,6 +35,24 @@ class BlockWriter {
     }
     std::memcpy(block_ + used_, text.data(), text.size());
     used_ += text.size();
+  }
+
+  // Room for `bytes` more bytes without a flush.
+  void reserve(std::size_t bytes) {
+    if (bytes > sizeof(block_) - used_) {
+      flush();
+    }
+  }
+
+  // Puts a value held in its word, with room for 8 bytes reserved: the word's
+  // bytes are stored whole, and only its length of them counts.
+  void putInline(Value value) {
+    std::uint64_t bytes = value;
+    if constexpr (std::endian::native == std::endian::little) {
+      bytes = __builtin_bswap64(bytes);
+    }
+    std::memcpy(block_ + used_, &bytes, sizeof(bytes));
+    used_ += value & 7U;
   }
 
   void flush() {
@@ -80,6 +100,8 @@ void writeRelation(const Relation& relation, std::ostream& out) {
     }
     const Row row = relation.row(r);
     for (std::size_t i = 0; i < row.size(); ++i) {
+      // A comma, a quote, 8 bytes of an inline value and a quote.
+      writer.reserve(11);
       if (i > 0) {
         writer.put(',');
       }
@@ -87,7 +109,11 @@ void writeRelation(const Relation& relation, std::ostream& out) {
       if (quote) {
         writer.put('\'');
       }
-      writer.put(valueText(row[i], buffer));
+      if (isInlineValue(row[i])) {
+        writer.putInline(row[i]);
+      } else {
+        writer.put(valueText(row[i], buffer));
+      }
       if (quote) {
         writer.put('\'');
       }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "test_util.h"
 
@@ -31,6 +33,29 @@ TEST(WriteRelationTest, WritesValuesBeyondTheLastTypeBare) {
   Relation relation("p(a)", {"string"});
   relation.insertTuple({"x", "y"});
   EXPECT_EQ(rendered(relation), "p(a)\n'x',y\n\n");
+}
+
+TEST(WriteRelationTest, WritesEveryLengthOfValueAcrossManyBlocksOfOutput) {
+  // Values of 0 to 7 bytes (held in their word, written a word at a time),
+  // longer ones, and bytes past ASCII; enough rows to fill the writer's block
+  // many times over, so that rows meet its end at every offset.
+  Relation relation("p(a,b,c)", {"string", "int", "string"});
+  RowBuffer rows(3);
+  std::string expected = "p(a,b,c)\n";
+  for (int i = 0; i < 40000; ++i) {
+    const std::string a = std::string(static_cast<std::size_t>(i % 12), 'x');
+    const std::string b = std::to_string(i * 7919 % 100003);
+    const std::string c = std::string(static_cast<std::size_t>(i % 9), static_cast<char>(0xF5));
+    rows.append(std::vector<Value>{makeValue(a), makeValue(b), makeValue(c)});
+  }
+  relation.addRows(std::move(rows));
+  relation.normalize();
+  for (std::size_t r = 0; r < relation.rowCount(); ++r) {
+    const Row row = relation.row(r);
+    expected +=
+        "'" + valueString(row[0]) + "'," + valueString(row[1]) + ",'" + valueString(row[2]) + "'\n";
+  }
+  EXPECT_EQ(rendered(relation), expected + "\n");
 }
 
 }  // namespace
