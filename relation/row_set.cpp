@@ -32,6 +32,17 @@ Hash hashCodes(const Code* codes, std::size_t width) {
   return mix(hash);
 }
 
+// Compared in a loop: rows are a few codes wide, too short for a library call.
+template <typename Code>
+bool sameCodes(const Code* a, const Code* b, std::size_t width) {
+  for (std::size_t i = 0; i < width; ++i) {
+    if (a[i] != b[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The fewest bits, at least one, that number `count` things.
 unsigned bitsFor(std::size_t count) {
   unsigned bits = 1;
@@ -293,7 +304,7 @@ bool RowSet::insertCodes(const Code* codes, Hash hash) {
   for (; slots_[slot] != 0; slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
     const std::uint32_t entry = slots_[slot];
     if ((entry & mask) == fingerprint &&
-        std::equal(codes, codes + width_, codesAt((entry >> fingerprintBits_) - 1))) {
+        sameCodes(codes, codesAt((entry >> fingerprintBits_) - 1), width_)) {
       return false;
     }
   }
