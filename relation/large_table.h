@@ -10,16 +10,30 @@
 #include <new>
 #include <vector>
 
-// An allocator that asks the system to back allocations of 2 MB and more with
-// huge pages: a table of many megabytes probed at random places then misses
-// far fewer address translations. Smaller allocations are plain ones.
-template <typename T>
-struct LargeTableAllocator {
-  using value_type = T;
+// How a table is read, which decides how its memory is asked for.
+enum class TableReading {
+  // At random places (hash tables): allocations of 2 MB and more are backed
+  // with huge pages, so that probes miss far fewer address translations.
+  atRandom,
+  // Front to back: allocations of 2 MB and more are mapped on their own, in
+  // plain pages (a fault on a huge page may wait for the system to free one
+  // up, which buys nothing for reading in order), and go back to the system
+  // when freed.
+  inOrder,
+};
 
-  LargeTableAllocator() = default;
+// The allocator of such tables. Smaller allocations are plain ones.
+template <typename T, TableReading reading>
+struct TableAllocator {
+  using value_type = T;
   template <typename U>
-  explicit LargeTableAllocator(const LargeTableAllocator<U>& /*other*/) {}
+  struct rebind {
+    using other = TableAllocator<U, reading>;
+  };
+
+  TableAllocator() = default;
+  template <typename U>
+  explicit TableAllocator(const TableAllocator<U, reading>& /*other*/) {}
 
   static constexpr std::size_t hugePage = std::size_t{2} << 20;
 
@@ -28,78 +42,52 @@ struct LargeTableAllocator {
     if (bytes < hugePage) {
       return static_cast<T*>(::operator new(bytes));
     }
-    const std::size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
-    void* memory = std::aligned_alloc(hugePage, rounded);
+    void* memory = nullptr;
+    if constexpr (reading == TableReading::atRandom) {
+      const std::size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
+      memory = std::aligned_alloc(hugePage, rounded);
+#ifdef MADV_HUGEPAGE
+      if (memory != nullptr) {
+        madvise(memory, rounded, MADV_HUGEPAGE);
+      }
+#endif
+    } else {
+      memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      memory = memory == MAP_FAILED ? nullptr : memory;
+    }
     if (memory == nullptr) {
       throw std::bad_alloc();
     }
-#ifdef MADV_HUGEPAGE
-    madvise(memory, rounded, MADV_HUGEPAGE);
-#endif
     return static_cast<T*>(memory);
   }
 
   void deallocate(T* pointer, std::size_t count) {
-    if (count * sizeof(T) < hugePage) {
+    const std::size_t bytes = count * sizeof(T);
+    if (bytes < hugePage) {
       ::operator delete(pointer);
-    } else {
+    } else if constexpr (reading == TableReading::atRandom) {
       std::free(pointer);
+    } else {
+      munmap(pointer, bytes);
     }
   }
 
   template <typename U>
-  bool operator==(const LargeTableAllocator<U>& /*other*/) const {
+  bool operator==(const TableAllocator<U, reading>& /*other*/) const {
     return true;
   }
 };
 
-// A vector in such storage.
+template <typename T>
+using LargeTableAllocator = TableAllocator<T, TableReading::atRandom>;
+
+// A vector read at random places.
 template <typename T>
 using LargeTable = std::vector<T, LargeTableAllocator<T>>;
 
-// An allocator for large tables that are written and read front to back:
-// allocations of 2 MB and more are mapped on their own, in plain pages (a
-// fault on a huge page may wait for the system to free one up, which buys
-// nothing for reading in order), and go back to the system when freed.
+// A vector read in order.
 template <typename T>
-struct SequentialTableAllocator {
-  using value_type = T;
-
-  SequentialTableAllocator() = default;
-  template <typename U>
-  explicit SequentialTableAllocator(const SequentialTableAllocator<U>& /*other*/) {}
-
-  static constexpr std::size_t large = std::size_t{2} << 20;
-
-  T* allocate(std::size_t count) {
-    const std::size_t bytes = count * sizeof(T);
-    if (bytes < large) {
-      return static_cast<T*>(::operator new(bytes));
-    }
-    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED) {
-      throw std::bad_alloc();
-    }
-    return static_cast<T*>(memory);
-  }
-
-  void deallocate(T* pointer, std::size_t count) {
-    if (count * sizeof(T) < large) {
-      ::operator delete(pointer);
-    } else {
-      munmap(pointer, count * sizeof(T));
-    }
-  }
-
-  template <typename U>
-  bool operator==(const SequentialTableAllocator<U>& /*other*/) const {
-    return true;
-  }
-};
-
-// A vector in such storage.
-template <typename T>
-using SequentialTable = std::vector<T, SequentialTableAllocator<T>>;
+using SequentialTable = std::vector<T, TableAllocator<T, TableReading::inOrder>>;
 
 // Hands the huge pages that lie wholly within elements `from` to `to` of
 // `table` back to the system, for a table read once from the front: the
