@@ -27,7 +27,7 @@ template <typename T, TableReading reading>
 struct TableAllocator {
   using value_type = T;
   template <typename U>
-  struct rebind {
+  struct rebind {  // NOLINT(readability-identifier-naming): the name allocators must use
     using other = TableAllocator<U, reading>;
   };
 

@@ -77,6 +77,35 @@ std::string headerText(const Relation& relation) {
   return header + ')';
 }
 
+namespace {
+
+// One tuple line, values quoted where `quoted` says.
+void putRow(BlockWriter& writer, Row row, const std::vector<bool>& quoted) {
+  char buffer[8];
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    // A comma, a quote, 8 bytes of an inline value and a quote.
+    writer.reserve(11);
+    if (i > 0) {
+      writer.put(',');
+    }
+    const bool quote = i < quoted.size() && quoted[i];
+    if (quote) {
+      writer.put('\'');
+    }
+    if (isInlineValue(row[i])) {
+      writer.putInline(row[i]);
+    } else {
+      writer.put(valueText(row[i], buffer));
+    }
+    if (quote) {
+      writer.put('\'');
+    }
+  }
+  writer.put('\n');
+}
+
+}  // namespace
+
 void writeRelation(const Relation& relation, std::ostream& out) {
   BlockWriter writer(out);
   writer.put(headerText(relation));
@@ -84,7 +113,6 @@ void writeRelation(const Relation& relation, std::ostream& out) {
   const std::vector<bool> quoted = stringColumns(relation.types());
   relation.normalize();
   const std::size_t rows = relation.rowCount();
-  char buffer[8];
   constexpr std::size_t recordAhead = 16;
   constexpr std::size_t bytesAhead = 8;
   for (std::size_t r = 0; r < rows; ++r) {
@@ -98,27 +126,7 @@ void writeRelation(const Relation& relation, std::ostream& out) {
         prefetchValueBytes(value);
       }
     }
-    const Row row = relation.row(r);
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      // A comma, a quote, 8 bytes of an inline value and a quote.
-      writer.reserve(11);
-      if (i > 0) {
-        writer.put(',');
-      }
-      const bool quote = i < quoted.size() && quoted[i];
-      if (quote) {
-        writer.put('\'');
-      }
-      if (isInlineValue(row[i])) {
-        writer.putInline(row[i]);
-      } else {
-        writer.put(valueText(row[i], buffer));
-      }
-      if (quote) {
-        writer.put('\'');
-      }
-    }
-    writer.put('\n');
+    putRow(writer, relation.row(r), quoted);
   }
   writer.put('\n');
 }
