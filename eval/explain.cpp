@@ -110,24 +110,26 @@ std::size_t DerivationLog::newHistory(const std::string& name) {
   return histories_.size() - 1;
 }
 
-std::size_t DerivationLog::firstNamed(const std::string& name) const {
-  const auto found = std::find_if(order_.begin(), order_.end(),
+std::size_t DerivationLog::namedIn(const std::vector<std::size_t>& ids,
+                                   const std::string& name) const {
+  const auto found = std::find_if(ids.begin(), ids.end(),
                                   [&](std::size_t id) { return histories_[id].name == name; });
-  return found == order_.end() ? none : *found;
+  return found == ids.end() ? none : *found;
+}
+
+std::size_t DerivationLog::firstNamed(const std::string& name) const {
+  return namedIn(order_, name);
 }
 
 std::size_t DerivationLog::currentOrPending(const std::string& name) {
   std::size_t id = firstNamed(name);
-  if (id != none) {
-    return id;
+  if (id == none) {
+    id = namedIn(pending_, name);
   }
-  const auto pending = std::find_if(pending_.begin(), pending_.end(),
-                                    [&](std::size_t p) { return histories_[p].name == name; });
-  if (pending != pending_.end()) {
-    return *pending;
+  if (id == none) {
+    id = newHistory(name);
+    pending_.push_back(id);
   }
-  id = newHistory(name);
-  pending_.push_back(id);
   return id;
 }
 
@@ -172,15 +174,11 @@ void DerivationLog::beginEvaluation(const Rule& rule, const RelationList& knownR
 }
 
 void DerivationLog::recordMerge(const Relation& merged) {
-  const auto first = std::find_if(order_.begin(), order_.end(), [&](std::size_t id) {
-    return histories_[id].name == merged.name();
-  });
-  std::size_t id = none;
-  if (first == order_.end()) {
+  std::size_t id = firstNamed(merged.name());
+  if (id == none) {
     id = newHistory(merged.name());
   } else {
-    id = *first;
-    order_.erase(first);
+    order_.erase(std::find(order_.begin(), order_.end(), id));
   }
   order_.push_back(id);
   History& history = histories_[id];
@@ -217,8 +215,8 @@ void DerivationLog::appendRows(const std::string& name, const RowBuffer& rows) {
 
 std::size_t DerivationLog::rowCount(const std::string& name) const {
   std::size_t id = firstNamed(name);
-  for (std::size_t p = 0; id == none && p < pending_.size(); ++p) {
-    id = histories_[pending_[p]].name == name ? pending_[p] : none;
+  if (id == none) {
+    id = namedIn(pending_, name);
   }
   return id == none ? 0 : histories_[id].size();
 }

@@ -114,6 +114,8 @@ class DerivationLog {
 
  private:
   std::size_t newHistory(const std::string& name);
+  // The first of `ids` whose relation bears `name`, or none.
+  std::size_t namedIn(const std::vector<std::size_t>& ids, const std::string& name) const;
   // The first relation named `name`, else the one being made under the name.
   std::size_t currentOrPending(const std::string& name);
   // Rows of `history` numbered up to `rowCount` not yet claimed came from
