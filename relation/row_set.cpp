@@ -11,13 +11,6 @@
 
 namespace {
 
-Hash mix(Hash value) {
-  value ^= value >> 33;
-  value *= 0xff51afd7ed558ccdULL;
-  value ^= value >> 33;
-  return value;
-}
-
 // A position in [0, size) taken from the hash's high bits (size below 2^32).
 std::size_t scaled(Hash hash, std::size_t size) {
   return static_cast<std::size_t>(((hash >> 32) * size) >> 32);
@@ -29,7 +22,7 @@ Hash hashCodes(const Code* codes, std::size_t width) {
   for (std::size_t i = 0; i < width; ++i) {
     hash = (hash + codes[i]) * 0x9E3779B97F4A7C15ULL;
   }
-  return mix(hash);
+  return mixBits(hash);
 }
 
 // Compared in a loop: rows are a few codes wide, too short for a library call.

@@ -105,17 +105,6 @@ int valueCompare(Value a, Value b) {
 
 bool valuesEqualSlow(Value a, Value b) { return pool().view(a) == pool().view(b); }
 
-namespace {
-
-Hash mixBits(Hash value) {
-  value ^= value >> 33;
-  value *= 0xff51afd7ed558ccdULL;
-  value ^= value >> 33;
-  return value;
-}
-
-}  // namespace
-
 Hash hashValue(Value value) {
   if (!isInlineValue(value)) {
     const Hash textHash = std::hash<std::string_view>()(pool().view(value));

@@ -40,6 +40,14 @@ inline bool valuesEqual(Value a, Value b) {
 // from the high 32 bits, whatever the width of std::size_t.
 using Hash = std::uint64_t;
 
+// Spreads the bits of `value` over the whole word.
+inline Hash mixBits(Hash value) {
+  value ^= value >> 33;
+  value *= 0xff51afd7ed558ccdULL;
+  value ^= value >> 33;
+  return value;
+}
+
 // A hash that equal values share, spread over all 64 bits.
 Hash hashValue(Value value);
 
