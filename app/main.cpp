@@ -74,10 +74,7 @@ int main(int argc, char* argv[]) {
   std::string inputName = defaultInputName;
   std::string outputName = defaultOutputName;
   chooseFiles(options, inputName, outputName);
-  RunSettings settings;
-  settings.showWarnings = !options.noWarnings;
-  settings.trace = options.trace;
-  settings.explain = options.explain;
+  RunSettings settings = runSettingsOf(options);
   settings.progress = isatty(STDERR_FILENO) == 1;
   const bool completed = runProgram(inputName, outputName, settings);
   if (completed && !options.quiet) {

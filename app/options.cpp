@@ -75,3 +75,11 @@ const char* usageText() {
 }
 
 std::string versionLine() { return std::string("levezet ") + LEVEZET_VERSION; }
+
+RunSettings runSettingsOf(const Options& options) {
+  RunSettings settings;
+  settings.showWarnings = !options.noWarnings;
+  settings.trace = options.trace;
+  settings.explain = options.explain;
+  return settings;
+}

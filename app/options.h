@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/driver.h"
+
 struct Options {
   bool help = false;
   bool version = false;
@@ -22,6 +24,11 @@ struct Options {
 // An unknown option, or "--explain" as the last argument, sets `error` to a
 // one-line message naming it.
 Options parseOptions(const std::vector<std::string>& arguments);
+
+// The settings of a run as the options ask for them (warnings, the trace,
+// the facts to explain); where the run goes and what it shows of its
+// progress are the caller's.
+RunSettings runSettingsOf(const Options& options);
 
 // The usage text for --help, and the version line for --version.
 const char* usageText();

@@ -53,11 +53,7 @@ int levezetRun(const char* input, std::size_t length, const char* options,
     lastRun.standardError = parsed.error;
     return badOptions;
   }
-  // As main() sets them: an option that changes a run belongs here too.
-  RunSettings settings;
-  settings.showWarnings = !parsed.noWarnings;
-  settings.trace = parsed.trace;
-  settings.explain = parsed.explain;
+  RunSettings settings = runSettingsOf(parsed);
   if (!parsed.files.empty()) {
     settings.inputName = parsed.files.front();
   }
