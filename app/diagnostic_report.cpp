@@ -1,5 +1,7 @@
 #include "app/diagnostic_report.h"
 
+#include "input/encoding.h"
+
 namespace {
 
 // The message of each kind; "{0}", "{1}" and "{2}" stand for its parts.
@@ -9,10 +11,12 @@ struct MessageTemplate {
 };
 
 constexpr MessageTemplate messageTemplates[] = {
-    {Warning::utf8File,
-     "a file UTF-8 kodolasu, nem Latin-2: az ekezetes betuk nem azok, aminek latszanak "
-     "(az ekezetes kezdobetuket sem ismeri fel); alakitsa at: "
-     "iconv -f UTF-8 -t ISO-8859-2"},
+    {Warning::foreignCharacter,
+     "a(z) {0} karakternek ('{1}') nincs Latin-2 megfeleloje: a file-t nem UTF-8-kent, "
+     "hanem bajtonkent olvassa (az ekezetes betuk nem azok, aminek latszanak)"},
+    {Warning::invalidUtf8Byte,
+     "a(z) {0} bajt nem resze UTF-8 karakternek: a file-t a --encoding utf-8 ellenere "
+     "bajtonkent, Latin-2-kent olvassa"},
     {Warning::leadingEmptyLine,
      "a file ures sorral kezdodik: ez az egyetlen szabalysor, es nem zarja le a "
      "szabalyokat, igy a kovetkezo sorok is szabalykent olvasodnak (szabalyok nelkul "
@@ -99,11 +103,15 @@ const char* messageTemplate(Warning kind) {
   return "";
 }
 
-// The line with every byte before `column` blanked (tabs kept), then a caret.
-std::string caretLine(const std::string& line, std::size_t column) {
+// The line with every byte before `column` blanked (tabs kept), then a caret;
+// in a line of UTF-8 bytes, one blank a character.
+std::string caretLine(const std::string& line, std::size_t column, bool utf8Line) {
   std::string caret;
   for (std::size_t i = 0; i + 1 < column; ++i) {
-    caret += i < line.size() && line[i] == '\t' ? '\t' : ' ';
+    const auto byte = i < line.size() ? static_cast<unsigned char>(line[i]) : ' ';
+    if (!utf8Line || (byte & 0xC0) != 0x80) {
+      caret += byte == '\t' ? '\t' : ' ';
+    }
   }
   return caret + '^';
 }
@@ -128,7 +136,9 @@ std::string diagnosticMessage(const Diagnostic& diagnostic) {
 }
 
 void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::string& fileName,
-                      const std::vector<std::string>& ruleLines, std::ostream& out) {
+                      const std::vector<std::string>& ruleLines, std::ostream& out,
+                      const TextForm& form) {
+  std::ostream& text = form.text == nullptr ? out : *form.text;
   std::size_t written = 0;
   for (const Diagnostic& diagnostic : diagnostics) {
     if (written == diagnosticLimit) {
@@ -137,18 +147,18 @@ void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::str
       return;
     }
     ++written;
-    out << fileName << ':' << diagnostic.line << ':';
-    if (diagnostic.column != 0) {
-      out << diagnostic.column << ':';
-    }
-    out << " figyelmeztetes: " << diagnosticMessage(diagnostic) << '\n';
     const std::string& line =
         !diagnostic.lineText.empty() || diagnostic.line == 0 || diagnostic.line > ruleLines.size()
             ? diagnostic.lineText
             : ruleLines[diagnostic.line - 1];
-    out << line << '\n';
+    out << fileName << ':' << diagnostic.line << ':';
     if (diagnostic.column != 0) {
-      out << caretLine(line, diagnostic.column) << '\n';
+      out << (form.utf8Columns ? utf8Column(line, diagnostic.column) : diagnostic.column) << ':';
+    }
+    out << " figyelmeztetes: ";
+    text << diagnosticMessage(diagnostic) << '\n' << line << '\n';
+    if (diagnostic.column != 0) {
+      text << caretLine(line, diagnostic.column, form.utf8Lines) << '\n';
     }
   }
 }

@@ -1,6 +1,7 @@
 #include "app/driver.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <new>
@@ -13,8 +14,11 @@
 #include "app/progress.h"
 #include "app/relation_section.h"
 #include "app/trace_report.h"
+#include "app/utf8_stream.h"
 #include "eval/groups.h"
 #include "eval/rule_checks.h"
+#include "input/encoded_input.h"
+#include "input/encoding.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
@@ -65,17 +69,126 @@ void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
   }
 }
 
-// What the file as a whole shows: an editor's UTF-8, or an empty first line
-// that leaves the relations among the rules.
+// What the file as a whole shows: characters of a UTF-8 file that Latin-2
+// cannot hold, a byte that is no UTF-8 where UTF-8 was asked for, or an empty
+// first line that leaves the relations among the rules.
 void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLines,
                Warnings& warnings) {
-  if (reader.looksLikeUtf8()) {
-    warnings.warn(Warning::utf8File, reader.firstMultiByteLine(),
-                  reader.firstMultiByteColumn() + 1);
+  for (const LineReader::Utf8Finding& finding : reader.utf8Findings()) {
+    if (finding.codePoint == 0) {
+      char byte[8];
+      std::snprintf(byte, sizeof byte, "0x%02X",
+                    static_cast<unsigned char>(finding.lineText[finding.column]));
+      warnings.warn(Warning::invalidUtf8Byte, finding.line, finding.column + 1, {byte},
+                    finding.lineText);
+      continue;
+    }
+    char codePoint[16];
+    std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(finding.codePoint));
+    const std::size_t length = utf8SequenceAt(finding.lineText, finding.column).length;
+    warnings.warn(Warning::foreignCharacter, finding.line, finding.column + 1,
+                  {codePoint, finding.lineText.substr(finding.column, length)}, finding.lineText);
   }
   if (ruleLines.size() > 1 && ruleLines.front().empty()) {
     warnings.warn(Warning::leadingEmptyLine, 1, 1);
   }
+}
+
+// What to look for in the lines as they are read, by how the file is read.
+LineReader::Utf8Watch utf8Watch(const InputReading& reading) {
+  if (reading.utf8Bytes) {
+    return LineReader::Utf8Watch::foreignCharacters;
+  }
+  return reading.invalidUtf8 ? LineReader::Utf8Watch::firstInvalidByte
+                             : LineReader::Utf8Watch::none;
+}
+
+// The trace's line on how the input was read.
+std::string readingText(const InputReading& reading) {
+  std::string text = "kodolas: ";
+  if (reading.encoding == Encoding::utf8) {
+    text += "UTF-8, Latin-2-re alakitva olvassa, a kimenetet UTF-8-ban irja";
+  } else if (reading.utf8Bytes) {
+    text += "bajtonkent olvassa: UTF-8, de van Latin-2-ben nem irhato karaktere";
+  } else if (reading.invalidUtf8) {
+    text += "bajtonkent olvassa: nem UTF-8";
+  } else {
+    text += "Latin-2, bajtonkent olvassa";
+  }
+  return text + (reading.forced ? " (--encoding)" : "");
+}
+
+// Where a run writes the input's text: the output file and the console, each
+// converted to UTF-8 where the run wants it. A file read as UTF-8 gives UTF-8
+// everywhere; a Latin-2 one, on the terminals that show UTF-8; a file read
+// byte for byte though it is UTF-8 shows its bytes as they are.
+class RunText {
+ public:
+  RunText(std::ostream& output, const ConsoleStreams& console, const InputReading& reading,
+          const RunSettings& settings)
+      : output_(output),
+        out_(*console.out),
+        err_(*console.err),
+        utf8Output_(output),
+        utf8Out_(*console.out),
+        utf8Err_(*console.err),
+        utf8_(reading.encoding == Encoding::utf8),
+        utf8Bytes_(reading.utf8Bytes),
+        outUtf8_(utf8_ || (settings.utf8Out && !utf8Bytes_)),
+        errUtf8_(utf8_ || (settings.utf8Err && !utf8Bytes_)),
+        typedUtf8_(utf8_ || (settings.utf8Typed && !utf8Bytes_)) {}
+
+  std::ostream& output() { return utf8_ ? utf8Output_ : output_; }
+  std::ostream& out() { return outUtf8_ ? utf8Out_ : out_; }
+  std::ostream& err() { return errUtf8_ ? utf8Err_ : err_; }
+  bool errUtf8() const { return errUtf8_; }
+  TextForm diagnosticForm() { return TextForm{&err(), utf8_, utf8Bytes_}; }
+
+  // The facts as the run reads them: typed as UTF-8, converted where they are.
+  std::vector<std::string> facts(std::vector<std::string> typed) const {
+    for (std::string& fact : typed) {
+      if (typedUtf8_) {
+        latin2FromUtf8(std::string(fact), fact);
+      }
+    }
+    return typed;
+  }
+
+ private:
+  std::ostream& output_;
+  std::ostream& out_;
+  std::ostream& err_;
+  Utf8Stream utf8Output_;
+  Utf8Stream utf8Out_;
+  Utf8Stream utf8Err_;
+  bool utf8_;
+  bool utf8Bytes_;
+  bool outUtf8_;
+  bool errUtf8_;
+  bool typedUtf8_;
+};
+
+// The input as the passes after reading need it.
+struct ReadProgram {
+  std::vector<std::string> ruleLines;
+  RelationList knownRelations;
+  std::vector<TupleLines> tupleLines;  // when explaining
+};
+
+// Reads the rule section and the relations; false on a read error.
+bool readProgram(EncodedInput& input, bool explaining, Warnings& warnings, ReadProgram& program) {
+  LineReader reader(input.text());
+  if (warnings.enabled()) {
+    reader.watchUtf8(utf8Watch(input.reading()));
+  }
+  program.ruleLines = readRuleSection(reader);
+  program.knownRelations =
+      RelationList(loadRelations(reader, warnings, explaining ? &program.tupleLines : nullptr));
+  if (reader.readError() || input.readError()) {
+    return false;
+  }
+  checkFile(reader, program.ruleLines, warnings);
+  return true;
 }
 
 // Seconds since it started or since the last lap.
@@ -105,32 +218,33 @@ const char* activityText(RunPhase phase) {
   }
 }
 
-bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
+bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
                      const RunSettings& settings, const ConsoleStreams& console) {
-  const WidthReportTarget widthReports(*console.out);
   Stopwatch stopwatch;
   PassTimes times;
-  RunPhase ignored = RunPhase::reading;
-  RunPhase& current = phase == nullptr ? ignored : *phase;
-  current = RunPhase::reading;
+  RunState ignored;
+  RunState& run = state == nullptr ? ignored : *state;
+  run.phase = RunPhase::reading;
   ProgressLine progress(settings.progress);
   progress.setPhase("beolvasas");
-  LineReader reader(input);
+  EncodedInput encoded(input, settings.encoding);
+  run.reading = encoded.reading().encoding;
+  RunText text(output, console, encoded.reading(), settings);
+  progress.setUtf8(text.errUtf8());
+  const WidthReportTarget widthReports(text.out());
   Warnings warnings(settings.showWarnings);
-  const std::vector<std::string> ruleLines = readRuleSection(reader);
   const bool explaining = !settings.explain.empty();
-  std::vector<TupleLines> tupleLines;
-  RelationList knownRelations(loadRelations(reader, warnings, explaining ? &tupleLines : nullptr));
-  if (reader.readError()) {
+  ReadProgram program;
+  if (encoded.readError() || !readProgram(encoded, explaining, warnings, program)) {
     return false;
   }
-  checkFile(reader, ruleLines, warnings);
+  const std::vector<std::string>& ruleLines = program.ruleLines;
+  RelationList& knownRelations = program.knownRelations;
   DerivationLog derivations;
-  recordDeclared(knownRelations, std::move(tupleLines), derivations);
+  recordDeclared(knownRelations, std::move(program.tupleLines), derivations);
   times.reading = stopwatch.lap();
-  current = RunPhase::evaluating;
+  run.phase = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
-  echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
   checkRuleLines(rules, knownRelations, warnings);
   Trace trace;
@@ -141,19 +255,24 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
                 settings.trace || progress.shown() ? &trace : nullptr,
                 explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
-  progress.around(
-      [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err); });
-  current = RunPhase::writing;
+  progress.around([&] {
+    writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err,
+                     text.diagnosticForm());
+  });
+  run.phase = RunPhase::writing;
   progress.setPhase("kiiras");
-  output << '\n';
-  writeRelations(knownRelations, output);
+  echoRules(ruleLines, text.output());
+  text.output() << '\n';
+  writeRelations(knownRelations, text.output());
   times.writing = stopwatch.lap();
   progress.stop();
   if (settings.trace) {
-    writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
+    writeTraceReport(trace, readingText(encoded.reading()), ruleLines, knownRelations, times,
+                     text.err());
   }
   if (explaining) {
-    writeExplanations(settings.explain, derivations, knownRelations, ruleLines, *console.out);
+    writeExplanations(text.facts(settings.explain), derivations, knownRelations, ruleLines,
+                      text.out());
   }
   return !output.fail();
 }
@@ -170,7 +289,7 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
   if (sameFile(inputName, outputName)) {
     return fail("Az input es az output file ugyanaz!! ", outputName);
   }
-  RunPhase phase = RunPhase::reading;
+  RunState state;
   RunSettings named = settings;
   named.inputName = inputName;
   try {
@@ -178,7 +297,7 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase, named) && !output.stream().fail()) {
+    if (!evaluateProgram(input, output.stream(), &state, named) && !output.stream().fail()) {
       return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
     }
     if (!output.commit()) {
@@ -189,5 +308,5 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }
   std::cout.flush();
-  return fail("Elfogyott a memoria!! ", activityText(phase));
+  return fail("Elfogyott a memoria!! ", activityText(state.phase));
 }

@@ -4,11 +4,13 @@
 
 #include <iostream>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "eval/groups.h"
+#include "input/encoding.h"
 
 // Runs the program on the two files. True when the run completed and the
 // output file is in place; false after a message on standard error (a file
@@ -17,7 +19,9 @@
 // How a run goes: how recursive rule groups are evaluated, whether warnings
 // about the rules are written, whether a report of the evaluation follows
 // the run on standard error, the facts whose derivation follows it on
-// standard output, and whether a long run shows its progress on standard error.
+// standard output, whether a long run shows its progress on standard error,
+// the input's encoding when it is not to be found out, and what the console
+// shows and takes.
 struct RunSettings {
   RecursionMode mode = RecursionMode::semiNaive;
   bool showWarnings = true;
@@ -25,6 +29,13 @@ struct RunSettings {
   std::string inputName = "input";  // how diagnostics name the input file
   std::vector<std::string> explain = {};
   bool progress = false;
+  std::optional<Encoding> encoding = std::nullopt;
+  // Standard output, standard error: terminals that show UTF-8, so the
+  // input's Latin-2 text goes there converted.
+  bool utf8Out = false;
+  bool utf8Err = false;
+  // Text typed on the console (the facts) comes as UTF-8.
+  bool utf8Typed = false;
 };
 
 bool runProgram(const std::string& inputName, const std::string& outputName,
@@ -33,6 +44,13 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
 // Where a run stands, for the message when memory runs out.
 enum class RunPhase { reading, evaluating, writing };
 
+// What a caller may follow of a run: where it stands, and, once the input is
+// read, in which encoding it was read (the output file is written in it).
+struct RunState {
+  RunPhase phase = RunPhase::reading;
+  Encoding reading = Encoding::latin2;
+};
+
 // Where a run's console text goes: what it writes to standard output (the
 // "sor1: " lines) to `out`, the diagnostics and the trace report to `err`.
 struct ConsoleStreams {
@@ -40,11 +58,12 @@ struct ConsoleStreams {
   std::ostream* err = &std::cerr;
 };
 
-// The whole run on streams: reads the program text from `input` and writes the
-// output file's bytes to `output`. False when reading the input fails or when
-// `output` has failed (its state tells which). `phase`, when given, follows
-// the run.
-bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase = nullptr,
+// The whole run on streams: reads the program text from `input` (from where
+// it stands; a stream that cannot be set back is read whole into memory
+// first) and writes the output file's bytes to `output`. False when reading
+// the input fails or when `output` has failed (its state tells which).
+// `state`, when given, follows the run.
+bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state = nullptr,
                      const RunSettings& settings = RunSettings(),
                      const ConsoleStreams& console = ConsoleStreams());
 

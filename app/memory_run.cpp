@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <streambuf>
 
+#include "input/encoded_input.h"
 #include "relation/value.h"
 #include "relation/work_meter.h"
 
@@ -12,16 +13,6 @@ namespace {
 
 constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 constexpr const char* workLimitMessage = "Elfogyott a munkakeret!! ";
-
-// Reads bytes that the caller keeps, without copying them.
-class ViewBuffer : public std::streambuf {
- public:
-  explicit ViewBuffer(std::string_view bytes) {
-    // The get area is only read, never written through.
-    char* begin = const_cast<char*>(bytes.data());
-    setg(begin, begin, begin + bytes.size());
-  }
-};
 
 // Clears the value pool and the work limit when a run ends, however it ends.
 class RunScope {
@@ -46,14 +37,14 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
   MemoryRun run;
   std::ostringstream standardOutput;
   std::ostringstream standardError;
-  RunPhase phase = RunPhase::reading;
+  RunState state;
   try {
     const RunScope scope(workLimit);
     ViewBuffer bytes(input);
     std::istream in(&bytes);
     std::ostringstream output;
     // With streams in memory, a failed read or write is memory running out.
-    if (evaluateProgram(in, output, &phase, settings, {&standardOutput, &standardError})) {
+    if (evaluateProgram(in, output, &state, settings, {&standardOutput, &standardError})) {
       run.output = output.str();
     } else {
       run.status = MemoryRunStatus::outOfMemory;
@@ -69,8 +60,9 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
     run.output.clear();
     standardError << (run.status == MemoryRunStatus::outOfMemory ? outOfMemoryMessage
                                                                  : workLimitMessage)
-                  << activityText(phase);
+                  << activityText(state.phase);
   }
+  run.reading = state.reading;
   run.standardOutput = standardOutput.str();
   run.standardError = standardError.str();
   return run;

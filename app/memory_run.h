@@ -17,6 +17,9 @@ struct MemoryRun {
   std::string output;          // the output file's bytes; empty unless completed
   std::string standardOutput;  // what the run writes there ("sor1: " lines)
   std::string standardError;   // diagnostics, the trace report, the message of a failed run
+  // How the input was read: as UTF-8 (the output file and the texts are then
+  // UTF-8 too) or byte for byte as Latin-2.
+  Encoding reading = Encoding::latin2;
 };
 
 // Runs `input` as the input file, as the command line runs a file under

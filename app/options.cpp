@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include <cctype>
+
 #ifndef LEVEZET_VERSION
 #define LEVEZET_VERSION "0.0.0"
 #endif
@@ -24,6 +26,41 @@ bool takeFlag(const std::string& argument, Options& options) {
   return true;
 }
 
+// The encoding `name` names, if any.
+std::optional<Encoding> encodingNamed(std::string name) {
+  for (char& byte : name) {
+    byte = static_cast<char>(std::tolower(static_cast<unsigned char>(byte)));
+  }
+  if (name == "latin2" || name == "latin-2" || name == "iso-8859-2") {
+    return Encoding::latin2;
+  }
+  if (name == "utf-8" || name == "utf8") {
+    return Encoding::utf8;
+  }
+  return std::nullopt;
+}
+
+// Takes the argument after the option at `i` (--explain, --encoding) and
+// moves `i` past it; false, with `error` set, when it is missing or wrong.
+bool takeArgument(const std::vector<std::string>& arguments, std::size_t& i, Options& options) {
+  const std::string& option = arguments[i];
+  if (++i == arguments.size()) {
+    options.error = "levezet: a " + option + " kapcsolo utan hianyzik " +
+                    (option == "--explain" ? "a teny" : "a kodolas neve");
+    return false;
+  }
+  if (option == "--explain") {
+    options.explain.push_back(arguments[i]);
+    return true;
+  }
+  options.encoding = encodingNamed(arguments[i]);
+  if (!options.encoding) {
+    options.error = "levezet: ismeretlen kodolas: " + arguments[i] + " (latin2 vagy utf-8)";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments) {
@@ -37,12 +74,10 @@ Options parseOptions(const std::vector<std::string>& arguments) {
       options.files.push_back(argument);
     } else if (argument == "--") {
       optionsEnded = true;
-    } else if (argument == "--explain") {
-      if (++i == arguments.size()) {
-        options.error = "levezet: a --explain kapcsolo utan hianyzik a teny";
+    } else if (argument == "--explain" || argument == "--encoding") {
+      if (!takeArgument(arguments, i, options)) {
         return options;
       }
-      options.explain.push_back(arguments[i]);
     } else if (!takeFlag(argument, options)) {
       options.error = "levezet: ismeretlen kapcsolo: " + argument;
       return options;
@@ -81,5 +116,6 @@ RunSettings runSettingsOf(const Options& options) {
   settings.showWarnings = !options.noWarnings;
   settings.trace = options.trace;
   settings.explain = options.explain;
+  settings.encoding = options.encoding;
   return settings;
 }

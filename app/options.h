@@ -2,10 +2,12 @@
 #ifndef APP_OPTIONS_H_
 #define APP_OPTIONS_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/driver.h"
+#include "input/encoding.h"
 
 struct Options {
   bool help = false;
@@ -14,15 +16,17 @@ struct Options {
   bool noWarnings = false;           // no warnings on standard error
   bool trace = false;                // a report of the evaluation on standard error
   std::vector<std::string> explain;  // facts whose derivation goes to standard output
+  std::optional<Encoding> encoding;  // how to read the input, instead of finding it out
   std::vector<std::string> files;    // the arguments after the options
   std::string error;                 // what made the command line unusable, else empty
 };
 
 // Reads the arguments after the program name. An argument is an option while
 // no file name has come, when it starts with "-" and is not "-" alone; "--"
-// ends the options. "--explain" takes the argument after it, whatever it is.
-// An unknown option, or "--explain" as the last argument, sets `error` to a
-// one-line message naming it.
+// ends the options. "--explain" takes the argument after it, whatever it is,
+// "--encoding" one of latin2 (latin-2, iso-8859-2) and utf-8 (utf8), in any
+// case. An unknown option, an option without its argument, or an encoding
+// other than these sets `error` to a one-line message naming it.
 Options parseOptions(const std::vector<std::string>& arguments);
 
 // The settings of a run as the options ask for them (warnings, the trace,

@@ -5,6 +5,8 @@
 
 #include <iostream>
 
+#include "input/encoding.h"
+
 namespace {
 
 constexpr auto firstDrawAfter = std::chrono::seconds(1);
@@ -62,6 +64,11 @@ void ProgressLine::setPhase(std::string phase) {
   activity_.clear();
 }
 
+void ProgressLine::setUtf8(bool utf8) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  utf8_ = utf8;
+}
+
 void ProgressLine::groupBegun(const Trace::Group& group) {
   const std::lock_guard<std::mutex> lock(mutex_);
   activity_ = (group.recursive ? "rekurziv csoport: " : "szabalyok: ") + joined(group.members);
@@ -104,7 +111,8 @@ void ProgressLine::run() {
     std::string text = progressText(phase_, activity_, rows_).substr(0, width);
     if (text != drawn_) {
       const std::size_t left = drawn_.size() > text.size() ? drawn_.size() - text.size() : 0;
-      writeError('\r' + text + std::string(left, ' ') + std::string(left, '\b'));
+      writeError('\r' + (utf8_ ? utf8FromLatin2(text) : text) + std::string(left, ' ') +
+                 std::string(left, '\b'));
       drawn_ = std::move(text);
     }
   }

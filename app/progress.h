@@ -30,6 +30,8 @@ class ProgressLine : public Trace::Listener {
   bool shown() const { return worker_.joinable(); }
 
   void setPhase(std::string phase);
+  // The line's Latin-2 text is drawn as UTF-8 from now on.
+  void setUtf8(bool utf8);
   void groupBegun(const Trace::Group& group) override;
   void ruleEvaluated(std::size_t line, std::size_t rows) override;
 
@@ -49,7 +51,8 @@ class ProgressLine : public Trace::Listener {
   std::string phase_;
   std::string activity_;
   std::size_t rows_ = 0;
-  std::string drawn_;  // the text on the terminal now
+  bool utf8_ = false;
+  std::string drawn_;  // the text on the terminal now, as Latin-2
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::thread worker_;
 };

@@ -52,9 +52,10 @@ void writeGroups(const Trace& trace, const RelationList& relations, std::ostream
 
 }  // namespace
 
-void writeTraceReport(const Trace& trace, const std::vector<std::string>& ruleLines,
-                      const RelationList& relations, const PassTimes& times, std::ostream& out) {
-  out << "--- nyomkovetes ---\n";
+void writeTraceReport(const Trace& trace, const std::string& readingLine,
+                      const std::vector<std::string>& ruleLines, const RelationList& relations,
+                      const PassTimes& times, std::ostream& out) {
+  out << "--- nyomkovetes ---\n" << readingLine << '\n';
   writeOrder(trace, out);
   writeRules(trace, ruleLines, out);
   writeGroups(trace, relations, out);

@@ -16,11 +16,13 @@ struct PassTimes {
   double writing = 0;
 };
 
-// Writes the evaluation order with its recursive groups; per rule line its
+// Writes `readingLine` (how the input was read), the evaluation order with
+// its recursive groups; per rule line its
 // number, the rows its evaluations gave, their time and the line; per
 // recursive group its rounds and the tuples of each member; and the times of
 // the passes. Lines that are no rules are left out.
-void writeTraceReport(const Trace& trace, const std::vector<std::string>& ruleLines,
-                      const RelationList& relations, const PassTimes& times, std::ostream& out);
+void writeTraceReport(const Trace& trace, const std::string& readingLine,
+                      const std::vector<std::string>& ruleLines, const RelationList& relations,
+                      const PassTimes& times, std::ostream& out);
 
 #endif  // APP_TRACE_REPORT_H_

@@ -12,7 +12,8 @@
 
 enum class Warning {
   // The file as a whole.
-  utf8File,          // valid UTF-8 with multi-byte sequences
+  foreignCharacter,  // {code point as U+XXXX, the character}: valid UTF-8 read as bytes
+  invalidUtf8Byte,   // {the byte as 0xXX}: --encoding utf-8 for a file that is not
   leadingEmptyLine,  // the empty first line is the one rule line
   blankOnlyLine,     // blanks only: not an empty line
   // Rule lines that are not head(arguments)<-body.
@@ -57,7 +58,7 @@ enum class Warning {
 // (from 1; 0 where no column applies), the line's text where the finder had it
 // at hand, and the pieces of input its message quotes.
 struct Diagnostic {
-  Warning kind = Warning::utf8File;
+  Warning kind = Warning::foreignCharacter;
   std::size_t line = 0;
   std::size_t column = 0;
   std::vector<std::string> parts;

@@ -4,29 +4,9 @@
 #include <cstring>
 #include <utility>
 
-namespace {
+#include "input/encoding.h"
 
-// The length of the UTF-8 sequence that starts at `at`, 0 when none does.
-std::size_t utf8SequenceLength(const std::string& text, std::size_t at) {
-  const auto byte = static_cast<unsigned char>(text[at]);
-  std::size_t length = 0;
-  if (byte >= 0xC2 && byte <= 0xDF) {
-    length = 2;
-  } else if (byte >= 0xE0 && byte <= 0xEF) {
-    length = 3;
-  } else if (byte >= 0xF0 && byte <= 0xF4) {
-    length = 4;
-  }
-  if (length == 0 || at + length > text.size()) {
-    return 0;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) {
-      return 0;
-    }
-  }
-  return length;
-}
+namespace {
 
 // 0x80 in every byte of `word` that is zero, nothing elsewhere.
 std::uint64_t zeroBytes(std::uint64_t word) {
@@ -109,28 +89,32 @@ bool LineReader::readLine(std::string& line) {
   hasLookahead_ = false;
   ++lineNumber_;
   facts_ = factsOf(line);
-  if (facts_.pastAscii && !invalidUtf8_) {
-    noteEncoding(line);
+  if (facts_.pastAscii && watch_ != Utf8Watch::none) {
+    noteUtf8(line);
   }
   return true;
 }
 
-void LineReader::noteEncoding(const std::string& line) {
+void LineReader::noteUtf8(const std::string& line) {
   for (std::size_t at = 0; at < line.size();) {
     if (static_cast<unsigned char>(line[at]) < 0x80) {
       ++at;
       continue;
     }
-    const std::size_t length = utf8SequenceLength(line, at);
-    if (length == 0) {
-      invalidUtf8_ = true;
+    const Utf8Sequence sequence = utf8SequenceAt(line, at);
+    if (sequence.length == 0) {
+      if (watch_ == Utf8Watch::firstInvalidByte) {
+        findings_.push_back(Utf8Finding{lineNumber_, at, 0, line});
+        watch_ = Utf8Watch::none;
+      }
       return;
     }
-    if (multiByteLine_ == 0) {
-      multiByteLine_ = lineNumber_;
-      multiByteColumn_ = at;
+    const bool fileByteOrderMark = lineNumber_ == 1 && at == 0 && sequence.codePoint == 0xFEFF;
+    if (watch_ == Utf8Watch::foreignCharacters && !fileByteOrderMark &&
+        latin2ByteOf(sequence.codePoint) < 0) {
+      findings_.push_back(Utf8Finding{lineNumber_, at, sequence.codePoint, line});
     }
-    at += length;
+    at += sequence.length;
   }
 }
 

@@ -42,12 +42,18 @@ class LineReader {
   };
   const LineFacts& lineFacts() const { return facts_; }
 
-  // Whether the lines handed out so far read as UTF-8 text with at least one
-  // multi-byte sequence, and where the first of those stands (line from 1,
-  // byte column from 0).
-  bool looksLikeUtf8() const { return multiByteLine_ != 0 && !invalidUtf8_; }
-  std::size_t firstMultiByteLine() const { return multiByteLine_; }
-  std::size_t firstMultiByteColumn() const { return multiByteColumn_; }
+  // What the lines handed out from now on show against UTF-8: every
+  // character Latin-2 has no byte for (a byte-order mark that starts the
+  // file aside), or the first byte that is no part of a UTF-8 sequence.
+  enum class Utf8Watch { none, foreignCharacters, firstInvalidByte };
+  void watchUtf8(Utf8Watch watch) { watch_ = watch; }
+  struct Utf8Finding {
+    std::size_t line = 0;    // from 1
+    std::size_t column = 0;  // the byte column, from 0
+    char32_t codePoint = 0;  // of a foreign character
+    std::string lineText;
+  };
+  const std::vector<Utf8Finding>& utf8Findings() const { return findings_; }
 
  private:
   bool fill();
@@ -58,12 +64,11 @@ class LineReader {
   bool lookaheadEmpty_ = false;
   bool readError_ = false;
   std::size_t lineNumber_ = 0;
-  std::size_t multiByteLine_ = 0;
-  std::size_t multiByteColumn_ = 0;
-  bool invalidUtf8_ = false;
+  Utf8Watch watch_ = Utf8Watch::none;
+  std::vector<Utf8Finding> findings_;
   LineFacts facts_;
 
-  void noteEncoding(const std::string& line);
+  void noteUtf8(const std::string& line);
 };
 
 // The comma-separated pieces of `text`, in order. A comma at the very start is

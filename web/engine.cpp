@@ -2,6 +2,7 @@
 // with options as on the command line, its results kept until the next call.
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/memory_run.h"
@@ -36,14 +37,31 @@ std::vector<std::string> unpackOptions(const char* packed, std::size_t length) {
   return options;
 }
 
+// The bytes of the last run's output file (part 0), standard output (1),
+// standard error (2), or the name of the encoding its input was read in (3:
+// "utf-8", when the three texts are UTF-8 too, or "latin2").
+std::string_view partOf(int part) {
+  switch (part) {
+    case 0:
+      return lastRun.output;
+    case 1:
+      return lastRun.standardOutput;
+    case 2:
+      return lastRun.standardError;
+    default:
+      return encodingName(lastRun.reading);
+  }
+}
+
 }  // namespace
 
 extern "C" {
 
 // Runs the `length` bytes at `input` as the input file, under the arguments in
-// `options` (`optionsLength` bytes, see unpackOptions): -w and --trace act as
-// on the command line, the first file name is the name diagnostics give the
-// input, and the other options change nothing here. Returns a RunStatus; the
+// `options` (`optionsLength` bytes, see unpackOptions): -w, --trace,
+// --explain and --encoding act as on the command line, the first file name is
+// the name diagnostics give the input, and the other options change nothing
+// here. The input's encoding is found out as on the command line. Returns a RunStatus; the
 // texts are read with levezetPart.
 int levezetRun(const char* input, std::size_t length, const char* options,
                std::size_t optionsLength) {
@@ -69,17 +87,10 @@ int levezetRun(const char* input, std::size_t length, const char* options,
   }
 }
 
-// The bytes of the last run's output file (part 0), standard output (1) or
-// standard error (2), and their number.
-const char* levezetPart(int part) {
-  return part == 0 ? lastRun.output.data()
-                   : (part == 1 ? lastRun.standardOutput.data() : lastRun.standardError.data());
-}
+// The bytes of part `part` of the last run (see partOf), and their number.
+const char* levezetPart(int part) { return partOf(part).data(); }
 
-std::size_t levezetPartLength(int part) {
-  return part == 0 ? lastRun.output.size()
-                   : (part == 1 ? lastRun.standardOutput.size() : lastRun.standardError.size());
-}
+std::size_t levezetPartLength(int part) { return partOf(part).size(); }
 
 // Sets the work limit of later runs; 0 lifts it (for measurements).
 void levezetSetWorkLimit(unsigned units) { workLimit = units; }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/driver.h"
+#include "input/encoding.h"
 #include "test_util.h"
 
 namespace {
@@ -76,6 +77,21 @@ TEST(MemoryRunTest, ExplanationsFollowTheRunsOwnLinesOnStandardOutput) {
   EXPECT_EQ(run.standardOutput.substr(0, runsOwn.size()), runsOwn);
   EXPECT_EQ(run.standardOutput.find("sor1: ", runsOwn.size()), std::string::npos);
   EXPECT_NE(run.standardOutput.find("--- levezetes ---\nq(5)\n"), std::string::npos);
+}
+
+TEST(MemoryRunTest, AUtf8InputGivesEveryTextInUtf8AndSaysSo) {
+  RunSettings latin2;
+  latin2.explain = {"hosszu('m\xE1sik hosszu ert\xE9k')"};
+  RunSettings utf8;
+  utf8.explain = {utf8FromLatin2(latin2.explain.front())};
+  const MemoryRun asLatin2 = runInMemory(mixedProgram, latin2);
+  const MemoryRun asUtf8 = runInMemory(utf8FromLatin2(mixedProgram), utf8);
+  EXPECT_EQ(asLatin2.reading, Encoding::latin2);
+  EXPECT_EQ(asUtf8.reading, Encoding::utf8);
+  EXPECT_NE(asLatin2.standardOutput.find("bemenet, 15. sor"), std::string::npos);
+  EXPECT_EQ(asUtf8.output, utf8FromLatin2(asLatin2.output));
+  EXPECT_EQ(asUtf8.standardOutput, utf8FromLatin2(asLatin2.standardOutput));
+  EXPECT_EQ(asUtf8.standardError, utf8FromLatin2(asLatin2.standardError));
 }
 
 TEST(MemoryRunTest, WorkLimitStopsTheRunWithAMessageAndTheNextRunCompletes) {

@@ -2,7 +2,9 @@
 # Differential run: random programs (tests/differential/generate.py) through two
 # levezet binaries, the current one and a reference one, comparing the output
 # file, standard output, standard error (warnings about the input left out)
-# and exit status byte for byte.
+# and exit status byte for byte. A program that happens to be valid UTF-8 with
+# a multi-byte sequence is given to a current binary that reads UTF-8 with
+# --encoding latin2, so that both read the Latin-2 bytes the generator meant.
 #
 #   compare.sh [--reference COMMIT_OR_BINARY] [--current COMMIT_OR_BINARY]
 #              [--programs N] [--seed S] [--first K] [--jobs J] [--timeout SECONDS]
@@ -138,6 +140,10 @@ resolve_binary "$current" current
 current_binary=$resolved
 echo "reference: $reference_binary"
 echo "current:   $current_binary"
+latin2_option=()
+if "$current_binary" --help 2>/dev/null | grep -q -- --encoding; then
+  latin2_option=(--encoding latin2)
+fi
 echo "seed $seed, programs $first to $((first + programs - 1))"
 
 # Standard error without the warnings about the input, which say more in
@@ -153,24 +159,27 @@ drop_warnings() {
     { print }'
 }
 
-# Runs BINARY on input.txt in the fresh folder CASE/run, leaving there out.txt
-# (if written) and in CASE the files stdout, stderr and status; sets `status`.
+# Runs BINARY (with OPTIONS) on input.txt in the fresh folder CASE/run,
+# leaving there out.txt (if written) and in CASE the files stdout, stderr and
+# status; sets `status`.
 # Other files a run leaves (a temporary output file, named at random, after a
 # run that was stopped) are renamed left-over.1, left-over.2, ... so that
 # both sides' can be compared.
-run_case() {  # run_case BINARY CASE
-  local file left_over=0
+run_case() {  # run_case BINARY CASE [OPTIONS...]
+  local binary=$1 folder=$2 file left_over=0
+  shift 2
   status=0
-  cd "$2/run"
-  timeout "$run_timeout" "$1" input.txt out.txt </dev/null >../stdout 2>../stderr || status=$?
+  cd "$folder/run"
+  timeout "$run_timeout" "$binary" "$@" input.txt out.txt </dev/null >../stdout 2>../stderr ||
+    status=$?
   cd "$work"
-  drop_warnings <"$2/stderr" >"$2/stderr.kept"
-  mv "$2/stderr.kept" "$2/stderr"
-  printf '%s\n' "$status" >"$2/status"
-  for file in "$2"/run/.[!.]* "$2"/run/*; do
+  drop_warnings <"$folder/stderr" >"$folder/stderr.kept"
+  mv "$folder/stderr.kept" "$folder/stderr"
+  printf '%s\n' "$status" >"$folder/status"
+  for file in "$folder"/run/.[!.]* "$folder"/run/*; do
     case ${file##*/} in
       input.txt | out.txt | '.[!.]*' | '*') ;;
-      *) left_over=$((left_over + 1)); mv "$file" "$2/run/left-over.$left_over" ;;
+      *) left_over=$((left_over + 1)); mv "$file" "$folder/run/left-over.$left_over" ;;
     esac
   done
 }
@@ -246,18 +255,31 @@ run_lane() {  # run_lane LANE
     [ "$count" -le "$batch_size" ] || count=$batch_size
     rm -rf "$dir"
     make_programs "$start" "$count" "$dir/programs"
+    # Programs that read as UTF-8 are marked in utf8/.
     python3 -c '
 import os, shutil, sys
 folder = sys.argv[1]
+os.makedirs(folder + "/utf8")
 for name in os.listdir(folder + "/programs"):
     for side in ("current", "reference"):
         run = "%s/%s/%s/run" % (folder, side, name[:-4])
         os.makedirs(run)
         shutil.copyfile(folder + "/programs/" + name, run + "/input.txt")
+    with open(folder + "/programs/" + name, "rb") as program:
+        data = program.read()
+    try:
+        if any(byte >= 0x80 for byte in data) and data.decode("utf-8"):
+            open(folder + "/utf8/" + name, "w").close()
+    except UnicodeDecodeError:
+        pass
 ' "$dir"
     for ((number = start; number < start + count; number++)); do
       printf -v name '%07d' "$number"
-      run_case "$current_binary" "$dir/current/$name"
+      if [ -e "$dir/utf8/$name.txt" ]; then
+        run_case "$current_binary" "$dir/current/$name" "${latin2_option[@]}"
+      else
+        run_case "$current_binary" "$dir/current/$name"
+      fi
       current_status=$status
       run_case "$reference_binary" "$dir/reference/$name"
       if [ "$current_status" = 124 ] && [ "$status" = 124 ]; then

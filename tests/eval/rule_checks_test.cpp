@@ -94,7 +94,7 @@ TEST(RuleChecksTest, FindsConditionsThatDoNotCompareWhatTheySeemTo) {
 TEST(RuleChecksTest, ADisabledCollectionTakesNothing) {
   Warnings warnings(false);
   checkRuleLines({parseRuleLine("p(X):-q(X)", 1)}, RelationList(), warnings);
-  warnings.warn(Warning::utf8File, 1, 1);
+  warnings.warn(Warning::foreignCharacter, 1, 1);
   EXPECT_TRUE(warnings.sorted().empty());
 }
 

@@ -61,7 +61,8 @@ std::vector<std::string> inputLines(const std::string& text) {
 }  // namespace
 
 std::string expectedEcho(const std::string& text) {
-  if (text.find('\0') != std::string::npos || (!text.empty() && text.back() == '\r')) {
+  if (text.find('\0') != std::string::npos || (!text.empty() && text.back() == '\r') ||
+      text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     return "";
   }
   const std::vector<std::string> lines = inputLines(text);

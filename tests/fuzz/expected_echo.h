@@ -9,8 +9,9 @@ namespace fuzzsupport {
 
 // The first bytes every output file of `text` must have: each line of the rule
 // section followed by a line feed, then one empty line. Empty when the text
-// holds a NUL byte or ends in a carriage return, whose echo the harness leaves
-// to the golden cases.
+// holds a NUL byte, ends in a carriage return or starts with a UTF-8
+// byte-order mark, whose echo the harness leaves to the golden cases. (A
+// UTF-8 text is written back in UTF-8, so its echo is its own lines.)
 std::string expectedEcho(const std::string& text);
 
 }  // namespace fuzzsupport

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <sstream>
+#include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -107,24 +110,32 @@ TEST(LineReaderTest, LineFactsAgreeWithAByteByByteCount) {
   }
 }
 
-TEST(LineReaderTest, TellsAUtf8FileFromALatin2One) {
-  const auto utf8At = [](const std::string& content) {
+TEST(LineReaderTest, FindsWhatLinesReadAsBytesHoldAgainstUtf8) {
+  using Found = std::vector<std::tuple<std::size_t, std::size_t, char32_t>>;
+  const auto found = [](const std::string& content, LineReader::Utf8Watch watch) {
     std::istringstream in(content);
     LineReader reader(in);
+    reader.watchUtf8(watch);
     std::string line;
     while (reader.readLine(line)) {
     }
-    return reader.looksLikeUtf8()
-               ? std::make_pair(reader.firstMultiByteLine(), reader.firstMultiByteColumn())
-               : std::make_pair(std::size_t{0}, std::size_t{0});
+    Found result;
+    for (const LineReader::Utf8Finding& finding : reader.utf8Findings()) {
+      result.emplace_back(finding.line, finding.column, finding.codePoint);
+      EXPECT_FALSE(finding.lineText.empty());
+    }
+    return result;
   };
-  using At = std::pair<std::size_t, std::size_t>;
-  EXPECT_EQ(utf8At("p(X)<-q(X)\n\nq(a)\n'\xC3\xA9va'\n"), (At{4, 1}));
-  EXPECT_EQ(utf8At("a\n\xE2\x82\xAC \xF0\x9F\x98\x80\n"), (At{2, 0}));
-  EXPECT_EQ(utf8At("only ascii\n"), (At{0, 0}));
-  EXPECT_EQ(utf8At("'\xE9va'\n"), (At{0, 0}));                // Latin-2
-  EXPECT_EQ(utf8At("'\xC3\xA9va'\n'\xE9va'\n"), (At{0, 0}));  // both: not UTF-8
-  EXPECT_EQ(utf8At("\xC3"), (At{0, 0}));                      // cut short
+  const auto foreign = LineReader::Utf8Watch::foreignCharacters;
+  // The byte-order mark that starts the file is no finding, one further on is.
+  EXPECT_EQ(found("\xEF\xBB\xBFp(X)<-q(X)\n\nq(a)\n'ma\xC3\xB1"
+                  "a\xE2\x82\xAC\xEF\xBB\xBF'\n",
+                  foreign),
+            (Found{{4, 3, 0xF1}, {4, 6, 0x20AC}, {4, 9, 0xFEFF}}));
+  EXPECT_EQ(found("'\xC3\xA9va'\n", foreign), Found{});
+  const auto invalid = LineReader::Utf8Watch::firstInvalidByte;
+  EXPECT_EQ(found("a\n'\xC3\xA9'\n'\xE9va',\xE9\n'\xE9'\n", invalid), (Found{{3, 1, 0}}));
+  EXPECT_EQ(found("'\xC3\xA9va'\n", LineReader::Utf8Watch::none), Found{});
 }
 
 }  // namespace
