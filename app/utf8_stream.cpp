@@ -10,6 +10,10 @@ Utf8Stream::Utf8Stream(std::ostream& target) : std::ostream(nullptr), buffer_(ta
 }
 
 std::streamsize Utf8Stream::Buffer::xsputn(const char* bytes, std::streamsize count) {
+  const std::string_view text(bytes, static_cast<std::size_t>(count));
+  if (asciiPrefixLength(text) == text.size()) {
+    return target_.write(bytes, count) ? count : 0;
+  }
   // Converted a piece at a time, so that a long text needs no copy of its size.
   constexpr std::streamsize piece = 4096;
   for (std::streamsize at = 0; at < count; at += piece) {

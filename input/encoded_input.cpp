@@ -46,6 +46,12 @@ class Utf8Decoder : public std::streambuf {
     first_ = false;
     decoded_.clear();
     while (at < bytes.size()) {
+      const std::size_t ascii = asciiPrefixLength(bytes.substr(at));
+      decoded_.append(bytes.substr(at, ascii));
+      at += ascii;
+      if (at == bytes.size()) {
+        break;
+      }
       const Utf8Sequence sequence = utf8SequenceAt(bytes, at);
       if (sequence.length == 0 && !atEnd && bytes.size() - at < 4) {
         break;  // a sequence the chunk cut, decoded with the next one

@@ -57,20 +57,22 @@ std::size_t sequenceLength(unsigned char lead) {
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// The first position from `at` on whose word of 8 bytes holds a byte of 0x80
-// or above, or the last place a whole word fits.
-std::size_t nextPastAscii(std::string_view bytes, std::size_t at) {
-  for (; at + 8 <= bytes.size(); at += 8) {
+}  // namespace
+
+std::size_t asciiPrefixLength(std::string_view text) {
+  std::size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
     std::uint64_t word = 0;
-    std::memcpy(&word, bytes.data() + at, 8);
+    std::memcpy(&word, text.data() + at, 8);
     if ((word & 0x8080808080808080ULL) != 0) {
       break;
     }
   }
+  while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) {
+    ++at;
+  }
   return at;
 }
-
-}  // namespace
 
 const char* encodingName(Encoding encoding) {
   return encoding == Encoding::utf8 ? "utf-8" : "latin2";
@@ -112,9 +114,13 @@ Utf8Sequence utf8SequenceAt(std::string_view text, std::size_t at) {
 }
 
 std::string utf8FromLatin2(std::string_view latin2) {
-  std::string utf8;
-  utf8.reserve(latin2.size());
-  for (const char byte : latin2) {
+  const std::size_t ascii = asciiPrefixLength(latin2);
+  std::string utf8(latin2.substr(0, ascii));
+  if (ascii == latin2.size()) {
+    return utf8;
+  }
+  utf8.reserve(latin2.size() + latin2.size() / 4);
+  for (const char byte : latin2.substr(ascii)) {
     const char32_t code = codePointOf(static_cast<unsigned char>(byte));
     if (code < 0x80) {
       utf8 += byte;
@@ -154,10 +160,7 @@ void EncodingScan::take(std::string_view bytes) {
   std::size_t at = valid_ ? finishPending(bytes) : bytes.size();
   const std::size_t size = bytes.size();
   while (valid_ && at < size) {
-    at = nextPastAscii(bytes, at);
-    while (at < size && static_cast<unsigned char>(bytes[at]) < 0x80) {
-      ++at;
-    }
+    at += asciiPrefixLength(bytes.substr(at));
     if (at == size) {
       break;
     }

@@ -24,6 +24,10 @@ struct Utf8Sequence {
 };
 Utf8Sequence utf8SequenceAt(std::string_view text, std::size_t at);
 
+// How many bytes `text` starts with that are below 0x80 (ASCII, the same in
+// both encodings).
+std::size_t asciiPrefixLength(std::string_view text);
+
 // The UTF-8 bytes of a Latin-2 text.
 std::string utf8FromLatin2(std::string_view latin2);
 
