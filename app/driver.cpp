@@ -191,6 +191,33 @@ bool readProgram(EncodedInput& input, bool explaining, Warnings& warnings, ReadP
   return true;
 }
 
+// Checks the rule lines and evaluates them into `knownRelations`; `trace` and
+// `derivations`, when given, record what the evaluation did.
+void evaluateRuleLines(const std::vector<std::string>& ruleLines, RelationList& knownRelations,
+                       Warnings& warnings, const RunSettings& settings, Trace* trace,
+                       DerivationLog* derivations) {
+  const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
+  checkRuleLines(rules, knownRelations, warnings);
+  evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode, trace,
+                derivations);
+}
+
+// Writes the diagnostics unless the settings turn them off. Under --strict,
+// any diagnostic refuses the run: true, after a line that says why.
+bool reportDiagnostics(const Warnings& warnings, const std::vector<std::string>& ruleLines,
+                       const RunSettings& settings, std::ostream& err, const TextForm& form) {
+  const std::vector<Diagnostic> diagnostics = warnings.sorted();
+  if (settings.showWarnings) {
+    writeDiagnostics(diagnostics, settings.inputName, ruleLines, err, form);
+  }
+  if (!settings.strict || diagnostics.empty()) {
+    return false;
+  }
+  err << settings.inputName << ": " << diagnostics.size()
+      << " figyelmeztetes, --strict: az outputfile-t nem irja ki\n";
+  return true;
+}
+
 // Seconds since it started or since the last lap.
 class Stopwatch {
  public:
@@ -232,7 +259,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   RunText text(output, console, encoded.reading(), settings);
   progress.setUtf8(text.errUtf8());
   const WidthReportTarget widthReports(text.out());
-  Warnings warnings(settings.showWarnings);
+  Warnings warnings(settings.showWarnings || settings.strict);
   const bool explaining = !settings.explain.empty();
   ReadProgram program;
   if (encoded.readError() || !readProgram(encoded, explaining, warnings, program)) {
@@ -245,20 +272,21 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   times.reading = stopwatch.lap();
   run.phase = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
-  const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  checkRuleLines(rules, knownRelations, warnings);
   Trace trace;
   if (progress.shown()) {
     trace.setListener(&progress);
   }
-  evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
-                settings.trace || progress.shown() ? &trace : nullptr,
-                explaining ? &derivations : nullptr);
+  evaluateRuleLines(ruleLines, knownRelations, warnings, settings,
+                    settings.trace || progress.shown() ? &trace : nullptr,
+                    explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
   progress.around([&] {
-    writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err,
-                     text.diagnosticForm());
+    run.refusedByStrict =
+        reportDiagnostics(warnings, ruleLines, settings, *console.err, text.diagnosticForm());
   });
+  if (run.refusedByStrict) {
+    return false;
+  }
   run.phase = RunPhase::writing;
   progress.setPhase("kiiras");
   echoRules(ruleLines, text.output());
@@ -297,8 +325,13 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &state, named) && !output.stream().fail()) {
-      return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
+    if (!evaluateProgram(input, output.stream(), &state, named)) {
+      if (state.refusedByStrict) {
+        return false;
+      }
+      if (!output.stream().fail()) {
+        return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
+      }
     }
     if (!output.commit()) {
       return fail("Nem tudtam kiirni az outputfile-t!! ", outputName);

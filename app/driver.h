@@ -14,8 +14,9 @@
 
 // Runs the program on the two files. True when the run completed and the
 // output file is in place; false after a message on standard error (a file
-// that cannot be opened, read or written, the output naming the input, or
-// memory running out), in which case an existing output file is unchanged.
+// that cannot be opened, read or written, the output naming the input,
+// memory running out, or diagnostics under --strict), in which case an
+// existing output file is unchanged.
 // How a run goes: how recursive rule groups are evaluated, whether warnings
 // about the rules are written, whether a report of the evaluation follows
 // the run on standard error, the facts whose derivation follows it on
@@ -36,6 +37,8 @@ struct RunSettings {
   bool utf8Err = false;
   // Text typed on the console (the facts) comes as UTF-8.
   bool utf8Typed = false;
+  // Any diagnostic fails the run, shown or not: nothing is written.
+  bool strict = false;
 };
 
 bool runProgram(const std::string& inputName, const std::string& outputName,
@@ -44,11 +47,13 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
 // Where a run stands, for the message when memory runs out.
 enum class RunPhase { reading, evaluating, writing };
 
-// What a caller may follow of a run: where it stands, and, once the input is
-// read, in which encoding it was read (the output file is written in it).
+// What a caller may follow of a run: where it stands; once the input is
+// read, in which encoding it was read (the output file is written in it);
+// and whether --strict refused it for its diagnostics.
 struct RunState {
   RunPhase phase = RunPhase::reading;
   Encoding reading = Encoding::latin2;
+  bool refusedByStrict = false;
 };
 
 // Where a run's console text goes: what it writes to standard output (the
@@ -61,7 +66,8 @@ struct ConsoleStreams {
 // The whole run on streams: reads the program text from `input` (from where
 // it stands; a stream that cannot be set back is read whole into memory
 // first) and writes the output file's bytes to `output`. False when reading
-// the input fails or when `output` has failed (its state tells which).
+// the input fails, when `output` has failed (its state tells which), or when
+// --strict refused the run before anything was written (`state` tells).
 // `state`, when given, follows the run.
 bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state = nullptr,
                      const RunSettings& settings = RunSettings(),

@@ -47,7 +47,8 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
     if (evaluateProgram(in, output, &state, settings, {&standardOutput, &standardError})) {
       run.output = output.str();
     } else {
-      run.status = MemoryRunStatus::outOfMemory;
+      run.status =
+          state.refusedByStrict ? MemoryRunStatus::refusedByStrict : MemoryRunStatus::outOfMemory;
     }
   } catch (const WorkLimitReached&) {
     run.status = MemoryRunStatus::workLimitReached;
@@ -56,7 +57,8 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
   } catch (const std::length_error&) {  // a size beyond what can be asked for
     run.status = MemoryRunStatus::outOfMemory;
   }
-  if (run.status != MemoryRunStatus::completed) {
+  if (run.status == MemoryRunStatus::outOfMemory ||
+      run.status == MemoryRunStatus::workLimitReached) {
     run.output.clear();
     standardError << (run.status == MemoryRunStatus::outOfMemory ? outOfMemoryMessage
                                                                  : workLimitMessage)

@@ -10,7 +10,7 @@
 
 #include "app/driver.h"
 
-enum class MemoryRunStatus { completed, outOfMemory, workLimitReached };
+enum class MemoryRunStatus { completed, outOfMemory, workLimitReached, refusedByStrict };
 
 struct MemoryRun {
   MemoryRunStatus status = MemoryRunStatus::completed;

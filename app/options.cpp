@@ -20,6 +20,8 @@ bool takeFlag(const std::string& argument, Options& options) {
     options.noWarnings = true;
   } else if (argument == "--trace") {
     options.trace = true;
+  } else if (argument == "--strict") {
+    options.strict = true;
   } else {
     return false;
   }
@@ -70,6 +72,11 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     const std::string& argument = arguments[i];
     const bool isOption =
         !optionsEnded && options.files.empty() && argument.size() > 1 && argument.front() == '-';
+    if (!isOption && options.files.size() == 2) {
+      options.error = "levezet: tul sok file nev: " + argument +
+                      " (csak az inputfile es az outputfile adhato meg)";
+      return options;
+    }
     if (!isOption) {
       options.files.push_back(argument);
     } else if (argument == "--") {
@@ -104,6 +111,12 @@ const char* usageText() {
          "                      csoportonkent a korok, es a reszek ideje\n"
          "  --explain TENY      a futas utan a kimeneten: hogyan adodott a TENY, pl.\n"
          "                      tc(1,3) vagy nev('Anna',7); tobbszor is megadhato\n"
+         "  --strict            barmely figyelmeztetes sikertelenne teszi a futast: az\n"
+         "                      outputfile nem irodik, a kilepesi kod 1 (-w mellett is)\n"
+         "  --encoding KODOLAS  az inputfile kodolasa: latin2 vagy utf-8; enelkul a\n"
+         "                      tobbajtos karaktert tartalmazo, ervenyes UTF-8 file-t\n"
+         "                      UTF-8-kent olvassa (es a kimenetet UTF-8-ban irja),\n"
+         "                      minden mast Latin-2-kent\n"
          "  --                  a kapcsolok vege: ami utana jon, file nev\n"
          "\n"
          "Kilepesi kod: 0 siker, 1 sikertelen futas, 2 hibas parancssor.\n";
@@ -117,5 +130,6 @@ RunSettings runSettingsOf(const Options& options) {
   settings.trace = options.trace;
   settings.explain = options.explain;
   settings.encoding = options.encoding;
+  settings.strict = options.strict;
   return settings;
 }

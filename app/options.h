@@ -15,6 +15,7 @@ struct Options {
   bool quiet = false;                // no success message, no final key, no questions
   bool noWarnings = false;           // no warnings on standard error
   bool trace = false;                // a report of the evaluation on standard error
+  bool strict = false;               // any diagnostic fails the run
   std::vector<std::string> explain;  // facts whose derivation goes to standard output
   std::optional<Encoding> encoding;  // how to read the input, instead of finding it out
   std::vector<std::string> files;    // the arguments after the options
@@ -26,7 +27,8 @@ struct Options {
 // ends the options. "--explain" takes the argument after it, whatever it is,
 // "--encoding" one of latin2 (latin-2, iso-8859-2) and utf-8 (utf8), in any
 // case. An unknown option, an option without its argument, or an encoding
-// other than these sets `error` to a one-line message naming it.
+// other than these, or more than two file names, sets `error` to a one-line
+// message naming it.
 Options parseOptions(const std::vector<std::string>& arguments);
 
 // The settings of a run as the options ask for them (warnings, the trace,

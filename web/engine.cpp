@@ -72,6 +72,7 @@ int levezetRun(const char* input, std::size_t length, const char* options,
     return badOptions;
   }
   RunSettings settings = runSettingsOf(parsed);
+  settings.strict = false;  // the page shows a run's output whatever its diagnostics
   if (!parsed.files.empty()) {
     settings.inputName = parsed.files.front();
   }

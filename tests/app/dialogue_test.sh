@@ -35,10 +35,13 @@ out=$("$program" inputkteszt.txt </dev/null); status=$?
 check "one-arg stdout" "$output_only_prompt"$'\n'"$success" "$out"
 check "one-arg output" "$(cat expected.txt)" "$(cat outputk.txt)"
 
-# Two or more arguments: no prompt; a third argument changes nothing.
-out=$("$program" inputkteszt.txt two.txt extra </dev/null); status=$?
+# Two arguments: no prompt. A third: a message, status 2, no file touched.
+out=$("$program" inputkteszt.txt two.txt </dev/null); status=$?
 check "two-args stdout" "$success" "$out"
 check "two-args output" "$(cat expected.txt)" "$(cat two.txt)"
+out=$("$program" inputkteszt.txt three.txt extra </dev/null 2>err.txt); status=$?
+check "three-args" "2 levezet: tul sok file nev: extra" "$status $(head -n 1 err.txt | cut -d' ' -f1-6)"
+check "three-args writes nothing" "" "$out$(find . -name three.txt)"
 
 # Names typed on the console are whitespace-delimited words.
 cp inputkteszt.txt typed.txt
@@ -160,6 +163,27 @@ check "warning hidden" "" "$(cat err.txt)"
 check "warning hidden output" "$(cat warn-out.txt)" "$(cat warn-out2.txt)"
 "$program" -w -q missing.txt x.txt 2>err.txt; status=$?
 check "failure still said" "1 Nem tudtam megnyitni az inputfile-t!! missing.txt" "$status $(cat err.txt)"
+
+# --strict: any diagnostic, shown or not, fails the run and keeps the output.
+printf 'old\n' > strict-out.txt
+printf 'p(X):-e(X)\n\ne(a)\n1\n' > strict.txt
+for quiet in "" -w; do
+  out=$("$program" --strict $quiet strict.txt strict-out.txt </dev/null 2>err.txt); status=$?
+  check "strict $quiet" "1 strict.txt: 1 figyelmeztetes, --strict: az outputfile-t nem irja ki" \
+    "$status $(tail -n 1 err.txt)"
+  check "strict $quiet lines" "$([ -z "$quiet" ] && echo 4 || echo 1)" "$(wc -l <err.txt)"
+  check "strict $quiet keeps the output" "old" "$(cat strict-out.txt)"
+  check "strict $quiet no success" "" "$out"
+done
+"$program" --strict -q inputkteszt.txt strict-out.txt </dev/null 2>err.txt; status=$?
+check "strict well formed" "0 $(cat expected.txt)" "$status $(cat strict-out.txt)$(cat err.txt)"
+
+# The input from a pipe: read whole, then read as what it is.
+out=$(printf '\xC5\x91(X)<-e(X)\n\ne(a)\n1\n' | "$program" -q /dev/stdin piped-out.txt 2>&1)
+check "piped utf-8 input" "$(printf '\xC5\x91(X)<-e(X)\n\ne(a)\n1\n\n\xC5\x91(X)\n1\n')" \
+  "$out$(cat piped-out.txt)"
+out=$("$program" --encoding ebcdic inputkteszt.txt x.txt </dev/null 2>&1); status=$?
+check "unknown encoding" "2 levezet: ismeretlen kodolas: ebcdic (latin2 vagy utf-8)" "$status ${out%%$'\n'*}"
 
 # Trace: a report on standard error naming every rule line with its rows, the
 # rounds and tuples of each recursive member; the output file as without it.

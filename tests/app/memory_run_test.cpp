@@ -111,6 +111,18 @@ TEST(MemoryRunTest, WorkLimitStopsTheRunWithAMessageAndTheNextRunCompletes) {
   EXPECT_EQ(runInMemory(mixedProgram).output, onTheConsole(mixedProgram, RunSettings()).output);
 }
 
+TEST(MemoryRunTest, StrictRefusesARunWithDiagnosticsShownOrNot) {
+  RunSettings strict;
+  strict.strict = true;
+  strict.showWarnings = false;
+  const MemoryRun refused = runInMemory(mixedProgram, strict);
+  EXPECT_EQ(refused.status, MemoryRunStatus::refusedByStrict);
+  EXPECT_EQ(refused.output, "");
+  EXPECT_EQ(refused.standardError,
+            "input: 2 figyelmeztetes, --strict: az outputfile-t nem irja ki\n");
+  EXPECT_EQ(runInMemory("p(X)<-q(X)\n\nq(a)\n1\n", strict).status, MemoryRunStatus::completed);
+}
+
 TEST(MemoryRunTest, AFailedOutputStreamFailsTheRun) {
   std::istringstream input(mixedProgram);
   std::ostream broken(nullptr);  // every write fails

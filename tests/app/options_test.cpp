@@ -19,6 +19,7 @@ TEST(ParseOptionsTest, TakesEachOptionInItsShortAndLongForm) {
   }
   EXPECT_TRUE(parseOptions({"-q", "-w"}).noWarnings);
   EXPECT_TRUE(parseOptions({"--trace", "in.txt"}).trace);
+  EXPECT_TRUE(runSettingsOf(parseOptions({"--strict", "in.txt"})).strict);
   EXPECT_EQ(parseOptions({"-t"}).error, "levezet: ismeretlen kapcsolo: -t");
 }
 
@@ -31,6 +32,8 @@ TEST(ParseOptionsTest, OptionsStopAtTheFirstNameOrAtTwoDashes) {
   EXPECT_EQ(ended.files, (Arguments{"--help", "out.txt"}));
   EXPECT_EQ(parseOptions({"-", "out.txt"}).files, (Arguments{"-", "out.txt"}));
   EXPECT_EQ(parseOptions({"--", "--"}).files, Arguments{"--"});
+  EXPECT_EQ(parseOptions({"-q", "in.txt", "out.txt", "x"}).error,
+            "levezet: tul sok file nev: x (csak az inputfile es az outputfile adhato meg)");
   EXPECT_TRUE(parseOptions({}).files.empty());
 }
 
@@ -45,6 +48,16 @@ TEST(ParseOptionsTest, ExplainTakesTheNextArgumentEachTime) {
   EXPECT_EQ(parseOptions({"-q", "--explain"}).error,
             "levezet: a --explain kapcsolo utan hianyzik a teny");
   EXPECT_EQ(parseOptions({"in.txt", "--explain"}).files, (Arguments{"in.txt", "--explain"}));
+}
+
+TEST(ParseOptionsTest, EncodingTakesOneOfTwoNames) {
+  EXPECT_EQ(runSettingsOf(parseOptions({"--encoding", "UTF8", "in.txt"})).encoding, Encoding::utf8);
+  EXPECT_EQ(parseOptions({"--encoding", "ISO-8859-2"}).encoding, Encoding::latin2);
+  EXPECT_FALSE(parseOptions({"in.txt"}).encoding.has_value());
+  EXPECT_EQ(parseOptions({"--encoding", "cp1250"}).error,
+            "levezet: ismeretlen kodolas: cp1250 (latin2 vagy utf-8)");
+  EXPECT_EQ(parseOptions({"--encoding"}).error,
+            "levezet: a --encoding kapcsolo utan hianyzik a kodolas neve");
 }
 
 TEST(ParseOptionsTest, NamesAnUnknownOption) {
