@@ -26,8 +26,11 @@
 
 namespace {
 
-bool fail(const char* message, const std::string& name) {
+bool fail(const char* message, const std::string& name, const RunSettings& settings) {
   std::cerr << message << name;
+  if (settings.lineFeedAfterFailure) {
+    std::cerr << '\n';
+  }
   return false;
 }
 
@@ -312,10 +315,10 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     input.open(inputName, std::ios::binary);
   }
   if (!input.is_open()) {
-    return fail("Nem tudtam megnyitni az inputfile-t!! ", inputName);
+    return fail("Nem tudtam megnyitni az inputfile-t!! ", inputName, settings);
   }
   if (sameFile(inputName, outputName)) {
-    return fail("Az input es az output file ugyanaz!! ", outputName);
+    return fail("Az input es az output file ugyanaz!! ", outputName, settings);
   }
   RunState state;
   RunSettings named = settings;
@@ -323,23 +326,23 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
   try {
     OutputFile output;
     if (!output.open(outputName)) {
-      return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
+      return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName, settings);
     }
     if (!evaluateProgram(input, output.stream(), &state, named)) {
       if (state.refusedByStrict) {
         return false;
       }
       if (!output.stream().fail()) {
-        return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
+        return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName, settings);
       }
     }
     if (!output.commit()) {
-      return fail("Nem tudtam kiirni az outputfile-t!! ", outputName);
+      return fail("Nem tudtam kiirni az outputfile-t!! ", outputName, settings);
     }
     return true;
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }
   std::cout.flush();
-  return fail("Elfogyott a memoria!! ", activityText(state.phase));
+  return fail("Elfogyott a memoria!! ", activityText(state.phase), settings);
 }

@@ -39,6 +39,9 @@ struct RunSettings {
   bool utf8Typed = false;
   // Any diagnostic fails the run, shown or not: nothing is written.
   bool strict = false;
+  // A failure message ends with a line feed (standard error is a terminal,
+  // where the shell's prompt would run on after it).
+  bool lineFeedAfterFailure = false;
 };
 
 bool runProgram(const std::string& inputName, const std::string& outputName,

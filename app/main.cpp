@@ -1,15 +1,19 @@
 // The program's entry: options and file names from the command line or the
 // console, one run, the success message, and a final key before the process ends.
+#include <langinfo.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/driver.h"
 #include "app/options.h"
+#include "input/encoding.h"
 
 namespace {
 
@@ -21,10 +25,27 @@ constexpr const char* outputOnlyPrompt = "Adja meg az output file nev\xE9t is!";
 constexpr const char* successMessage =
     "A program sikeresen lefutott. Egy gomb, es az enter leutesevel kilephet.";
 
-// Prints `prompt` and reads one whitespace-delimited word into `name`; at the
-// end of standard input `name` keeps its value.
-void askName(const char* prompt, std::string& name) {
-  std::cout << prompt << std::endl;
+// Whether the user's locale (LC_CTYPE from the environment) shows and types
+// UTF-8. The C library's byte classes stay those of the "C" locale.
+bool localeIsUtf8() {
+  const bool utf8 =
+      std::setlocale(LC_CTYPE, "") != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  std::setlocale(LC_CTYPE, "C");
+  return utf8;
+}
+
+// What the console is: where it shows and takes UTF-8, where it is a terminal.
+struct Console {
+  bool utf8Locale = localeIsUtf8();
+  bool outTerminal = isatty(STDOUT_FILENO) == 1;
+  bool errTerminal = isatty(STDERR_FILENO) == 1;
+};
+
+// Prints `prompt` (Latin-2; as UTF-8 on a terminal that shows it) and reads
+// one whitespace-delimited word into `name`, its bytes as typed; at the end of
+// standard input `name` keeps its value.
+void askName(const char* prompt, bool utf8, std::string& name) {
+  std::cout << (utf8 ? utf8FromLatin2(prompt) : std::string(prompt)) << std::endl;
   std::string word;
   if (std::cin >> word) {
     name = word;
@@ -32,7 +53,8 @@ void askName(const char* prompt, std::string& name) {
 }
 
 // The file names: those given, the others asked for (or, when quiet, the defaults).
-void chooseFiles(const Options& options, std::string& inputName, std::string& outputName) {
+void chooseFiles(const Options& options, bool utf8, std::string& inputName,
+                 std::string& outputName) {
   const std::vector<std::string>& files = options.files;
   if (files.size() >= 2) {
     inputName = files[0];
@@ -40,11 +62,11 @@ void chooseFiles(const Options& options, std::string& inputName, std::string& ou
   } else if (files.size() == 1) {
     inputName = files[0];
     if (!options.quiet) {
-      askName(outputOnlyPrompt, outputName);
+      askName(outputOnlyPrompt, utf8, outputName);
     }
   } else if (!options.quiet) {
-    askName(inputPrompt, inputName);
-    askName(outputPrompt, outputName);
+    askName(inputPrompt, utf8, inputName);
+    askName(outputPrompt, utf8, outputName);
   }
 }
 
@@ -71,11 +93,16 @@ int main(int argc, char* argv[]) {
     std::cout << (options.help ? usageText() : versionLine() + '\n') << std::flush;
     return 0;
   }
+  const Console console;
   std::string inputName = defaultInputName;
   std::string outputName = defaultOutputName;
-  chooseFiles(options, inputName, outputName);
+  chooseFiles(options, console.utf8Locale && console.outTerminal, inputName, outputName);
   RunSettings settings = runSettingsOf(options);
-  settings.progress = isatty(STDERR_FILENO) == 1;
+  settings.progress = console.errTerminal;
+  settings.utf8Out = console.utf8Locale && console.outTerminal;
+  settings.utf8Err = console.utf8Locale && console.errTerminal;
+  settings.utf8Typed = console.utf8Locale;
+  settings.lineFeedAfterFailure = console.errTerminal;
   const bool completed = runProgram(inputName, outputName, settings);
   if (completed && !options.quiet) {
     std::cout << successMessage << std::endl;
