@@ -30,6 +30,7 @@ constexpr MessageTemplate messageTemplates[] = {
     {Warning::blankInRule,
      "szokoz a szabalyban: nem hagyja ki, a nev, feltetel vagy ertek resze lesz"},
     {Warning::unknownRelation, "az atomot kihagyja: nincs '{0}' nevu relacio"},
+    {Warning::unknownRelationNear, "az atomot kihagyja: nincs '{0}' nevu relacio; talan '{1}'?"},
     {Warning::atomFewerArguments,
      "a(z) '{0}' atomnak {1} argumentuma van, a relacionak {2} oszlopa: "
      "az atom csak az elso {1} oszlopot olvassa"},
@@ -63,6 +64,12 @@ constexpr MessageTemplate messageTemplates[] = {
     {Warning::finalPeriod,
      "a szabaly vegi '.' feltetelnek szamit muveleti jel nelkul: egy sort sem enged "
      "at, a szabaly nem vezet le semmit"},
+    {Warning::finalPeriodInElement,
+     "a szabaly vegi '.' nem zarja le a szabalyt, hanem a(z) '{0}' resze lesz: az elem "
+     "mast olvas, mint ami irva van"},
+    {Warning::missingEmptyLine,
+     "ures sor hianyzik a szabalyok es a relaciok kozott: innen a sorok relacionak "
+     "latszanak, de szabalykent olvassa oket (a relaciokat nem tolti be)"},
     {Warning::dataLineWidth,
      "az elso adatsorban {0} ertek all, a deklaracioban {1} attributum: a relacio "
      "oszlopait ez a sor adja"},

@@ -25,6 +25,7 @@ enum class Warning {
   blankInRule,
   // Rule bodies and heads.
   unknownRelation,           // {name}
+  unknownRelationNear,       // {name, the nearest known name}
   atomFewerArguments,        // {name, arguments, columns}
   atomMoreArguments,         // {name, arguments, columns}
   atomNestedParenthesis,     // {arguments as read}
@@ -38,6 +39,8 @@ enum class Warning {
   unknownOperator,           // {operator as written, the condition as read}
   conditionWithoutOperator,  // {condition}
   finalPeriod,
+  finalPeriodInElement,  // {the element the "." ends}
+  missingEmptyLine,      // relations read as rules from here on
   // Relation lines.
   dataLineWidth,         // {values, attributes}
   fewerValues,           // {values, columns, tuple as stored}
@@ -76,6 +79,12 @@ class Warnings {
 
   void warn(Warning kind, std::size_t line, std::size_t column, std::vector<std::string> parts = {},
             std::string lineText = {});
+
+  // Takes no diagnostic of `kind` at this place from now on: what it would
+  // say follows from a diagnostic given.
+  void suppress(Warning kind, std::size_t line, std::size_t column) {
+    said_.insert({line, column, kind});
+  }
 
   // Every diagnostic given, in order of line, column and kind.
   std::vector<Diagnostic> sorted() const;

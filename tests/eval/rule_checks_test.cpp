@@ -91,6 +91,26 @@ TEST(RuleChecksTest, FindsConditionsThatDoNotCompareWhatTheySeemTo) {
                    {10, 17, Warning::unboundConditionVariable}}));
 }
 
+TEST(RuleChecksTest, NamesTheCauseAndLeavesOutWhatFollowsFromIt) {
+  EXPECT_EQ(diagnose({"g(X,Z)<-edge(X,Y),egde(Y,Z)", "h(X)<-edgy(X)", "i(X)<-ww(X),xyz(X)",
+                      "j(X)<-edge(X,Y),X<3.", "k(a)", "1", "l(X)<-k(X)"}),
+            (Found{{1, 19, Warning::unknownRelationNear},  // a swap: 'edge'
+                   {2, 7, Warning::unknownRelationNear},   // one letter: 'edge'
+                   {3, 7, Warning::unknownRelationNear},   // 'w' before 'i', 'j'
+                   {3, 13, Warning::unknownRelation},
+                   {4, 20, Warning::finalPeriodInElement},
+                   {5, 1, Warning::missingEmptyLine}}));
+  // The head's Z is bound by the skipped atom alone, the head's X by a known one.
+  Warnings warnings;
+  RelationList declared;
+  declared.append(relationOf("edge(a,b)", {intType, intType}, {"1,2"}));
+  checkRuleLines({parseRuleLine("g(X,Z)<-edge(X,Y),egde(Y,Z)", 1)}, declared, warnings);
+  warnings.warn(Warning::unboundHeadVariable, 1, 5, {"Z"});
+  warnings.warn(Warning::unboundHeadVariable, 1, 3, {"X"});
+  ASSERT_EQ(warnings.sorted().size(), 2U);
+  EXPECT_EQ(warnings.sorted()[0].parts, std::vector<std::string>{"X"});
+}
+
 TEST(RuleChecksTest, ADisabledCollectionTakesNothing) {
   Warnings warnings(false);
   checkRuleLines({parseRuleLine("p(X):-q(X)", 1)}, RelationList(), warnings);
