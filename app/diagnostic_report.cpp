@@ -61,6 +61,8 @@ constexpr MessageTemplate messageTemplates[] = {
     {Warning::conditionWithoutOperator,
      "a(z) '{0}' feltetelben nincs muveleti jel vagy jobb oldal: egy sort sem enged "
      "at, a szabaly nem vezet le semmit"},
+    {Warning::partIntegerConstant,
+     "a(z) '{0}' allando nem egesz szam, de egeszkent hasonlitja ossze: {1}-kent olvassa"},
     {Warning::finalPeriod,
      "a szabaly vegi '.' feltetelnek szamit muveleti jel nelkul: egy sort sem enged "
      "at, a szabaly nem vezet le semmit"},

@@ -38,6 +38,7 @@ enum class Warning {
   textOrdered,               // {text or column compared, operator}
   unknownOperator,           // {operator as written, the condition as read}
   conditionWithoutOperator,  // {condition}
+  partIntegerConstant,       // {constant, the integer it stands for}
   finalPeriod,
   finalPeriodInElement,  // {the element the "." ends}
   missingEmptyLine,      // relations read as rules from here on

@@ -122,6 +122,64 @@ void warnAboutTextOrdered(const Rule& rule, const BodyElement& element,
   }
 }
 
+// A constant that looks like a number (a digit first, or a sign and a digit)
+// but is not a whole number in full (1.5, 2x, 1e3): compared as an integer,
+// it stands for the integer its leading digits make. Blanks after it, named
+// by a diagnostic of their own, change no integer.
+bool isPartlyInteger(std::string_view constant) {
+  while (!constant.empty() && isBlank(static_cast<unsigned char>(constant.back()))) {
+    constant.remove_suffix(1);
+  }
+  const std::size_t start = !constant.empty() && (constant[0] == '-' || constant[0] == '+') ? 1 : 0;
+  if (start >= constant.size() || !isDigit(static_cast<unsigned char>(constant[start]))) {
+    return false;
+  }
+  return !std::all_of(constant.begin() + static_cast<std::ptrdiff_t>(start), constant.end(),
+                      [](char byte) { return isDigit(static_cast<unsigned char>(byte)); });
+}
+
+std::string integerText(std::string_view constant) {
+  const IntegerValue value = integerValueOf(constant);
+  std::string text = value.negative ? "-" : "";
+  text += value.digits.empty() ? std::string_view("0") : value.digits;
+  return text;
+}
+
+// Constants compared as integers that are not whole numbers: the right side
+// of a condition on a bound int column or of an ordering one, and an atom's
+// constant in an int column of its relation.
+void warnAboutPartIntegers(const Rule& rule, const BodyElement& element,
+                           const Relation& partialResult, const RelationList& knownRelations,
+                           Warnings& warnings) {
+  const auto warn = [&](std::size_t column, const std::string& constant) {
+    warnings.warn(Warning::partIntegerConstant, rule.lineNumber, column + 1,
+                  {constant, integerText(constant)});
+  };
+  if (element.isAtom) {
+    const Relation* relation = knownRelations.findFirst(element.atom.name);
+    for (std::size_t i = 0; relation != nullptr && i < element.atom.terms.size(); ++i) {
+      const Term& term = element.atom.terms[i];
+      if (term.kind == TermKind::constant && i < relation->types().size() &&
+          !relation->types()[i].isString() && isPartlyInteger(equalityOperand(term.text))) {
+        warn(term.column, term.text);
+      }
+    }
+    return;
+  }
+  const ConditionParts& condition = element.condition;
+  std::size_t left = 0;
+  if (!condition.complete || condition.writtenOperator != condition.operatorText ||
+      termKindOf(condition.right) != TermKind::constant || !isPartlyInteger(condition.right) ||
+      termKindOf(condition.left) == TermKind::constant ||
+      !findColumn(partialResult, condition.left, left)) {
+    return;
+  }
+  const std::vector<ValueType>& types = partialResult.types();
+  if (isOrdering(condition.operatorText) || left >= types.size() || !types[left].isString()) {
+    warn(element.column + condition.rightColumn, condition.right);
+  }
+}
+
 void warnAboutUnboundHead(const Rule& rule, const Relation& partialResult, Warnings& warnings) {
   const std::optional<std::string> unknown =
       unknownProjectionItem(partialResult, rule.headArguments);
@@ -164,6 +222,9 @@ Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnin
     }
     if (warnings.enabled() && !rule.body[i].isAtom) {
       warnAboutTextOrdered(rule, rule.body[i], partialResult, warnings);
+    }
+    if (warnings.enabled()) {
+      warnAboutPartIntegers(rule, rule.body[i], partialResult, knownRelations, warnings);
     }
     const ElementOutcome outcome =
         evaluateBodyElement(rule.body[i], knownRelations, partialResult, firstElement, needed);

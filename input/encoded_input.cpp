@@ -91,7 +91,7 @@ ViewBuffer::pos_type ViewBuffer::seekoff(off_type offset, std::ios_base::seekdir
 ViewBuffer::pos_type ViewBuffer::seekpos(pos_type position, std::ios_base::openmode which) {
   const off_type at = position;
   if ((which & std::ios_base::in) == 0 || at < 0 || at > egptr() - eback()) {
-    return pos_type(off_type(-1));
+    return pos_type(static_cast<off_type>(-1));
   }
   setg(eback(), eback() + at, egptr());
   return position;
