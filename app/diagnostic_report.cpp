@@ -21,6 +21,10 @@ constexpr MessageTemplate messageTemplates[] = {
      "a file ures sorral kezdodik: ez az egyetlen szabalysor, es nem zarja le a "
      "szabalyokat, igy a kovetkezo sorok is szabalykent olvasodnak (szabalyok nelkul "
      "ket ures sor kell)"},
+    {Warning::nulByte, "NUL bajt: a sor itt veget er, a tobbi {0} bajtjat nem olvassa: '{1}'"},
+    {Warning::carriageReturn,
+     "kocsivissza (CR) a sor belsejeben: a file sorai talan csak CR-rel vegzodnek, de "
+     "sorveg csak az LF (vagy a CR LF), igy ez es a kovetkezok egy sornak szamitanak"},
     {Warning::blankOnlyLine, "a sor csak szokozokbol all: nem ures sor, nem zar le semmit"},
     {Warning::colonArrow, "':-' all '<-' helyett: a sort nem ertekeli ki"},
     {Warning::noArrowAfterHead, "a fej ')' jele utan nem '<-' kovetkezik: a sort nem ertekeli ki"},

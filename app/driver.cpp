@@ -73,8 +73,10 @@ void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
 }
 
 // What the file as a whole shows: characters of a UTF-8 file that Latin-2
-// cannot hold, a byte that is no UTF-8 where UTF-8 was asked for, or an empty
-// first line that leaves the relations among the rules.
+// cannot hold, a byte that is no UTF-8 where UTF-8 was asked for, NUL bytes
+// that cut lines, line ends of carriage returns alone (the only diagnostic
+// of their line), or an empty first line that leaves the relations among the
+// rules.
 void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLines,
                Warnings& warnings) {
   for (const LineReader::Utf8Finding& finding : reader.utf8Findings()) {
@@ -91,6 +93,15 @@ void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLin
     const std::size_t length = utf8SequenceAt(finding.lineText, finding.column).length;
     warnings.warn(Warning::foreignCharacter, finding.line, finding.column + 1,
                   {codePoint, finding.lineText.substr(finding.column, length)}, finding.lineText);
+  }
+  for (const LineReader::LineNote& note : reader.lineNotes()) {
+    if (note.nulByte) {
+      warnings.warn(Warning::nulByte, note.line, note.column + 1,
+                    {std::to_string(note.dropped.size()), note.dropped}, note.lineText);
+    } else {
+      warnings.warn(Warning::carriageReturn, note.line, note.column + 1, {}, note.lineText);
+      warnings.keepOnly(note.line, Warning::carriageReturn);
+    }
   }
   if (ruleLines.size() > 1 && ruleLines.front().empty()) {
     warnings.warn(Warning::leadingEmptyLine, 1, 1);

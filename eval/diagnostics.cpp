@@ -12,7 +12,13 @@ void Warnings::warn(Warning kind, std::size_t line, std::size_t column,
 }
 
 std::vector<Diagnostic> Warnings::sorted() const {
-  std::vector<Diagnostic> result = diagnostics_;
+  std::vector<Diagnostic> result;
+  for (const Diagnostic& diagnostic : diagnostics_) {
+    const auto kept = keptOnly_.find(diagnostic.line);
+    if (kept == keptOnly_.end() || kept->second == diagnostic.kind) {
+      result.push_back(diagnostic);
+    }
+  }
   std::stable_sort(result.begin(), result.end(), [](const Diagnostic& a, const Diagnostic& b) {
     return std::tie(a.line, a.column, a.kind) < std::tie(b.line, b.column, b.kind);
   });

@@ -5,6 +5,7 @@
 #define EVAL_DIAGNOSTICS_H_
 
 #include <cstddef>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -15,6 +16,8 @@ enum class Warning {
   foreignCharacter,  // {code point as U+XXXX, the character}: valid UTF-8 read as bytes
   invalidUtf8Byte,   // {the byte as 0xXX}: --encoding utf-8 for a file that is not
   leadingEmptyLine,  // the empty first line is the one rule line
+  nulByte,           // {bytes dropped, their text}
+  carriageReturn,    // inside a line: line ends of carriage returns alone
   blankOnlyLine,     // blanks only: not an empty line
   // Rule lines that are not head(arguments)<-body.
   colonArrow,
@@ -87,11 +90,16 @@ class Warnings {
     said_.insert({line, column, kind});
   }
 
+  // On `line`, only diagnostics of `kind` are kept, given or to come: the
+  // others follow from what that one names.
+  void keepOnly(std::size_t line, Warning kind) { keptOnly_[line] = kind; }
+
   // Every diagnostic given, in order of line, column and kind.
   std::vector<Diagnostic> sorted() const;
 
  private:
   bool enabled_;
+  std::map<std::size_t, Warning> keptOnly_;
   std::set<std::tuple<std::size_t, std::size_t, Warning>> said_;
   std::vector<Diagnostic> diagnostics_;
 };

@@ -16,6 +16,13 @@ std::uint64_t zeroBytes(std::uint64_t word) {
 
 constexpr std::uint64_t everyByte(unsigned char byte) { return 0x0101010101010101ULL * byte; }
 
+// Not zero when a byte of `word` is a blank or below (a tab, a carriage
+// return, another control byte): 0x80 in the lowest such byte, and perhaps in
+// bytes above it.
+std::uint64_t bytesBelowBlank(std::uint64_t word) {
+  return (word - everyByte(' ' + 1)) & ~word & everyByte(0x80);
+}
+
 LineReader::LineFacts factsOf(const std::string& line) {
   LineReader::LineFacts facts;
   std::uint64_t odd = 0;
@@ -24,9 +31,7 @@ LineReader::LineFacts factsOf(const std::string& line) {
     // One bit per comma, at the bottom of its byte; the product sums the bytes.
     const std::uint64_t commaBits = (zeroBytes(word ^ everyByte(',')) & keep) >> 7;
     facts.commas += static_cast<std::size_t>((commaBits * everyByte(1)) >> 56);
-    odd |= (zeroBytes(word ^ everyByte(' ')) | zeroBytes(word ^ everyByte('\t')) |
-            zeroBytes(word ^ everyByte('\''))) &
-           keep;
+    odd |= (bytesBelowBlank(word) | zeroBytes(word ^ everyByte('\''))) & keep;
     any |= word & keep;
   };
   const std::size_t size = line.size();
@@ -69,7 +74,10 @@ bool LineReader::fill() {
   const bool endedByLineFeed = !in_.eof();
   lookaheadEmpty_ = lookahead_.empty() || lookahead_ == "\r";
   const std::size_t nul = lookahead_.find('\0');
-  if (nul != std::string::npos) {
+  nulCut_ = nul != std::string::npos;
+  if (nulCut_) {
+    const bool lineEnd = endedByLineFeed && lookahead_.back() == '\r';
+    dropped_ = lookahead_.substr(nul + 1, lookahead_.size() - nul - 1 - (lineEnd ? 1 : 0));
     lookahead_.resize(nul);
   } else if (lookahead_ == "\r" ||
              (endedByLineFeed && !lookahead_.empty() && lookahead_.back() == '\r')) {
@@ -91,6 +99,17 @@ bool LineReader::readLine(std::string& line) {
   facts_ = factsOf(line);
   if (facts_.pastAscii && watch_ != Utf8Watch::none) {
     noteUtf8(line);
+  }
+  if (nulCut_) {
+    notes_.push_back(LineNote{true, lineNumber_, line.size(), std::move(dropped_), line});
+  }
+  if (facts_.blankOrQuote && !carriageReturnNoted_) {
+    const std::size_t inside = line.find('\r');
+    // One that ends the file's last line is left as it is.
+    if (inside != std::string::npos && inside + 1 < line.size()) {
+      carriageReturnNoted_ = true;
+      notes_.push_back(LineNote{false, lineNumber_, inside, "", line});
+    }
   }
   return true;
 }

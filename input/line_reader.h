@@ -11,8 +11,8 @@
 // Lines are read whole, whatever their length. A line feed ends a line and is
 // not kept; a carriage return right before it is dropped too, so CR LF files
 // read like LF files, and a line of only a carriage return is empty. A NUL
-// byte ends the line's text (the rest of that line is dropped). A last line
-// without a line feed is a line like any other.
+// byte ends the line's text (the rest of that line is dropped, and noted). A
+// last line without a line feed is a line like any other.
 class LineReader {
  public:
   explicit LineReader(std::istream& in);
@@ -37,8 +37,9 @@ class LineReader {
   // so that checks of millions of tuple lines need not scan them again.
   struct LineFacts {
     std::size_t commas = 0;
-    bool blankOrQuote = false;  // a blank, a tab or a single quote
-    bool pastAscii = false;     // a byte of 0x80 or above
+    // A blank or a byte below it (a tab, a carriage return, ...), or a quote.
+    bool blankOrQuote = false;
+    bool pastAscii = false;  // a byte of 0x80 or above
   };
   const LineFacts& lineFacts() const { return facts_; }
 
@@ -55,6 +56,20 @@ class LineReader {
   };
   const std::vector<Utf8Finding>& utf8Findings() const { return findings_; }
 
+  // What the lines handed out so far hold that a line should not: each NUL
+  // byte that ended a line's text (with the bytes it dropped, a carriage
+  // return before the line feed left out), and the first carriage return
+  // with text after it in its line (a file whose lines end in carriage
+  // returns alone).
+  struct LineNote {
+    bool nulByte = false;    // else a carriage return
+    std::size_t line = 0;    // from 1
+    std::size_t column = 0;  // the byte column, from 0
+    std::string dropped;     // after a NUL byte
+    std::string lineText;    // as handed out
+  };
+  const std::vector<LineNote>& lineNotes() const { return notes_; }
+
  private:
   bool fill();
 
@@ -66,6 +81,10 @@ class LineReader {
   std::size_t lineNumber_ = 0;
   Utf8Watch watch_ = Utf8Watch::none;
   std::vector<Utf8Finding> findings_;
+  std::vector<LineNote> notes_;
+  bool nulCut_ = false;  // the lookahead's text ends at a NUL byte
+  std::string dropped_;  // what the NUL byte dropped
+  bool carriageReturnNoted_ = false;
   LineFacts facts_;
 
   void noteUtf8(const std::string& line);

@@ -83,7 +83,7 @@ TEST(LineReaderTest, ALineMadeEmptyByANulByteDoesNotEndASection) {
 // every length around the 8-byte words (shorter lines, whole words, a tail
 // that overlaps the last word) and bytes that look alike in part.
 TEST(LineReaderTest, LineFactsAgreeWithAByteByByteCount) {
-  const std::string bytes = ",, \t'a1\x80\xE9-(";
+  const std::string bytes = ",, \t'a1\x80\xE9-(!\r\x1F\x01";
   std::uint32_t state = 12345;
   const auto next = [&state] {
     state = state * 1103515245U + 12345U;
@@ -99,15 +99,35 @@ TEST(LineReaderTest, LineFactsAgreeWithAByteByByteCount) {
     LineReader reader(in);
     std::string read;
     ASSERT_TRUE(reader.readLine(read));
+    line = read;  // without a carriage return before the line feed
     const LineReader::LineFacts& facts = reader.lineFacts();
     EXPECT_EQ(facts.commas, static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')))
         << line;
-    EXPECT_EQ(facts.blankOrQuote, line.find_first_of(" \t'") != std::string::npos) << line;
+    EXPECT_EQ(facts.blankOrQuote, std::any_of(line.begin(), line.end(),
+                                              [](char byte) {
+                                                return byte == '\'' ||
+                                                       static_cast<unsigned char>(byte) <= ' ';
+                                              }))
+        << line;
     EXPECT_EQ(facts.pastAscii,
               std::any_of(line.begin(), line.end(),
                           [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }))
         << line;
   }
+}
+
+TEST(LineReaderTest, NotesNulBytesAndTheFirstCarriageReturnInsideALine) {
+  std::istringstream in(std::string("ab\0cd\r\nx\ry\rz\n\0\nlast\r", 20));
+  LineReader reader(in);
+  std::string line;
+  while (reader.readLine(line)) {
+  }
+  std::vector<std::tuple<bool, std::size_t, std::size_t, std::string>> notes;
+  for (const LineReader::LineNote& note : reader.lineNotes()) {
+    notes.emplace_back(note.nulByte, note.line, note.column, note.dropped);
+  }
+  // A carriage return that ends the file is no line end of its own.
+  EXPECT_EQ(notes, (decltype(notes){{true, 1, 2, "cd"}, {false, 2, 1, ""}, {true, 3, 0, ""}}));
 }
 
 TEST(LineReaderTest, FindsWhatLinesReadAsBytesHoldAgainstUtf8) {
