@@ -23,6 +23,14 @@ int compareIntegers(const IntegerValue& a, const IntegerValue& b);
 // A text that two texts share exactly when their integer values are equal.
 std::string integerKey(std::string_view text);
 
+// The integer value as text: a minus for a negative one, then its digits
+// without leading zeros ("0" for zero).
+std::string integerText(std::string_view text);
+
+// An optional sign and decimal digits, nothing else: a text whose integer
+// value is what it says.
+bool isWholeNumber(std::string_view text);
+
 // The integer value as a machine number, clamped at the ends of its range.
 long long integerValueClamped(std::string_view text);
 

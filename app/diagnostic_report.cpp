@@ -86,6 +86,9 @@ constexpr MessageTemplate messageTemplates[] = {
     {Warning::unquotedText,
      "a(z) '{0}' ertek idezojel nelkul all szoveges oszlopban: elso bajtjat "
      "idezojelnek veszi; igy tarolja: {1}"},
+    {Warning::partIntegerValue,
+     "a(z) '{0}' ertek egesz oszlopban all, de nem egesz szam: {1}-kent hasonlitja ossze, "
+     "ugy irja ki, ahogy all"},
     {Warning::unclosedQuote,
      "a szoveg idezojele nincs lezarva: az ertek a sor vegeig tart; igy tarolja: {0}"},
     {Warning::quoteInsideValue, "idezojel az ertekben: igy tarolja: {0}"},

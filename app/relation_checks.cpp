@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "algebra/integer_value.h"
 #include "input/char_class.h"
 #include "input/rule_model.h"
 #include "relation/render.h"
@@ -71,6 +72,8 @@ std::optional<TupleProblem> bareValueProblem(std::string_view line, std::size_t&
     problem = TupleProblem{Warning::blankAroundValue, end - 1};
   } else if (quote != std::string_view::npos) {
     problem = TupleProblem{Warning::quoteInsideValue, position + quote};
+  } else if (!value.empty() && !isWholeNumber(value)) {
+    problem = TupleProblem{Warning::partIntegerValue, position};
   }
   position = end + 1;
   return problem;
@@ -170,8 +173,11 @@ void checkTupleLine(const std::vector<ValueType>& types, const std::string& line
   std::vector<std::string> parts;
   if (problem->kind == Warning::fewerValues || problem->kind == Warning::moreValues) {
     parts = {std::to_string(valueCount(line)), std::to_string(types.size())};
-  } else if (problem->kind == Warning::unquotedText) {
+  } else if (problem->kind == Warning::unquotedText || problem->kind == Warning::partIntegerValue) {
     parts = {line.substr(problem->column, line.find(',', problem->column) - problem->column)};
+  }
+  if (problem->kind == Warning::partIntegerValue) {
+    parts.push_back(integerText(parts.front()));
   }
   parts.push_back(tupleText(parseTupleText(types, line), types));
   warnings.warn(problem->kind, lineNumber, problem->column + 1, std::move(parts), line);

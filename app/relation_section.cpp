@@ -44,11 +44,11 @@ class BlockChecks {
     }
   }
 
-  // `facts` are the line's own; a line of values without blanks or quotes
-  // in a relation without "string" columns is stored as written.
+  // `facts` are the line's own; a line of digits and commas in a relation
+  // without "string" columns is stored as written.
   void tupleLine(const Relation& relation, const std::string& line, std::size_t lineNumber,
                  const LineReader::LineFacts& facts, bool firstDataLine, bool bareOnly) {
-    if (!warnings_.enabled() || (bareOnly && !firstDataLine && !facts.blankOrQuote &&
+    if (!warnings_.enabled() || (bareOnly && !firstDataLine && facts.digitsAndCommasOnly &&
                                  facts.commas + 1 == relation.types().size())) {
       return;
     }

@@ -50,6 +50,7 @@ enum class Warning {
   fewerValues,           // {values, columns, tuple as stored}
   moreValues,            // {values, columns, tuple as stored}
   unquotedText,          // {value, tuple as stored}
+  partIntegerValue,      // {value, the integer it stands for, tuple as stored}
   unclosedQuote,         // {tuple as stored}
   quoteInsideValue,      // {tuple as stored}
   blankAroundValue,      // {tuple as stored}

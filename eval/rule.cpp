@@ -131,18 +131,8 @@ bool isPartlyInteger(std::string_view constant) {
     constant.remove_suffix(1);
   }
   const std::size_t start = !constant.empty() && (constant[0] == '-' || constant[0] == '+') ? 1 : 0;
-  if (start >= constant.size() || !isDigit(static_cast<unsigned char>(constant[start]))) {
-    return false;
-  }
-  return !std::all_of(constant.begin() + static_cast<std::ptrdiff_t>(start), constant.end(),
-                      [](char byte) { return isDigit(static_cast<unsigned char>(byte)); });
-}
-
-std::string integerText(std::string_view constant) {
-  const IntegerValue value = integerValueOf(constant);
-  std::string text = value.negative ? "-" : "";
-  text += value.digits.empty() ? std::string_view("0") : value.digits;
-  return text;
+  return start < constant.size() && isDigit(static_cast<unsigned char>(constant[start])) &&
+         !isWholeNumber(constant);
 }
 
 // Constants compared as integers that are not whole numbers: the right side

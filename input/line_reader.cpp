@@ -16,22 +16,22 @@ std::uint64_t zeroBytes(std::uint64_t word) {
 
 constexpr std::uint64_t everyByte(unsigned char byte) { return 0x0101010101010101ULL * byte; }
 
-// Not zero when a byte of `word` is a blank or below (a tab, a carriage
-// return, another control byte): 0x80 in the lowest such byte, and perhaps in
-// bytes above it.
-std::uint64_t bytesBelowBlank(std::uint64_t word) {
-  return (word - everyByte(' ' + 1)) & ~word & everyByte(0x80);
+// 0x80 in every byte of `word` that is no decimal digit, nothing elsewhere.
+std::uint64_t notDigits(std::uint64_t word) {
+  const std::uint64_t offset = word ^ everyByte('0');  // digits become 0 to 9
+  return ((offset + everyByte(0x80 - 10)) | offset) & everyByte(0x80);
 }
 
 LineReader::LineFacts factsOf(const std::string& line) {
   LineReader::LineFacts facts;
-  std::uint64_t odd = 0;
+  std::uint64_t other = 0;
   std::uint64_t any = 0;
   const auto take = [&](std::uint64_t word, std::uint64_t keep) {
+    const std::uint64_t commas = zeroBytes(word ^ everyByte(','));
     // One bit per comma, at the bottom of its byte; the product sums the bytes.
-    const std::uint64_t commaBits = (zeroBytes(word ^ everyByte(',')) & keep) >> 7;
+    const std::uint64_t commaBits = (commas & keep) >> 7;
     facts.commas += static_cast<std::size_t>((commaBits * everyByte(1)) >> 56);
-    odd |= (bytesBelowBlank(word) | zeroBytes(word ^ everyByte('\''))) & keep;
+    other |= notDigits(word) & ~commas & keep;
     any |= word & keep;
   };
   const std::size_t size = line.size();
@@ -51,7 +51,7 @@ LineReader::LineFacts factsOf(const std::string& line) {
       take(word, ~std::uint64_t{0} << (8 * (8 - (size - at))));
     }
   }
-  facts.blankOrQuote = odd != 0;
+  facts.digitsAndCommasOnly = other == 0;
   facts.pastAscii = (any & everyByte(0x80)) != 0;
   return facts;
 }
@@ -103,7 +103,7 @@ bool LineReader::readLine(std::string& line) {
   if (nulCut_) {
     notes_.push_back(LineNote{true, lineNumber_, line.size(), std::move(dropped_), line});
   }
-  if (facts_.blankOrQuote && !carriageReturnNoted_) {
+  if (!facts_.digitsAndCommasOnly && !carriageReturnNoted_) {
     const std::size_t inside = line.find('\r');
     // One that ends the file's last line is left as it is.
     if (inside != std::string::npos && inside + 1 < line.size()) {

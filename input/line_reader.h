@@ -37,8 +37,7 @@ class LineReader {
   // so that checks of millions of tuple lines need not scan them again.
   struct LineFacts {
     std::size_t commas = 0;
-    // A blank or a byte below it (a tab, a carriage return, ...), or a quote.
-    bool blankOrQuote = false;
+    bool digitsAndCommasOnly = true;
     bool pastAscii = false;  // a byte of 0x80 or above
   };
   const LineFacts& lineFacts() const { return facts_; }
