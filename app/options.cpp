@@ -1,6 +1,10 @@
 #include "app/options.h"
 
+#include <algorithm>
 #include <cctype>
+#include <string_view>
+
+#include "input/char_class.h"
 
 #ifndef LEVEZET_VERSION
 #define LEVEZET_VERSION "0.0.0"
@@ -42,6 +46,55 @@ std::optional<Encoding> encodingNamed(std::string name) {
   return std::nullopt;
 }
 
+// Where a value of a fact's argument list ends, from `at`: past its closing
+// quote, or at the first byte of ",()'" after a bare value; `problem` names
+// what makes it no constant.
+std::size_t valueEnd(std::string_view fact, std::size_t at, std::string& problem) {
+  if (at < fact.size() && fact[at] == '\'') {
+    const std::size_t quote = fact.find('\'', at + 1);
+    if (quote == std::string_view::npos) {
+      problem = "lezaratlan idezojel";
+    }
+    return quote == std::string_view::npos ? fact.size() : quote + 1;
+  }
+  const std::size_t end = std::min(fact.find_first_of(",()'", at), fact.size());
+  const std::string_view value = fact.substr(at, end - at);
+  if (startsWithVariableInitial(value)) {
+    problem = "valtozo all benne: " + std::string(value);
+  } else if (end < fact.size() && fact[end] == '(') {
+    problem = "'(' all az ertekek kozott";
+  }
+  return end;
+}
+
+// What makes `fact` no atom of constants as tuple lines write them: name(1,'a').
+std::string factProblem(std::string_view fact) {
+  const std::size_t open = fact.find('(');
+  if (open == std::string_view::npos || open == 0) {
+    return open == 0 ? "hianyzik a relacio neve" : "hianyzik a '('";
+  }
+  std::size_t at = open + 1;
+  std::string problem;
+  bool first = true;
+  while (problem.empty() && at < fact.size() && (fact[at] != ')' || !first)) {
+    at = valueEnd(fact, at, problem);
+    first = false;
+    if (problem.empty() && at < fact.size() && fact[at] != ',' && fact[at] != ')') {
+      problem = "idezojel all egy ertekben";
+    } else if (at < fact.size() && fact[at] == ',') {
+      ++at;
+    } else {
+      break;
+    }
+  }
+  if (problem.empty() && at >= fact.size()) {
+    problem = "hianyzik a ')'";
+  } else if (problem.empty() && at + 1 < fact.size()) {
+    problem = "szoveg all a ')' utan: " + std::string(fact.substr(at + 1));
+  }
+  return problem;
+}
+
 // Takes the argument after the option at `i` (--explain, --encoding) and
 // moves `i` past it; false, with `error` set, when it is missing or wrong.
 bool takeArgument(const std::vector<std::string>& arguments, std::size_t& i, Options& options) {
@@ -52,6 +105,17 @@ bool takeArgument(const std::vector<std::string>& arguments, std::size_t& i, Opt
     return false;
   }
   if (option == "--explain") {
+    // Checked as Latin-2, as the run reads it where it is valid UTF-8, and
+    // named as typed.
+    std::string fact;
+    const bool utf8 = latin2FromUtf8(arguments[i], fact);
+    const std::string problem =
+        utf8 ? utf8FromLatin2(factProblem(fact)) : factProblem(arguments[i]);
+    if (!problem.empty()) {
+      options.error = "levezet: a --explain tenye nem allandokbol allo atom: " + arguments[i] +
+                      " (" + problem + ")";
+      return false;
+    }
     options.explain.push_back(arguments[i]);
     return true;
   }

@@ -38,16 +38,41 @@ TEST(ParseOptionsTest, OptionsStopAtTheFirstNameOrAtTwoDashes) {
 }
 
 TEST(ParseOptionsTest, ExplainTakesTheNextArgumentEachTime) {
-  const Options options =
-      parseOptions({"--explain", "tc(1,2)", "-q", "--explain", "-w", "--explain", "--", "in.txt"});
+  const Options options = parseOptions(
+      {"--explain", "tc(1,2)", "-q", "--explain", "-w(1)", "--explain", "--()", "in.txt"});
   EXPECT_EQ(options.error, "");
-  EXPECT_EQ(options.explain, (Arguments{"tc(1,2)", "-w", "--"}));
+  EXPECT_EQ(options.explain, (Arguments{"tc(1,2)", "-w(1)", "--()"}));
   EXPECT_TRUE(options.quiet);
   EXPECT_FALSE(options.noWarnings);
   EXPECT_EQ(options.files, Arguments{"in.txt"});
   EXPECT_EQ(parseOptions({"-q", "--explain"}).error,
             "levezet: a --explain kapcsolo utan hianyzik a teny");
   EXPECT_EQ(parseOptions({"in.txt", "--explain"}).files, (Arguments{"in.txt", "--explain"}));
+}
+
+TEST(ParseOptionsTest, AFactIsAnAtomOfConstants) {
+  for (const char* fact : {"tc(1,2)", "nev('Anna, B',7)", "p()", "t(1,,-2)", "\xE9l('\xC1')"}) {
+    EXPECT_EQ(parseOptions({"--explain", fact}).error, "") << fact;
+  }
+  const std::pair<const char*, const char*> faulty[] = {
+      {"tc(1,2", "hianyzik a ')'"},
+      {"tc(1,22", "hianyzik a ')'"},
+      {"tc(1,2)x", "szoveg all a ')' utan: x"},
+      {"tc", "hianyzik a '('"},
+      {"(1)", "hianyzik a relacio neve"},
+      {"tc(X,2)", "valtozo all benne: X"},
+      {"t(\xC3\x81rp\xC3\xA1"
+       "d)",
+       "valtozo all benne: \xC3\x81rp\xC3\xA1"
+       "d"},  // UTF-8
+      {"nev('Anna,7)", "lezaratlan idezojel"},
+      {"nev('Anna'x,7)", "idezojel all egy ertekben"},
+      {"tc(f(1),2)", "'(' all az ertekek kozott"}};
+  for (const auto& [fact, problem] : faulty) {
+    EXPECT_EQ(parseOptions({"--explain", fact, "in.txt"}).error,
+              std::string("levezet: a --explain tenye nem allandokbol allo atom: ") + fact + " (" +
+                  problem + ")");
+  }
 }
 
 TEST(ParseOptionsTest, EncodingTakesOneOfTwoNames) {
