@@ -105,14 +105,40 @@ std::size_t findRow(const Relation& relation, const Tuple& tuple) {
 // The row that `arguments` denote, read by the relation's types, or where
 // its rows differ in width, by as many types as the text has pieces (the
 // types beyond the relation's being "int"); rowCount() when there is none.
-std::size_t findFact(const Relation& relation, const std::string& arguments) {
+// The row of `width` values that `arguments` denote, read by the relation's
+// types as far as they go and as "int" beyond; rowCount() when there is none.
+std::size_t findRowOfWidth(const Relation& relation, const std::string& arguments,
+                           std::size_t width) {
   std::vector<ValueType> types = relation.types();
-  const std::size_t r = findRow(relation, parseTupleText(types, arguments));
+  types.resize(width, ValueType(intType));
+  return findRow(relation, parseTupleText(types, arguments));
+}
+
+std::size_t findFact(const Relation& relation, const std::string& arguments) {
+  const std::size_t r = findRow(relation, parseTupleText(relation.types(), arguments));
   if (r != relation.rowCount()) {
     return r;
   }
-  types.resize(splitList(arguments).size(), ValueType(intType));
-  return findRow(relation, parseTupleText(types, arguments));
+  return findRowOfWidth(relation, arguments, splitList(arguments).size());
+}
+
+// How many values an argument text holds, a quoted value's commas its own.
+std::size_t valueCount(const std::string& arguments) {
+  if (arguments.empty()) {
+    return 0;
+  }
+  std::size_t count = 1;
+  bool quoted = false;
+  for (const char byte : arguments) {
+    quoted = byte == '\'' ? !quoted : quoted;
+    count += byte == ',' && !quoted ? 1 : 0;
+  }
+  return count;
+}
+
+// The columns of a relation: its rows' width, or without types its attributes.
+std::size_t columnCount(const Relation& relation) {
+  return relation.types().empty() ? relation.attributes().size() : relation.types().size();
 }
 
 void writeExplanation(const std::string& fact, const DerivationLog& log,
@@ -124,7 +150,17 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
     out << fact << ": nincs ilyen nevu relacio: " << cut.name << '\n';
     return;
   }
-  const std::size_t r = findFact(*relation, cut.arguments);
+  // A fact of another width is not read as a tuple line would be (padded or
+  // cut); only rows of its own width, where the relation has such, can match.
+  const std::size_t values = valueCount(cut.arguments);
+  const std::size_t columns = columnCount(*relation);
+  const std::size_t r = values == columns ? findFact(*relation, cut.arguments)
+                                          : findRowOfWidth(*relation, cut.arguments, values);
+  if (r == relation->rowCount() && values != columns) {
+    out << fact << ": a tenyben " << values << " ertek all, a relacionak " << columns
+        << " oszlopa van\n";
+    return;
+  }
   if (r == relation->rowCount()) {
     out << fact << ": nem eleme a relacionak\n";
     return;

@@ -116,11 +116,13 @@ TEST(ExplainTest, FindsTheSliceOfNewRowsThatGaveATuple) {
 }
 
 TEST(ExplainTest, SaysWhenAFactCannotBeExplained) {
-  EXPECT_EQ(explained(cycle, {"tc(4,4)", "path(1,2)", "tc(1,2,3)"}),
+  // A fact of another width is no padded or cut tuple line: tc(1) is not tc(1,1).
+  EXPECT_EQ(explained(cycle, {"tc(4,4)", "path(1,2)", "tc(1,2,3)", "tc(1)"}),
             "--- levezetes ---\n"
             "tc(4,4): nem eleme a relacionak\n"
             "path(1,2): nincs ilyen nevu relacio: path\n"
-            "tc(1,2,3): nem eleme a relacionak\n");
+            "tc(1,2,3): a tenyben 3 ertek all, a relacionak 2 oszlopa van\n"
+            "tc(1): a tenyben 1 ertek all, a relacionak 2 oszlopa van\n");
 }
 
 TEST(ExplainTest, FollowsTheRelationANameFindsWhenSeveralBearIt) {
