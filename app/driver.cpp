@@ -11,7 +11,6 @@
 #include "app/explain_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
-#include "app/relation_section.h"
 #include "app/trace_report.h"
 #include "eval/groups.h"
 #include "eval/rule_checks.h"
@@ -19,6 +18,8 @@
 #include "input/rule_model.h"
 #include "input/rule_order.h"
 #include "relation/relation.h"
+#include "relation/relation_loader.h"
+#include "relation/render.h"
 
 namespace {
 
@@ -146,7 +147,9 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::writing;
   progress.setPhase("kiiras");
   output << '\n';
-  writeRelations(knownRelations, output);
+  for (const Relation& relation : knownRelations) {
+    writeRelation(relation, output);
+  }
   times.writing = stopwatch.lap();
   progress.stop();
   if (settings.trace) {

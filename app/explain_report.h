@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/relation_section.h"
 #include "eval/explain.h"
 #include "eval/relation_list.h"
+#include "relation/relation_loader.h"
 
 // Gives `log` the declared relations of `relations` (as loaded, before any
 // rule ran) with where their tuple lines stood, one entry of `lines` per

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "eval/diagnostics.h"
+#include "input/diagnostics.h"
 #include "eval/relation_list.h"
 #include "eval/trace.h"
 #include "input/rule_model.h"

@@ -146,7 +146,7 @@ constexpr std::size_t elementWork = 64;
 // keep every column, not only those that later elements and the head use.
 Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
                     const AtomRelations* given, bool* pairsTuples, bool allColumns) {
-  Relation partialResult(partialResultName, rule.seedTypes);
+  Relation partialResult(partialResultName, rule.seedTypes, {});
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.body.size(); ++i) {
     const NeededColumns* needed =

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "algebra/product.h"
-#include "eval/diagnostics.h"
+#include "input/diagnostics.h"
 #include "eval/relation_list.h"
 #include "input/rule_model.h"
 #include "relation/relation.h"

@@ -7,7 +7,6 @@
 #include <numeric>
 #include <utility>
 
-#include "input/line_reader.h"
 #include "relation/radix_sort.h"
 #include "relation/tuple_text.h"
 #include "relation/work_meter.h"
@@ -255,15 +254,6 @@ bool tupleGreater(const Tuple& first, const Tuple& second) {
 }
 
 Relation::Relation() : store_(std::make_shared<Store>()) {}
-
-Relation::Relation(const std::string& headerText, std::vector<ValueType> types)
-    : types_(std::move(types)), store_(std::make_shared<Store>()) {
-  const std::size_t open = headerText.find('(');
-  name_ = headerText.substr(0, open);
-  if (open != std::string::npos && open + 1 < headerText.size()) {
-    attributes_ = splitList(headerText.substr(open + 1, headerText.size() - open - 2));
-  }
-}
 
 Relation::Relation(std::string name, std::vector<ValueType> types,
                    std::vector<std::string> attributes)

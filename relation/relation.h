@@ -81,11 +81,6 @@ class Relation {
  public:
   Relation();
 
-  // From a header text such as p(a,b): the name is the text before the first
-  // "(" (the whole text without one), the attributes are the comma-separated
-  // text between that "(" and the last character. No tuples.
-  Relation(const std::string& headerText, std::vector<ValueType> types);
-
   // From parts. No tuples.
   Relation(std::string name, std::vector<ValueType> types, std::vector<std::string> attributes);
 

@@ -5,14 +5,17 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "input/relation_section.h"
 #include "relation/relation.h"
 
 // A relation from a header text, its types and tuple lines in the tuple text form.
 inline Relation relationOf(const std::string& header, const std::vector<ValueType>& types,
-                           const std::vector<std::string>& tupleTexts) {
-  Relation relation(header, types);
+                           const std::vector<std::string>& tupleTexts = {}) {
+  Declaration declaration = cutDeclaration(header);
+  Relation relation(std::move(declaration.name), types, std::move(declaration.attributes));
   for (const std::string& text : tupleTexts) {
     relation.addTupleText(text);
   }

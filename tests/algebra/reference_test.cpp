@@ -158,11 +158,11 @@ TEST(ReferenceTest, SelectProjectAndUnionMatchOneAtATimeInsertion) {
 }
 
 TEST(ReferenceTest, UnequalWidthsGiveTheSameDiagnosticsAsTheWalk) {
-  Relation wide("w(X,Y)", std::vector<ValueType>{"int", "int"});
+  Relation wide = relationOf("w(X,Y)", std::vector<ValueType>{"int", "int"});
   for (const char* text : {"1,2", "3,4", "5,6"}) {
     wide.addTupleText(text);
   }
-  Relation narrow("n(X)", std::vector<ValueType>{"int"});
+  Relation narrow = relationOf("n(X)", std::vector<ValueType>{"int"});
   for (const char* text : {"4", "2", "9"}) {
     narrow.addTupleText(text);
   }

@@ -25,7 +25,7 @@ TEST(SelectTest, ReturnsTheSourceForAnEmptyTextAndAnEmptyRelationForNoTuples) {
   const Relation same = select(edge, "s", "");
   EXPECT_EQ(same.name(), "edge");
   EXPECT_EQ(same.tuples(), edge.tuples());
-  const Relation none = select(Relation("e(a)", {"string"}), "s", "nonsense");
+  const Relation none = select(relationOf("e(a)", {"string"}), "s", "nonsense");
   EXPECT_EQ(none.name(), "s");
   EXPECT_EQ(none.types(), std::vector<ValueType>{"string"});
   EXPECT_TRUE(none.tuples().empty());
@@ -48,7 +48,7 @@ TEST(ProjectTest, ChoosesColumnsByNumberOrNameAndDropsDuplicates) {
 TEST(ProjectTest, OntoNoColumnsGivesTheEmptyTupleOnlyWhenTheSourceHasOne) {
   const Relation r = relationOf("r(A)", {"int"}, {"1", "2"});
   EXPECT_EQ(project(r, "p", "").tuples(), Tuples{Tuple{}});
-  EXPECT_TRUE(project(Relation("r(A)", {"int"}), "p", "").tuples().empty());
+  EXPECT_TRUE(project(relationOf("r(A)", {"int"}), "p", "").tuples().empty());
 }
 
 TEST(ProjectTest, AnItemNamingNoColumnEmptiesTheResult) {
@@ -68,7 +68,7 @@ TEST(ColumnFormsTest, GiveWhatTheirReferenceTextsGive) {
   const std::vector<Relation> sources = {
       relationOf("r(A,B,C)", {"int", "string", "int"}, {"1,'a',3", "007,'b',7", "2,'a',1"}),
       relationOf("w(A)", {"int", "int"}, {"5,6", "6,5", "1,1"}),
-      Relation("e(A,B)", {"string", "int"}),
+      relationOf("e(A,B)", {"string", "int"}),
   };
   const std::vector<std::vector<std::size_t>> columnLists = {{},     {0}, {1, 0}, {2, 2, 0},
                                                              {0, 3}, {5}, {1}};

@@ -12,19 +12,6 @@ namespace {
 
 using Tuples = std::vector<Tuple>;
 
-TEST(RelationTest, HeaderTextGivesNameAndAttributesDroppingTheLastCharacter) {
-  const Relation relation("p(a,b)", {"int", "string"});
-  EXPECT_EQ(relation.name(), "p");
-  EXPECT_EQ(relation.attributes(), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(relation.types(), (std::vector<ValueType>{"int", "string"}));
-  EXPECT_TRUE(relation.tuples().empty());
-  EXPECT_TRUE(Relation("p", std::vector<ValueType>{}).attributes().empty());
-  EXPECT_TRUE(Relation("p()", std::vector<ValueType>{}).attributes().empty());
-  EXPECT_EQ(Relation("p(", std::vector<ValueType>{}).name(), "p");
-  EXPECT_EQ(Relation("p(a,b", std::vector<ValueType>{}).attributes(),
-            (std::vector<std::string>{"a", ""}));
-}
-
 TEST(TupleTextTest, CutsValuesByColumnType) {
   const std::vector<ValueType> isi = {"int", "string", "int"};
   EXPECT_EQ(parseTupleText(isi, "12,'piros alma',3"), (Tuple{"12", "piros alma", "3"}));

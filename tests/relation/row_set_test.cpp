@@ -56,7 +56,7 @@ void checkRelease(std::size_t width, std::size_t rows, std::size_t distinct, boo
   RowSet set(width);
   std::set<Texts> expected;
   std::set<Texts> insertedAlone;
-  Relation bulk("p", std::vector<ValueType>(width, "string"));
+  Relation bulk("p", std::vector<ValueType>(width, "string"), {});
   RowBuffer buffer(width);
   for (std::size_t r = 0; r < rows; ++r) {
     Texts row;
