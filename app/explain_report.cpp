@@ -4,6 +4,7 @@
 #include <iostream>
 #include <streambuf>
 
+#include "eval/explain.h"
 #include "input/line_reader.h"
 #include "relation/tuple_text.h"
 
@@ -116,8 +117,8 @@ std::size_t findFact(const Relation& relation, const std::string& arguments) {
 }
 
 void writeExplanation(const std::string& fact, const DerivationLog& log,
-                      const RelationList& relations, const std::vector<std::string>& ruleLines,
-                      std::ostream& out) {
+                      const std::vector<Rule>& rules, const RelationList& relations,
+                      const std::vector<std::string>& ruleLines, std::ostream& out) {
   const Fact cut = cutFact(fact);
   const Relation* relation = relations.findFirst(cut.name);
   if (relation == nullptr) {
@@ -132,7 +133,7 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
   std::vector<DerivationNode> nodes;
   {
     const SilencedOutput silenced;
-    nodes = explainTuple(log, cut.name, relation->row(r), relations);
+    nodes = explainTuple(log, rules, cut.name, relation->row(r), relations);
   }
   if (nodes.empty()) {
     out << fact << ": a futas nem jegyezte fel, honnan jott\n";
@@ -143,23 +144,16 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
 
 }  // namespace
 
-void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
-                    DerivationLog& log) {
-  for (std::size_t i = 0; i < lines.size() && i < relations.size(); ++i) {
-    log.recordDeclared(relations[i].name(), lines[i].rows, lines[i].firstLine);
-  }
-}
-
 std::string factText(const std::string& name, const Tuple& tuple,
                      const std::vector<ValueType>& types) {
   return name + '(' + tupleText(tuple, types) + ')';
 }
 
 void writeExplanations(const std::vector<std::string>& facts, const DerivationLog& log,
-                       const RelationList& relations, const std::vector<std::string>& ruleLines,
-                       std::ostream& out) {
+                       const std::vector<Rule>& rules, const RelationList& relations,
+                       const std::vector<std::string>& ruleLines, std::ostream& out) {
   out << "--- levezetes ---\n";
   for (const std::string& fact : facts) {
-    writeExplanation(fact, log, relations, ruleLines, out);
+    writeExplanation(fact, log, rules, relations, ruleLines, out);
   }
 }

@@ -62,13 +62,13 @@ void ProgressLine::setPhase(std::string phase) {
   activity_.clear();
 }
 
-void ProgressLine::groupBegun(const Trace::Group& group) {
+void ProgressLine::groupBegun(const EvaluationGroup& group) {
   const std::lock_guard<std::mutex> lock(mutex_);
   activity_ = (group.recursive ? "rekurziv csoport: " : "szabalyok: ") + joined(group.members);
   rows_ = 0;
 }
 
-void ProgressLine::ruleEvaluated(std::size_t /*line*/, std::size_t rows) {
+void ProgressLine::evaluationEnded(const Rule& /*rule*/, std::size_t rows, double /*seconds*/) {
   const std::lock_guard<std::mutex> lock(mutex_);
   rows_ += rows;
 }

@@ -72,7 +72,7 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
 
 }  // namespace
 
-std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines) {
+std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
   std::vector<Rule> rules;
   for (ParsedRule parsed : ruleLines) {
     if (!parsed.isRule()) {

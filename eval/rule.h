@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "algebra/product.h"
-#include "input/diagnostics.h"
 #include "eval/relation_list.h"
+#include "input/diagnostics.h"
 #include "input/rule_model.h"
 #include "relation/relation.h"
 
@@ -29,8 +29,9 @@ struct Rule {
   std::vector<NeededColumns> neededAfter;
 };
 
-// The well-formed rules among the rule lines.
-std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines);
+// The well-formed rules among the parsed rule lines, each with its body in
+// evaluation order.
+std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines);
 
 // What an atom reads instead of the relation its name finds: rows to select
 // and project as the atom says, or the atom's relation already made (by
