@@ -5,47 +5,17 @@
 #include <vector>
 
 #include "algebra/condition.h"
-#include "input/line_reader.h"
 #include "relation/work_meter.h"
 
 namespace {
 
-struct ChosenColumns {
-  std::vector<std::size_t> columns;
-  bool allFound = true;
+// A column a projection takes: `column` of the source when `found`, and the
+// attribute it gets where the source names it not.
+struct ChosenColumn {
+  bool found = false;
+  std::size_t column = 0;
+  std::string fallbackName;
 };
-
-ChosenColumns chooseColumns(const Relation& source, const std::string& projectionText,
-                            Relation& result) {
-  ChosenColumns chosen;
-  const std::vector<std::string>& attributes = source.attributes();
-  const std::vector<ValueType>& types = source.types();
-  std::vector<std::string> resultAttributes;
-  std::vector<ValueType> resultTypes;
-  chargeWork(projectionText.size(), attributes.size());  // each item looked up by name
-  for (const std::string& item : splitList(projectionText)) {
-    if (item.empty()) {
-      continue;
-    }
-    std::size_t column = 0;
-    if (!findColumn(source, item, column)) {
-      chosen.allFound = false;
-      resultAttributes.push_back(item);
-      resultTypes.emplace_back(intType);
-      continue;
-    }
-    chosen.columns.push_back(column);
-    if (!attributes.empty()) {
-      resultAttributes.push_back(column < attributes.size() ? attributes[column] : item);
-    }
-    if (!types.empty()) {
-      resultTypes.push_back(column < types.size() ? types[column] : ValueType(intType));
-    }
-  }
-  result.setAttributes(std::move(resultAttributes));
-  result.setTypes(std::move(resultTypes));
-  return chosen;
-}
 
 RowBuffer buildRows(const Relation& source, const std::vector<std::size_t>& columns) {
   RowBuffer rows(columns.size());
@@ -124,36 +94,30 @@ void takeRows(const Relation& source, const std::vector<std::size_t>& columns, b
   }
 }
 
-}  // namespace
-
-Relation project(const Relation& source, std::string name, const std::string& projectionText,
-                 bool repeatsAllowed) {
-  Relation result(std::move(name), {}, {});
-  const ChosenColumns chosen = chooseColumns(source, projectionText, result);
-  if (chosen.allFound) {
-    takeRows(source, chosen.columns, repeatsAllowed, result);
-  }
-  return result;
-}
-
-Relation projectColumns(const Relation& source, std::string name,
-                        const std::vector<std::size_t>& columns, bool repeatsAllowed) {
+// The result of projecting `source` onto the columns of `chosen`: a column
+// found takes the source's attribute and type (none where the source has
+// none), its fallback name and "int" where the source's lists end; a column
+// not found gets its fallback name and "int", and the result no tuples.
+Relation projectChosen(const Relation& source, std::string name,
+                       const std::vector<ChosenColumn>& chosen, bool repeatsAllowed) {
   const std::vector<std::string>& attributes = source.attributes();
   const std::vector<ValueType>& types = source.types();
-  chargeWork(columns.size(), 1);
   std::vector<std::string> resultAttributes;
   std::vector<ValueType> resultTypes;
+  std::vector<std::size_t> columns;
   bool allFound = true;
-  for (std::size_t column : columns) {
-    if (column >= source.width()) {
+  for (const ChosenColumn& choice : chosen) {
+    const std::size_t column = choice.column;
+    if (!choice.found) {
       allFound = false;
-      resultAttributes.push_back(columnReference(column));
+      resultAttributes.push_back(choice.fallbackName);
       resultTypes.emplace_back(intType);
       continue;
     }
+    columns.push_back(column);
     if (!attributes.empty()) {
       resultAttributes.push_back(column < attributes.size() ? attributes[column]
-                                                            : columnReference(column));
+                                                            : choice.fallbackName);
     }
     if (!types.empty()) {
       resultTypes.push_back(column < types.size() ? types[column] : ValueType(intType));
@@ -164,6 +128,34 @@ Relation projectColumns(const Relation& source, std::string name,
     takeRows(source, columns, repeatsAllowed, result);
   }
   return result;
+}
+
+}  // namespace
+
+Relation project(const Relation& source, std::string name, const std::vector<std::string>& items,
+                 bool repeatsAllowed) {
+  std::vector<ChosenColumn> chosen;
+  std::size_t itemBytes = 0;
+  for (const std::string& item : items) {
+    itemBytes += item.size() + 1;
+    if (!item.empty()) {
+      chosen.push_back(ChosenColumn{false, 0, item});
+      chosen.back().found = findColumn(source, item, chosen.back().column);
+    }
+  }
+  chargeWork(itemBytes, source.attributes().size());  // each item looked up by name
+  return projectChosen(source, std::move(name), chosen, repeatsAllowed);
+}
+
+Relation projectColumns(const Relation& source, std::string name,
+                        const std::vector<std::size_t>& columns, bool repeatsAllowed) {
+  chargeWork(columns.size(), 1);
+  std::vector<ChosenColumn> chosen;
+  chosen.reserve(columns.size());
+  for (std::size_t column : columns) {
+    chosen.push_back(ChosenColumn{column < source.width(), column, columnReference(column)});
+  }
+  return projectChosen(source, std::move(name), chosen, repeatsAllowed);
 }
 
 Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
@@ -180,8 +172,8 @@ Relation projectOntoNames(const Relation& source, const std::vector<std::string>
 }
 
 std::optional<std::string> unknownProjectionItem(const Relation& source,
-                                                 const std::string& projectionText) {
-  for (const std::string& item : splitList(projectionText)) {
+                                                 const std::vector<std::string>& items) {
+  for (const std::string& item : items) {
     std::size_t column = 0;
     if (!item.empty() && !findColumn(source, item, column)) {
       return item;

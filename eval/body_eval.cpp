@@ -8,7 +8,6 @@
 #include "algebra/project.h"
 #include "algebra/select.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
 
 namespace {
 
@@ -81,12 +80,12 @@ Relation bindFromColumn(const Relation& partialResult, const std::string& boundN
     if (column >= types.size() || !types[column].isString()) {
       outcome = ElementOutcome::pairedAcrossTuples;
     }
-    Relation pairs = project(partialResult, partialResult.name(), boundName + "," + boundName);
+    Relation pairs = project(partialResult, partialResult.name(), {boundName, boundName});
     pairs.setAttributes({boundName, newName});
     return select(product(partialResult, pairs), conditionResultName, condition);
   }
   outcome = ElementOutcome::pairedAcrossTuples;
-  Relation column = project(partialResult, partialResult.name(), boundName);
+  Relation column = project(partialResult, partialResult.name(), {boundName});
   column.setAttributes({newName});
   return select(product(partialResult, column), conditionResultName, condition);
 }

@@ -9,7 +9,6 @@
 #include "algebra/integer_value.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
 
 namespace {
 
@@ -110,7 +109,7 @@ class Explainer {
       }
     }
     const Relation bindings = evaluateBindings(rule, RelationList(), given);
-    const std::size_t b = bindingGiving(bindings, rule.headArguments, target);
+    const std::size_t b = bindingGiving(bindings, rule.headTerms, target);
     std::vector<std::pair<std::size_t, std::size_t>> used;
     if (b == none) {
       return used;
@@ -150,15 +149,15 @@ class Explainer {
   }
 
   // The first binding whose head projection is `target`, or none.
-  static std::size_t bindingGiving(const Relation& bindings, const std::string& headArguments,
+  static std::size_t bindingGiving(const Relation& bindings, const std::vector<Term>& head,
                                    Row target) {
     std::vector<std::size_t> columns;
-    for (const std::string& item : splitList(headArguments)) {
+    for (const Term& term : head) {
       std::size_t column = 0;
-      if (item.empty()) {
+      if (term.kind == TermKind::empty) {
         continue;
       }
-      if (!findColumn(bindings, item, column)) {
+      if (!findColumn(bindings, term.text, column)) {
         return none;
       }
       columns.push_back(column);

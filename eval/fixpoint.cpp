@@ -9,7 +9,6 @@
 #include "algebra/product.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
 #include "relation/row_set.h"
 
 namespace {
@@ -17,11 +16,9 @@ namespace {
 constexpr std::size_t deltaSlice = std::size_t{1} << 15;
 
 std::size_t headArity(const Rule& rule) {
-  std::size_t arity = 0;
-  for (const std::string& item : splitList(rule.headArguments)) {
-    arity += item.empty() ? 0 : 1;
-  }
-  return arity;
+  return static_cast<std::size_t>(
+      std::count_if(rule.headTerms.begin(), rule.headTerms.end(),
+                    [](const Term& term) { return term.kind != TermKind::empty; }));
 }
 
 // A rule of the group, with the atoms that name members.

@@ -16,8 +16,7 @@
 struct Rule {
   std::size_t lineNumber = 0;
   std::string headName;
-  std::string headArguments;      // as written between the head's parentheses
-  std::vector<Term> headTerms;    // the same, cut
+  std::vector<Term> headTerms;    // between the head's parentheses
   std::vector<BodyElement> body;  // in evaluation order
   // The partial result's types start as the element texts: the first element
   // that fills it brings its own types, and a rule whose elements never fill it

@@ -149,7 +149,7 @@ TEST(ReferenceTest, SelectProjectAndUnionMatchOneAtATimeInsertion) {
       EXPECT_EQ(select(source, "s", condition).tuples(), selected);
     }
     if (!source.attributes().empty()) {
-      EXPECT_EQ(project(source, "p", "$0,$0").tuples(), projected);
+      EXPECT_EQ(project(source, "p", {"$0", "$0"}).tuples(), projected);
     }
     CapturedStdout out;
     EXPECT_EQ(unionOf(source, other).tuples(), united);
