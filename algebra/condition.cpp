@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "algebra/integer_value.h"
 #include "input/char_class.h"
+#include "relation/integer_value.h"
 #include "relation/work_meter.h"
 
 namespace {

@@ -78,7 +78,7 @@ void takeRows(const Relation& source, const std::vector<std::size_t>& columns, b
     return;
   }
   if (columns.empty()) {
-    result.insertTuple(Tuple());
+    result.insertRow(Row());
   } else if (isIdentity(source, columns)) {
     if (!repeatsAllowed && !source.isDuplicateFree()) {
       source.normalize();

@@ -78,9 +78,7 @@ std::size_t findRow(const Relation& relation, const Tuple& tuple) {
     wanted.push_back(makeValue(value));
   }
   for (std::size_t r = 0; r < relation.rowCount(); ++r) {
-    const Row row = relation.row(r);
-    if (row.size() == wanted.size() &&
-        std::equal(row.begin(), row.end(), wanted.begin(), valuesEqual)) {
+    if (rowsEqual(relation.row(r), wanted)) {
       return r;
     }
   }

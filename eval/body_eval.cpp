@@ -8,6 +8,7 @@
 #include "algebra/project.h"
 #include "algebra/select.h"
 #include "input/char_class.h"
+#include "relation/tuple_text.h"
 
 namespace {
 
@@ -56,7 +57,9 @@ Relation constantRelation(const Relation& partialResult, const std::string& left
                           const std::string& right) {
   const bool number = !right.empty() && isDigit(static_cast<unsigned char>(right.front()));
   Relation constant(partialResult.name(), {number ? intType : stringType}, {left});
-  constant.addTupleText(right);
+  RowBuffer row(1);
+  appendTupleRow(constant.types(), right, row);
+  constant.addRows(std::move(row));
   return constant;
 }
 

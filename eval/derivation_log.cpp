@@ -7,70 +7,24 @@ namespace {
 
 constexpr std::size_t none = DerivationLog::none;
 
-std::size_t rowHash(Row row) {
-  std::size_t hash = row.size();
-  for (const Value value : row) {
-    hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(value);
-  }
-  return hash;
-}
-
-bool rowsEqual(Row first, Row second) {
-  return first.size() == second.size() &&
-         std::equal(first.begin(), first.end(), second.begin(), valuesEqual);
-}
-
 Relation schemaOf(const Relation& relation) {
   return Relation(relation.name(), relation.types(), relation.attributes());
 }
 
 }  // namespace
 
-Row DerivationLog::History::row(std::size_t r) const {
-  if (ends.empty()) {
-    return Row(cells.data() + r * width, width);
-  }
-  const std::size_t begin = r == 0 ? 0 : ends[r - 1];
-  return Row(cells.data() + begin, ends[r] - begin);
-}
-
-std::size_t DerivationLog::History::scan(Row wanted, std::size_t begin, std::size_t end) const {
-  for (std::size_t r = begin; r < end; ++r) {
-    if (rowsEqual(row(r), wanted)) {
-      return r;
-    }
-  }
-  return end;
-}
-
-void DerivationLog::History::append(Row added) {
-  if (rows == 0) {
-    width = added.size();
-  }
-  if (ends.empty() && added.size() != width) {
-    for (std::size_t r = 1; r <= rows; ++r) {
-      ends.push_back(r * width);
-    }
-  }
-  cells.insert(cells.end(), added.begin(), added.end());
-  ++rows;
-  if (!ends.empty()) {
-    ends.push_back(cells.size());
-  }
-}
-
 bool DerivationLog::History::appendNew(Row added) {
   for (; indexed < size(); ++indexed) {
-    index.emplace(rowHash(row(indexed)), indexed);
+    index.emplace(hashRow(row(indexed)), indexed);
   }
-  const std::size_t hash = rowHash(added);
+  const Hash hash = hashRow(added);
   const auto [first, last] = index.equal_range(hash);
   for (auto held = first; held != last; ++held) {
     if (rowsEqual(row(held->second), added)) {
       return false;
     }
   }
-  append(added);
+  rows.append(added);
   index.emplace(hash, indexed++);
   return true;
 }
@@ -112,7 +66,7 @@ void DerivationLog::recordDeclared(const RelationList& relations,
     History& history = histories_[id];
     const RowBuffer& rows = lines[i].rows;
     for (std::size_t k = 0; k < rows.count; ++k) {
-      if (history.appendNew(Row(rows.cells.data() + k * rows.width, rows.width))) {
+      if (history.appendNew(rows.row(k))) {
         history.declaredLines.push_back(lines[i].firstLine + k);
       }
     }
@@ -158,7 +112,7 @@ void DerivationLog::resultMerged(const Relation& merged) {
   History& history = histories_[id];
   if (history.size() == 0 && merged.isDuplicateFree()) {
     for (std::size_t i = 0; i < merged.rowCount(); ++i) {
-      history.append(merged.row(i));
+      history.rows.append(merged.row(i));
     }
   } else {
     for (std::size_t i = 0; i < merged.rowCount(); ++i) {
@@ -189,7 +143,7 @@ void DerivationLog::relationMade(const std::string& name, const RowSet& rows) {
   for (std::size_t held = history.size(); held < rows.size(); held = history.size()) {
     const RowBuffer gained = rows.rows(held, std::min(held + slice, rows.size()));
     for (std::size_t k = 0; k < gained.count; ++k) {
-      history.append(Row(gained.cells.data() + k * gained.width, gained.width));
+      history.rows.append(gained.row(k));
     }
   }
 }

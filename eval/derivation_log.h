@@ -14,6 +14,7 @@
 #include "eval/rule.h"
 #include "relation/relation.h"
 #include "relation/relation_loader.h"
+#include "relation/row.h"
 
 // Per relation of the list, every row it has held, in the order the rows
 // first appeared, and for each the evaluation that brought it or, for a
@@ -61,10 +62,7 @@ class DerivationLog : public EvaluationListener {
   // The rows of one relation and where each came from.
   struct History {
     std::string name;
-    std::vector<Value> cells;
-    std::size_t rows = 0;
-    std::size_t width = 0;                   // of every row, while `ends` is empty
-    std::vector<std::size_t> ends;           // per row, the end of its cells, once widths differ
+    RowStore rows;
     std::size_t declaredRows = 0;            // the first rows, from the input
     std::vector<std::size_t> declaredLines;  // per declared row
     // Row r came from the evaluation of the first mark whose `end` exceeds r.
@@ -74,16 +72,13 @@ class DerivationLog : public EvaluationListener {
     };
     std::vector<Mark> marks;
     // Rows by hash, built when a merge asks which rows are new.
-    std::unordered_multimap<std::size_t, std::size_t> index;
+    std::unordered_multimap<Hash, std::size_t> index;
     std::size_t indexed = 0;
 
-    std::size_t size() const { return rows; }
-    Row row(std::size_t r) const;
-    // The first of rows [begin, end) equal to `wanted` value by value, or `end`.
-    std::size_t scan(Row wanted, std::size_t begin, std::size_t end) const;
+    std::size_t size() const { return rows.size(); }
+    Row row(std::size_t r) const { return rows.row(r); }
     // Appends `added` unless it is held already (found by the index); true when appended.
     bool appendNew(Row added);
-    void append(Row added);
   };
 
   // The first relation of the list named `name`, or none.

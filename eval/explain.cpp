@@ -6,20 +6,13 @@
 #include <utility>
 
 #include "algebra/condition.h"
-#include "algebra/integer_value.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
+#include "relation/row.h"
 
 namespace {
 
 constexpr std::size_t none = DerivationLog::none;
-
-bool integersEqual(Value first, Value second) {
-  char firstBuffer[8];
-  char secondBuffer[8];
-  return compareIntegers(integerValueOf(valueText(first, firstBuffer)),
-                         integerValueOf(valueText(second, secondBuffer))) == 0;
-}
 
 Tuple tupleOf(Row row) {
   Tuple tuple;
@@ -207,7 +200,7 @@ class Explainer {
       for (std::size_t i = 0; i < selected.rowCount(); ++i) {
         if (holdsBound(atom, selected.row(i), bindings, bound, exact)) {
           const DerivationLog::History& history = log_.history(read.history);
-          const std::size_t r = history.scan(selected.row(i), read.begin, read.end);
+          const std::size_t r = history.rows.find(selected.row(i), read.begin, read.end);
           return r == read.end ? none : r;
         }
       }
@@ -228,7 +221,7 @@ class Explainer {
       }
       const bool asText =
           exact || (column < bindings.types().size() && bindings.types()[column].isString());
-      if (asText ? !valuesEqual(row[t], bound[column]) : !integersEqual(row[t], bound[column])) {
+      if (!valuesEqual(joinKey(row[t], asText), joinKey(bound[column], asText))) {
         return false;
       }
     }
@@ -252,7 +245,7 @@ std::vector<DerivationNode> explainTuple(const DerivationLog& log, const std::ve
     return {};
   }
   const DerivationLog::History& history = log.history(relation);
-  const std::size_t r = history.scan(row, 0, history.size());
+  const std::size_t r = history.rows.find(row, 0, history.size());
   if (r == history.size()) {
     return {};
   }

@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "algebra/condition.h"
-#include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
+#include "relation/integer_value.h"
 #include "relation/work_meter.h"
 
 namespace {

@@ -44,6 +44,4 @@ bool startsWithVariableInitial(std::string_view text) {
   return !text.empty() && isVariableInitial(static_cast<unsigned char>(text.front()));
 }
 
-bool isDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
-
 bool isBlank(unsigned char byte) { return byte == ' ' || byte == '\t'; }

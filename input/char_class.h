@@ -17,7 +17,7 @@ bool startsWithAtomInitial(std::string_view text);
 bool startsWithVariableInitial(std::string_view text);
 
 // An ASCII decimal digit.
-bool isDigit(unsigned char byte);
+inline bool isDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
 
 // A blank or a tab: bytes the reading never skips.
 bool isBlank(unsigned char byte);

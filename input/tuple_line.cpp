@@ -3,11 +3,6 @@
 #include "input/char_class.h"
 #include "input/line_reader.h"
 
-bool isTupleLine(std::string_view line) {
-  return !line.empty() &&
-         (isDigit(static_cast<unsigned char>(line.front())) || line.front() == '\'');
-}
-
 std::vector<bool> stringColumnsOf(const std::string& firstTupleLine) {
   std::vector<bool> stringColumn;
   for (const std::string& piece : splitList(firstTupleLine)) {

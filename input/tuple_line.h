@@ -8,8 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "input/char_class.h"
+
 // A line that holds a tuple: it starts with a digit or a quote.
-bool isTupleLine(std::string_view line);
+inline bool isTupleLine(std::string_view line) {
+  return !line.empty() &&
+         (isDigit(static_cast<unsigned char>(line.front())) || line.front() == '\'');
+}
 
 // Which columns a relation's first tuple line makes "string" columns: one per
 // comma-separated piece, a piece starting with a digit is a number, any other

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "algebra/integer_value.h"
+#include "relation/integer_value.h"
 #include "test_util.h"
 
 namespace {

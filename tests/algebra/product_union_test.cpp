@@ -75,8 +75,8 @@ TEST(ProductTest, KeepsAnIndexPerKeyAndComparisonForLaterJoins) {
 
 TEST(ProductTest, CombinesTuplesOfOtherWidthsOneStepAtATime) {
   Relation left = relationOf("l(X)", {"int"});
-  left.insertTuple({"1"});
-  left.insertTuple({"2", "extra"});
+  insertTuple(left, {"1"});
+  insertTuple(left, {"2", "extra"});
   const Relation right = relationOf("r(X)", {"int"}, {"1", "2"});
   CapturedStdout out;
   const Relation result = product(left, right);
@@ -109,8 +109,8 @@ TEST(ProductTest, KeepsTheLeadingColumnsWhateverTheirNames) {
   // Rows of another width take the step-by-step way, which keeps the same columns.
   CapturedStdout out;
   Relation mixed = relationOf("l(X,Y)", {"int", "int"});
-  mixed.insertTuple({"1", "2"});
-  mixed.insertTuple({"9"});
+  insertTuple(mixed, {"1", "2"});
+  insertTuple(mixed, {"9"});
   const Relation stepped = product(mixed, right, &zAndFirst);
   EXPECT_EQ(stepped.attributes(), (Names{"X", "Z"}));
   EXPECT_EQ(stepped.tuples(), (Tuples{{"1", "3"}}));

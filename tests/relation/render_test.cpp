@@ -31,7 +31,7 @@ TEST(WriteRelationTest, WritesEmptyRelationsAndTheEmptyTuple) {
 
 TEST(WriteRelationTest, WritesValuesBeyondTheLastTypeBare) {
   Relation relation = relationOf("p(a)", {"string"});
-  relation.insertTuple({"x", "y"});
+  insertTuple(relation, {"x", "y"});
   EXPECT_EQ(rendered(relation), "p(a)\n'x',y\n\n");
 }
 
