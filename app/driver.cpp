@@ -213,5 +213,5 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }
   std::cout.flush();
-  return fail("Elfogyott a memoria!! ", activityText(phase));
+  return fail(outOfMemoryMessage, activityText(phase));
 }

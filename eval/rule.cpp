@@ -83,7 +83,7 @@ std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
     rule.headTerms = parsed.headTerms;
     for (std::size_t e : parsed.evaluationOrder) {
       rule.body.push_back(std::move(parsed.written[e]));
-      rule.seedTypes.emplace_back(rule.body.back().text);
+      rule.seedTypes.emplace_back(rule.body.back().text == stringType ? stringType : intType);
       if (rule.body.back().isAtom) {
         rule.atomNames.push_back(rule.body.back().atom.name);
       }

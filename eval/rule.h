@@ -18,10 +18,11 @@ struct Rule {
   std::string headName;
   std::vector<Term> headTerms;    // between the head's parentheses
   std::vector<BodyElement> body;  // in evaluation order
-  // The partial result's types start as the element texts: the first element
-  // that fills it brings its own types, and a rule whose elements never fill it
-  // keeps these (as "int", unless an element is the text "string"), as does
-  // the relation its head projection gives.
+  // The partial result's types before an element fills it, one per element:
+  // "string" for an element whose text is exactly "string", "int" for any
+  // other. The first element that fills it brings its own types; a rule whose
+  // elements never fill it keeps these, as does the relation its head
+  // projection gives (and a column number may reach each of them).
   std::vector<ValueType> seedTypes;
   std::vector<std::string> atomNames;  // the predicates its atoms name
   // Per element, the columns that later elements and the head use.

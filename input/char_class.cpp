@@ -36,10 +36,6 @@ bool isVariableInitial(unsigned char byte) {
   }
 }
 
-bool startsWithAtomInitial(std::string_view text) {
-  return !text.empty() && isAtomInitial(static_cast<unsigned char>(text.front()));
-}
-
 bool startsWithVariableInitial(std::string_view text) {
   return !text.empty() && isVariableInitial(static_cast<unsigned char>(text.front()));
 }

@@ -19,11 +19,9 @@ using Tuple = std::vector<std::string>;
 inline constexpr const char* stringType = "string";
 inline constexpr const char* intType = "int";
 
-// A column's type tag, kept as its text: "int" or "string" for relations read
-// from the input. Only the exact tag "string" quotes values and makes "=" and
-// "!=" compare them as bytes; every other tag behaves as "int". Other tags do
-// occur: a rule's partial result starts with the rule's element texts as its
-// types (see evaluateRule).
+// A column's type tag, kept as its text: "int" or "string". Only the exact tag
+// "string" quotes values and makes "=" and "!=" compare them as bytes; any
+// other tag behaves as "int".
 class ValueType {
  public:
   ValueType() = default;
