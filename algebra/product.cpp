@@ -117,10 +117,12 @@ void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const KeptColum
 
 // The key of a row (the join keys of its paired columns) and its hash.
 Hash rowKey(Row row, const std::vector<JoinPair>& pairs, bool leftSide, Value* key) {
+  RowHasher hasher;
   for (std::size_t p = 0; p < pairs.size(); ++p) {
     key[p] = joinKey(row[leftSide ? pairs[p].left : pairs[p].right], pairs[p].compareBytes);
+    hasher.add(key[p]);
   }
-  return hashRow(Row(key, pairs.size()));
+  return hasher.hash();
 }
 
 // Row positions grouped by bucket: the counting sort of `bucketOf`.

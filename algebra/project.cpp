@@ -9,14 +9,6 @@
 
 namespace {
 
-// A column a projection takes: `column` of the source when `found`, and the
-// attribute it gets where the source names it not.
-struct ChosenColumn {
-  bool found = false;
-  std::size_t column = 0;
-  std::string fallbackName;
-};
-
 RowBuffer buildRows(const Relation& source, const std::vector<std::size_t>& columns) {
   RowBuffer rows(columns.size());
   const std::size_t count = source.rowCount();
@@ -94,30 +86,33 @@ void takeRows(const Relation& source, const std::vector<std::size_t>& columns, b
   }
 }
 
-// The result of projecting `source` onto the columns of `chosen`: a column
-// found takes the source's attribute and type (none where the source has
-// none), its fallback name and "int" where the source's lists end; a column
-// not found gets its fallback name and "int", and the result no tuples.
+// The result of projecting `source` onto `columns`, of which those at or past
+// its width name no column. A column found takes the source's attribute and
+// type (none where the source has none), where the source's lists end its
+// fallback name and "int"; a column not found gets its fallback name and
+// "int", and the result no tuples. The fallback name is the item that chose
+// the column (`items`, one per column) or without items its column reference.
 Relation projectChosen(const Relation& source, std::string name,
-                       const std::vector<ChosenColumn>& chosen, bool repeatsAllowed) {
+                       const std::vector<std::size_t>& columns,
+                       const std::vector<const std::string*>* items, bool repeatsAllowed) {
   const std::vector<std::string>& attributes = source.attributes();
   const std::vector<ValueType>& types = source.types();
+  const auto fallbackName = [&](std::size_t k) {
+    return items != nullptr ? *(*items)[k] : columnReference(columns[k]);
+  };
   std::vector<std::string> resultAttributes;
   std::vector<ValueType> resultTypes;
-  std::vector<std::size_t> columns;
   bool allFound = true;
-  for (const ChosenColumn& choice : chosen) {
-    const std::size_t column = choice.column;
-    if (!choice.found) {
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    const std::size_t column = columns[k];
+    if (column >= source.width()) {
       allFound = false;
-      resultAttributes.push_back(choice.fallbackName);
+      resultAttributes.push_back(fallbackName(k));
       resultTypes.emplace_back(intType);
       continue;
     }
-    columns.push_back(column);
     if (!attributes.empty()) {
-      resultAttributes.push_back(column < attributes.size() ? attributes[column]
-                                                            : choice.fallbackName);
+      resultAttributes.push_back(column < attributes.size() ? attributes[column] : fallbackName(k));
     }
     if (!types.empty()) {
       resultTypes.push_back(column < types.size() ? types[column] : ValueType(intType));
@@ -134,28 +129,26 @@ Relation projectChosen(const Relation& source, std::string name,
 
 Relation project(const Relation& source, std::string name, const std::vector<std::string>& items,
                  bool repeatsAllowed) {
-  std::vector<ChosenColumn> chosen;
+  constexpr std::size_t noColumn = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> columns;
+  std::vector<const std::string*> chosenBy;
   std::size_t itemBytes = 0;
   for (const std::string& item : items) {
     itemBytes += item.size() + 1;
+    std::size_t column = 0;
     if (!item.empty()) {
-      chosen.push_back(ChosenColumn{false, 0, item});
-      chosen.back().found = findColumn(source, item, chosen.back().column);
+      columns.push_back(findColumn(source, item, column) ? column : noColumn);
+      chosenBy.push_back(&item);
     }
   }
   chargeWork(itemBytes, source.attributes().size());  // each item looked up by name
-  return projectChosen(source, std::move(name), chosen, repeatsAllowed);
+  return projectChosen(source, std::move(name), columns, &chosenBy, repeatsAllowed);
 }
 
 Relation projectColumns(const Relation& source, std::string name,
                         const std::vector<std::size_t>& columns, bool repeatsAllowed) {
   chargeWork(columns.size(), 1);
-  std::vector<ChosenColumn> chosen;
-  chosen.reserve(columns.size());
-  for (std::size_t column : columns) {
-    chosen.push_back(ChosenColumn{column < source.width(), column, columnReference(column)});
-  }
-  return projectChosen(source, std::move(name), chosen, repeatsAllowed);
+  return projectChosen(source, std::move(name), columns, nullptr, repeatsAllowed);
 }
 
 Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,

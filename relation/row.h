@@ -41,13 +41,23 @@ inline bool rowsEqual(Row first, Row second) {
   return true;
 }
 
+// hashRow taken value by value: each value of a row added in column order.
+class RowHasher {
+ public:
+  void add(Value value) { hash_ = hash_ * 0x9E3779B97F4A7C15ULL + hashValue(value); }
+  Hash hash() const { return hash_ ^ (hash_ >> 29); }
+
+ private:
+  Hash hash_ = 0;
+};
+
 // A hash that rows equal by rowsEqual share, 64 bits wide.
 inline Hash hashRow(Row row) {
-  Hash hash = 0;
+  RowHasher hasher;
   for (const Value value : row) {
-    hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(value);
+    hasher.add(value);
   }
-  return hash ^ (hash >> 29);
+  return hasher.hash();
 }
 
 // Join equality: the value under which a joined column compares `value`. By
