@@ -12,17 +12,20 @@
 #include "app/explain_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
-#include "app/relation_section.h"
 #include "app/trace_report.h"
 #include "app/utf8_stream.h"
+#include "eval/derivation_log.h"
 #include "eval/groups.h"
 #include "eval/rule_checks.h"
+#include "eval/trace.h"
 #include "input/encoded_input.h"
 #include "input/encoding.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
 #include "relation/relation.h"
+#include "relation/relation_loader.h"
+#include "relation/render.h"
 
 namespace {
 
@@ -205,17 +208,6 @@ bool readProgram(EncodedInput& input, bool explaining, Warnings& warnings, ReadP
   return true;
 }
 
-// Checks the rule lines and evaluates them into `knownRelations`; `trace` and
-// `derivations`, when given, record what the evaluation did.
-void evaluateRuleLines(const std::vector<std::string>& ruleLines, RelationList& knownRelations,
-                       Warnings& warnings, const RunSettings& settings, Trace* trace,
-                       DerivationLog* derivations) {
-  const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  checkRuleLines(rules, knownRelations, warnings);
-  evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode, trace,
-                derivations);
-}
-
 // Writes the diagnostics unless the settings turn them off. Under --strict,
 // any diagnostic refuses the run: true, after a line that says why.
 bool reportDiagnostics(const Warnings& warnings, const std::vector<std::string>& ruleLines,
@@ -230,6 +222,29 @@ bool reportDiagnostics(const Warnings& warnings, const std::vector<std::string>&
   err << settings.inputName << ": " << diagnostics.size()
       << " figyelmeztetes, --strict: az outputfile-t nem irja ki\n";
   return true;
+}
+
+// The listeners to the evaluation that the settings ask for, told by `context`.
+void listenAsAsked(const RunSettings& settings, Trace& trace, ProgressLine& progress,
+                   DerivationLog& derivations, EvaluationContext& context) {
+  if (settings.trace) {
+    context.addListener(trace);
+  }
+  if (progress.shown()) {
+    context.addListener(progress);
+  }
+  if (!settings.explain.empty()) {
+    context.addListener(derivations);
+  }
+}
+
+// The output file after the rule lines: an empty line, then every relation's
+// block in list order.
+void writeRelations(const RelationList& knownRelations, std::ostream& out) {
+  out << '\n';
+  for (const Relation& relation : knownRelations) {
+    writeRelation(relation, out);
+  }
 }
 
 // Seconds since it started or since the last lap.
@@ -282,17 +297,17 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   const std::vector<std::string>& ruleLines = program.ruleLines;
   RelationList& knownRelations = program.knownRelations;
   DerivationLog derivations;
-  recordDeclared(knownRelations, std::move(program.tupleLines), derivations);
+  derivations.recordDeclared(knownRelations, program.tupleLines);
   times.reading = stopwatch.lap();
   run.phase = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
+  const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
+  checkRuleLines(parsed, knownRelations, warnings);
+  const std::vector<Rule> rules = wellFormedRules(parsed);
   Trace trace;
-  if (progress.shown()) {
-    trace.setListener(&progress);
-  }
-  evaluateRuleLines(ruleLines, knownRelations, warnings, settings,
-                    settings.trace || progress.shown() ? &trace : nullptr,
-                    explaining ? &derivations : nullptr);
+  EvaluationContext context(warnings);
+  listenAsAsked(settings, trace, progress, derivations, context);
+  evaluateRules(rules, orderRules(parsed), knownRelations, context, settings.mode);
   times.evaluating = stopwatch.lap();
   progress.around([&] {
     run.refusedByStrict =
@@ -304,7 +319,6 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   run.phase = RunPhase::writing;
   progress.setPhase("kiiras");
   echoRules(ruleLines, text.output());
-  text.output() << '\n';
   writeRelations(knownRelations, text.output());
   times.writing = stopwatch.lap();
   progress.stop();
@@ -313,7 +327,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
                      text.err());
   }
   if (explaining) {
-    writeExplanations(text.facts(settings.explain), derivations, knownRelations, ruleLines,
+    writeExplanations(text.facts(settings.explain), derivations, rules, knownRelations, ruleLines,
                       text.out());
   }
   return !output.fail();
@@ -355,5 +369,5 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }
   std::cout.flush();
-  return fail("Elfogyott a memoria!! ", activityText(state.phase), settings);
+  return fail(outOfMemoryMessage, activityText(state.phase), settings);
 }

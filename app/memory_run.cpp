@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 constexpr const char* workLimitMessage = "Elfogyott a munkakeret!! ";
 
 // Clears the value pool and the work limit when a run ends, however it ends.

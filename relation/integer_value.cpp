@@ -1,4 +1,4 @@
-#include "algebra/integer_value.h"
+#include "relation/integer_value.h"
 
 #include <limits>
 
@@ -69,24 +69,4 @@ long long integerValueClamped(std::string_view text) {
     magnitude = magnitude * 10 + (digit - '0');
   }
   return value.negative ? -magnitude : magnitude;
-}
-
-std::string integerText(std::string_view text) {
-  const IntegerValue value = integerValueOf(text);
-  std::string result = value.negative ? "-" : "";
-  result += value.digits.empty() ? std::string_view("0") : value.digits;
-  return result;
-}
-
-bool isWholeNumber(std::string_view text) {
-  const std::size_t start = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-  if (start == text.size()) {
-    return false;
-  }
-  for (std::size_t i = start; i < text.size(); ++i) {
-    if (static_cast<unsigned char>(text[i] - '0') > 9) {
-      return false;
-    }
-  }
-  return true;
 }

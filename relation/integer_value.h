@@ -1,6 +1,6 @@
 // The integer value of a text, compared exactly whatever its length.
-#ifndef ALGEBRA_INTEGER_VALUE_H_
-#define ALGEBRA_INTEGER_VALUE_H_
+#ifndef RELATION_INTEGER_VALUE_H_
+#define RELATION_INTEGER_VALUE_H_
 
 #include <cstdint>
 #include <string>
@@ -22,14 +22,6 @@ int compareIntegers(const IntegerValue& a, const IntegerValue& b);
 
 // A text that two texts share exactly when their integer values are equal.
 std::string integerKey(std::string_view text);
-
-// The integer value as text: a minus for a negative one, then its digits
-// without leading zeros ("0" for zero).
-std::string integerText(std::string_view text);
-
-// An optional sign and decimal digits, nothing else: a text whose integer
-// value is what it says.
-bool isWholeNumber(std::string_view text);
 
 // The integer value as a machine number, clamped at the ends of its range.
 long long integerValueClamped(std::string_view text);
@@ -66,4 +58,4 @@ inline int comparePlainIntegers(Value a, Value b) {
   return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-#endif  // ALGEBRA_INTEGER_VALUE_H_
+#endif  // RELATION_INTEGER_VALUE_H_
