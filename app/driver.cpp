@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/diagnostic_report.h"
+#include "app/explain_data.h"
 #include "app/explain_report.h"
+#include "app/graph_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
 #include "app/relation_section.h"
@@ -57,6 +59,14 @@ std::vector<EvaluationGroup> orderRules(const std::vector<ParsedRule>& rules) {
     recordDependencies(rule, nodes);
   }
   return orderPredicates(nodes);
+}
+
+std::vector<std::string> namesOf(const RelationList& relations) {
+  std::vector<std::string> names;
+  for (const Relation& relation : relations) {
+    names.push_back(relation.name());
+  }
+  return names;
 }
 
 void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
@@ -131,13 +141,16 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
   echoRules(ruleLines, output);
+  const std::vector<std::string> declared =
+      settings.graph ? namesOf(knownRelations) : std::vector<std::string>();
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
+  const std::vector<EvaluationGroup> order = orderRules(rules);
   checkRuleLines(rules, knownRelations, warnings);
   Trace trace;
   if (progress.shown()) {
     trace.setListener(&progress);
   }
-  evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
+  evaluateRules(rules, order, knownRelations, warnings, settings.mode,
                 settings.trace || progress.shown() ? &trace : nullptr,
                 explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
@@ -152,8 +165,18 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   if (settings.trace) {
     writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
   }
-  if (explaining) {
+  if (explaining && console.data != nullptr) {
+    writeExplanationData(settings.explain, derivations, knownRelations, ruleLines, *console.data);
+  } else if (explaining) {
     writeExplanations(settings.explain, derivations, knownRelations, ruleLines, *console.out);
+  }
+  if (settings.graph) {
+    const ProgramGraph graph = programGraph(rules, order, declared);
+    if (console.data != nullptr) {
+      writeGraphData(graph, *console.data);
+    } else {
+      writeGraphDot(graph, *console.out);
+    }
   }
   return !output.fail();
 }

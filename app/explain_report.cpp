@@ -46,18 +46,6 @@ Fact cutFact(const std::string& fact) {
   return Fact{fact.substr(0, open), fact.substr(open + 1, end - open - 1)};
 }
 
-std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings) {
-  if (bindings.empty()) {
-    return "nincs";
-  }
-  std::string text;
-  for (const DerivationNode::Binding& binding : bindings) {
-    text += (text.empty() ? "" : ", ") + binding.variable + '=';
-    text += binding.isString ? '\'' + binding.value + '\'' : binding.value;
-  }
-  return text;
-}
-
 void writeNode(const std::vector<DerivationNode>& nodes, std::size_t id, std::size_t depth,
                const std::vector<std::string>& ruleLines, std::ostream& out) {
   const DerivationNode& node = nodes[id];
@@ -118,30 +106,49 @@ std::size_t findFact(const Relation& relation, const std::string& arguments) {
 void writeExplanation(const std::string& fact, const DerivationLog& log,
                       const RelationList& relations, const std::vector<std::string>& ruleLines,
                       std::ostream& out) {
-  const Fact cut = cutFact(fact);
-  const Relation* relation = relations.findFirst(cut.name);
-  if (relation == nullptr) {
-    out << fact << ": nincs ilyen nevu relacio: " << cut.name << '\n';
+  const FactDerivation derivation = deriveFact(fact, log, relations);
+  if (derivation.nodes.empty()) {
+    out << fact << ": " << derivation.missing << '\n';
     return;
   }
-  const std::size_t r = findFact(*relation, cut.arguments);
-  if (r == relation->rowCount()) {
-    out << fact << ": nem eleme a relacionak\n";
-    return;
-  }
-  std::vector<DerivationNode> nodes;
-  {
-    const SilencedOutput silenced;
-    nodes = explainTuple(log, cut.name, relation->row(r), relations);
-  }
-  if (nodes.empty()) {
-    out << fact << ": a futas nem jegyezte fel, honnan jott\n";
-    return;
-  }
-  writeNode(nodes, 0, 0, ruleLines, out);
+  writeNode(derivation.nodes, 0, 0, ruleLines, out);
 }
 
 }  // namespace
+
+std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings) {
+  if (bindings.empty()) {
+    return "nincs";
+  }
+  std::string text;
+  for (const DerivationNode::Binding& binding : bindings) {
+    text += (text.empty() ? "" : ", ") + binding.variable + '=';
+    text += binding.isString ? '\'' + binding.value + '\'' : binding.value;
+  }
+  return text;
+}
+
+FactDerivation deriveFact(const std::string& fact, const DerivationLog& log,
+                          const RelationList& relations) {
+  const Fact cut = cutFact(fact);
+  const Relation* relation = relations.findFirst(cut.name);
+  if (relation == nullptr) {
+    return FactDerivation{{}, "nincs ilyen nevu relacio: " + cut.name};
+  }
+  const std::size_t r = findFact(*relation, cut.arguments);
+  if (r == relation->rowCount()) {
+    return FactDerivation{{}, "nem eleme a relacionak"};
+  }
+  FactDerivation derivation;
+  {
+    const SilencedOutput silenced;
+    derivation.nodes = explainTuple(log, cut.name, relation->row(r), relations);
+  }
+  if (derivation.nodes.empty()) {
+    derivation.missing = "a futas nem jegyezte fel, honnan jott";
+  }
+  return derivation;
+}
 
 void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
                     DerivationLog& log) {

@@ -21,6 +21,19 @@ void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines
 std::string factText(const std::string& name, const Tuple& tuple,
                      const std::vector<ValueType>& types);
 
+// The derivation of `fact` (written as below): its tree as nodes, node 0 the
+// root (see explainTuple), or, when there is none, `missing` says why: no
+// relation of the name, no such tuple in it, or nothing recorded.
+struct FactDerivation {
+  std::vector<DerivationNode> nodes;
+  std::string missing;
+};
+FactDerivation deriveFact(const std::string& fact, const DerivationLog& log,
+                          const RelationList& relations);
+
+// The bindings of a derived tuple as written: X=1, N='Anna'; "nincs" when none.
+std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings);
+
 // Writes, for each fact (written as an atom whose arguments are a tuple line:
 // tc(1,3), nev('Anna',7)), its derivation tree: the tuple, then one step
 // deeper the rule line and the bindings that gave it and the tuples they
