@@ -16,7 +16,9 @@ import { Tag, tagHighlighter } from '@lezer/highlight';
 // coloured in style.css.
 const tokenKinds = ['head', 'atom', 'variable', 'number', 'text', 'operator', 'arrow',
   'declaration', 'attribute', 'punctuation', 'invalid'];
-const tokenTags = Object.fromEntries(tokenKinds.map((kind) => [kind, Tag.define()]));
+// Token names carry a prefix so that none is taken for one of the stream
+// parser's built-in names (variable, attribute, ...).
+const tokenTags = Object.fromEntries(tokenKinds.map((kind) => ['lz_' + kind, Tag.define()]));
 
 const atomInitial = /[a-z\u00e1\u00e9\u00ed\u00f3\u00f5\u00fa\u00fb\u0151\u0171]/;
 const variableInitial = /[A-Z\u00c1\u00c9\u00cd\u00d3\u00d5\u00da\u00db\u0150\u0170]/;
@@ -111,7 +113,8 @@ const fileFormat = StreamLanguage.define({
   copyState: (state) => ({ ...state }),
   token(stream, state) {
     state.sawLine = true;
-    return state.rules ? ruleToken(stream, state) : relationToken(stream, state);
+    const kind = state.rules ? ruleToken(stream, state) : relationToken(stream, state);
+    return kind === null ? null : 'lz_' + kind;
   },
   blankLine(state) {
     if (state.sawLine) {
@@ -121,7 +124,7 @@ const fileFormat = StreamLanguage.define({
   tokenTable: tokenTags,
 });
 
-const highlighter = tagHighlighter(tokenKinds.map((kind) => ({ tag: tokenTags[kind], class: 'lz-' + kind })));
+const highlighter = tagHighlighter(tokenKinds.map((kind) => ({ tag: tokenTags['lz_' + kind], class: 'lz-' + kind })));
 
 // The end of the place a diagnostic names: from its column to the next
 // comma, parenthesis or the line's end, at least one character.
