@@ -447,13 +447,21 @@ async function listExamples() {
   });
 }
 
+// Addresses longer than this Chromium does not open.
+const longestAddress = 2 * 1024 * 1024;
+
 async function share() {
   const fragment = await fragmentOf(editor.text());
-  history.replaceState(null, '', fragment);
   const note = $('share-note');
+  note.hidden = false;
+  if (location.href.length - location.hash.length + fragment.length > longestAddress) {
+    note.textContent = 'A program túl hosszú ahhoz, hogy a címbe kerüljön (a böngészők ' +
+      '2 MB-nál hosszabb címet nem nyitnak meg): küldje el fájlként.';
+    return;
+  }
+  history.replaceState(null, '', fragment);
   note.textContent = `A program a címsorban van (${location.href.length.toLocaleString('hu')} ` +
     'karakter); a címet bárkinek elküldheti, a program nem kerül szerverre.';
-  note.hidden = false;
   try {
     await navigator.clipboard.writeText(location.href);
     note.textContent += ' A cím a vágólapra került.';

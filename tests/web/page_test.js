@@ -247,17 +247,16 @@ async function stoppedThenNextRuns(page) {
     exampleText('recursion_transitive_closure', 'expected_output.txt'));
 }
 
-// The point of line `lineText` of the output pane, for a click.
-function outputLinePoint(page, lineText) {
+// The point of line `index` (from 0) of the output pane, for a click.
+function outputLinePoint(page, index) {
   return page.locator('#output').evaluate((pre, wanted) => {
-    const lines = pre.textContent.split('\n');
-    const start = lines.slice(0, lines.indexOf(wanted)).join('\n').length + 1;
+    const start = pre.textContent.split('\n').slice(0, wanted).join('\n').length + 1;
     const range = document.createRange();
     range.setStart(pre.firstChild, start);
     range.setEnd(pre.firstChild, start + 1);
     const box = range.getBoundingClientRect();
     return { x: box.x + 2, y: box.y + box.height / 2 };
-  }, lineText);
+  }, index);
 }
 
 // A click on a derived tuple of the output shows how it was derived, as a
@@ -268,14 +267,7 @@ async function tupleClickedIsExplained(page) {
   await runAndWait(page);
   const lines = (await text(page, '#output')).split('\n');
   const asked = lines.indexOf('1,3', lines.indexOf('tc(X,Y)'));
-  const point = await page.locator('#output').evaluate((pre, index) => {
-    const start = pre.textContent.split('\n').slice(0, index).join('\n').length + 1;
-    const range = document.createRange();
-    range.setStart(pre.firstChild, start);
-    range.setEnd(pre.firstChild, start + 1);
-    const box = range.getBoundingClientRect();
-    return { x: box.x + 2, y: box.y + box.height / 2 };
-  }, asked);
+  const point = await outputLinePoint(page, asked);
   await page.mouse.click(point.x, point.y);
   await page.locator('.tree .asked').waitFor();
   assert.equal(await text(page, '.tree .asked > details > summary .fact'), 'tc(1,3)');
@@ -283,7 +275,7 @@ async function tupleClickedIsExplained(page) {
   assert.ok((await texts(page, '.tree .fact')).some((fact) => /^edge\(/.test(fact)));
   const mark = await page.locator('#output-mark').boundingBox();
   assert.ok(Math.abs(mark.y + mark.height / 2 - point.y) < mark.height / 2, 'clicked line marked');
-  // A node closes and opens again.
+  // A node closes on a click.
   const firstInner = page.locator('.tree .asked details details').first();
   await firstInner.locator('summary').first().click();
   assert.equal(await firstInner.evaluate((d) => d.open), false);
@@ -314,7 +306,7 @@ async function graphOfTheProgram(page) {
   await picture(page, 'screenshot-graph.png');
   await page.click('.node[data-name=far]');
   await page.locator('#panel-output').waitFor();
-  const header = await outputLinePoint(page, 'far(X)');
+  const header = await outputLinePoint(page, (await text(page, '#output')).split('\n').indexOf('far(X)'));
   const mark = await page.locator('#output-mark').boundingBox();
   assert.ok(Math.abs(mark.y + mark.height / 2 - header.y) < mark.height / 2, 'block header marked');
 }
