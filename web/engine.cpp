@@ -37,11 +37,7 @@ std::vector<std::string> unpackOptions(const char* packed, std::size_t length) {
   return options;
 }
 
-// The page's own switch, which the command line does not have: the
-// explanations and the graph as JSON in part 3 instead of text on standard
-// output. Taken out of `options` (before a "--"); true when it was there.
-constexpr const char* dataSwitch = "--data";
-
+// The text of the last run that levezetPart names.
 const std::string& partOf(int part) {
   switch (part) {
     case 0:
@@ -54,6 +50,11 @@ const std::string& partOf(int part) {
       return lastRun.data;
   }
 }
+
+// The page's own switch, which the command line does not have: the
+// explanations and the graph as JSON in part 3 instead of text on standard
+// output. Taken out of `options` (before a "--"); true when it was there.
+constexpr const char* dataSwitch = "--data";
 
 bool takeDataSwitch(std::vector<std::string>& options) {
   const auto end = std::find(options.begin(), options.end(), "--");

@@ -400,6 +400,9 @@ async function explain(event) {
 
 // --- the graph --------------------------------------------------------------
 
+// Relations beyond which the graph is not laid out: the picture would be
+// unreadable and the layout slow.
+const largestGraph = 400;
 let graphDrawn = false;
 let graphModule = null;
 
@@ -413,6 +416,12 @@ async function drawGraphWhenShown() {
     return;
   }
   graphDrawn = true;
+  if (lastRun.graph.nodes.length > largestGraph) {
+    container.textContent = `A programnak ${lastRun.graph.nodes.length} relációja van: ennyit ` +
+      `a gráf nem rajzol ki (legfeljebb ${largestGraph}-at). A parancssor --graph kapcsolója ` +
+      'a teljes gráfot megadja Graphviz DOT alakban.';
+    return;
+  }
   graphModule = graphModule || await import('./graph_view.js');
   graphModule.drawGraph(container, lastRun.graph, (name) => {
     const line = pageLogic.blockLine(lastRun.lines, name);
