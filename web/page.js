@@ -500,6 +500,7 @@ runButton.addEventListener('click', runEditor);
 stopButton.addEventListener('click', stopRun);
 saveButton.addEventListener('click', () => lastRun && lastRun.output && saveBytes(lastRun.output, 'outputk.txt'));
 $('share').addEventListener('click', share);
+$('save-input').addEventListener('click', () => saveBytes(inputBytes(), $('file-name').textContent));
 outputPane.addEventListener('click', explain);
 $('explanation-close').addEventListener('click', () => {
   $('explanation-pane').hidden = true;

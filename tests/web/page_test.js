@@ -140,11 +140,13 @@ async function diagnosticClickScrollsThere(page) {
   assert.equal(await page.evaluate(() => document.activeElement.classList.contains('cm-content')), true);
 }
 
-// Saves the output and returns its bytes.
-async function savedOutput(page) {
-  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
+// Clicks the save button `button` and returns the bytes saved.
+async function saved(page, button) {
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click(button)]);
   return fs.readFileSync(await download.path());
 }
+
+const savedOutput = (page) => saved(page, '#save');
 
 async function openFile(page, file) {
   const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#open')]);
@@ -184,12 +186,19 @@ async function utf8FileReadAsWritten(page) {
   await openFile(page, file);
   assert.equal(await editorText(page), exampleText('route_network', 'input.txt'));
   assert.equal(await text(page, '#file-encoding'), '(UTF-8)');
+  // Saved as it came, unchanged and after an edit.
+  assert.equal(Buffer.compare(await saved(page, '#save-input'), utf8), 0);
+  await page.click('.cm-content');
+  await page.keyboard.press('Control+End');
+  await page.keyboard.type("'Őrség'\n");
+  assert.equal(Buffer.compare(await saved(page, '#save-input'), Buffer.concat([utf8, Buffer.from("'Őrség'\n")])), 0);
+  await page.keyboard.press('Control+z');
   await page.waitForFunction(() => document.getElementById('encoding-note').hidden);
   await runAndWait(page);
   // The output pane shows the saved bytes read as UTF-8, the rule lines as typed.
-  const saved = new TextDecoder('utf-8', { fatal: true }).decode(await savedOutput(page));
-  assert.equal(await text(page, '#output'), saved);
-  assert.ok(saved.startsWith(exampleText('route_network', 'input.txt').split('\n\n')[0]));
+  const output = new TextDecoder('utf-8', { fatal: true }).decode(await savedOutput(page));
+  assert.equal(await text(page, '#output'), output);
+  assert.ok(output.startsWith(exampleText('route_network', 'input.txt').split('\n\n')[0]));
 }
 
 function runawayProduct() {
