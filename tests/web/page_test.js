@@ -149,6 +149,8 @@ async function saved(page, button) {
 const savedOutput = (page) => saved(page, '#save');
 
 async function openFile(page, file) {
+  // The name is set with the text, once the file is read.
+  await page.locator('#file-name').evaluate((name) => { name.textContent = ''; });
   const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#open')]);
   await chooser.setFiles(file);
   await page.locator('#file-name', { hasText: path.basename(file) }).waitFor();
