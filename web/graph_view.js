@@ -52,11 +52,12 @@ function pathOf(points) {
   return points.map((p, i) => `${i === 0 ? 'M' : 'L'}${p.x.toFixed(1)},${p.y.toFixed(1)}`).join(' ');
 }
 
-// A self-loop (a rule that reads its own head) drawn as an arc above its node.
+// A self-loop (a rule that reads its own head) drawn as an arc below its
+// node, clear of the frame's title above.
 function loopPath(box) {
-  const top = box.y - box.height / 2;
+  const bottom = box.y + box.height / 2;
   const x = box.x;
-  return `M${x - 8},${top} C${x - 24},${top - 30} ${x + 24},${top - 30} ${x + 8},${top}`;
+  return `M${x + 8},${bottom} C${x + 24},${bottom + 30} ${x - 24},${bottom + 30} ${x - 8},${bottom}`;
 }
 
 function drawNode(node, n, box) {
