@@ -2,8 +2,9 @@
 # CI for 32-bit targets and the web page: the whole test suite as a 32-bit
 # program (preset m32); the engine built with emscripten (preset wasm), its
 # unit tests and every golden case run under node; the page's own logic under
-# node; and the page, served by scripts/serve_web.sh on 127.0.0.1, in headless
-# Chromium (Debian's) driven by playwright-core (tests/web, npm ci).
+# node; the page's first load within its budget (400 KB gzipped); and the
+# page, served by scripts/serve_web.sh on 127.0.0.1, in headless Chromium
+# (Debian's) driven by playwright-core (tests/web, npm ci).
 # Usage: ci_web.sh [--screenshots DIR]   (writes the page's pictures there)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,6 +37,7 @@ cmake --build --preset wasm --target unit_tests
 node build-wasm/tests/unit_tests.js --gtest_brief=1
 node tests/web/golden_node.js build-wasm/site
 node --test tests/web/page_logic_test.js
+node tests/web/first_load.js build-wasm/site
 
 echo "=== the page in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund)
