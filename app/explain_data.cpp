@@ -53,11 +53,11 @@ void writeNodes(const std::vector<DerivationNode>& nodes, const std::vector<std:
 }  // namespace
 
 void writeExplanationData(const std::vector<std::string>& facts, const DerivationLog& log,
-                          const RelationList& relations, const std::vector<std::string>& ruleLines,
-                          std::ostream& out) {
+                          const std::vector<Rule>& rules, const RelationList& relations,
+                          const std::vector<std::string>& ruleLines, std::ostream& out) {
   out << '[';
   for (std::size_t f = 0; f < facts.size(); ++f) {
-    const FactDerivation derivation = deriveFact(facts[f], log, relations);
+    const FactDerivation derivation = deriveFact(facts[f], log, rules, relations);
     out << (f == 0 ? "" : ",") << "{\"fact\":" << jsonString(facts[f]);
     if (derivation.nodes.empty()) {
       out << ",\"missing\":" << jsonString(derivation.missing);

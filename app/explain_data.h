@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "eval/derivation_log.h"
 #include "eval/explain.h"
 #include "eval/relation_list.h"
+#include "eval/rule.h"
 
 // Writes one JSON array, an object per fact in the order given:
 // {"fact": text, "missing": why there is no tree} or {"fact": text, "nodes": [...]},
@@ -19,7 +21,7 @@
 //  "body": [node numbers]} (the last four for derived ones only).
 // Texts are the run's bytes, escaped as jsonString does.
 void writeExplanationData(const std::vector<std::string>& facts, const DerivationLog& log,
-                          const RelationList& relations, const std::vector<std::string>& ruleLines,
-                          std::ostream& out);
+                          const std::vector<Rule>& rules, const RelationList& relations,
+                          const std::vector<std::string>& ruleLines, std::ostream& out);
 
 #endif  // APP_EXPLAIN_DATA_H_

@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/relation_section.h"
+#include "eval/derivation_log.h"
 #include "eval/explain.h"
 #include "eval/relation_list.h"
-
-// Gives `log` the declared relations of `relations` (as loaded, before any
-// rule ran) with where their tuple lines stood, one entry of `lines` per
-// relation; nothing when `lines` is empty.
-void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
-                    DerivationLog& log);
+#include "eval/rule.h"
 
 // The tuple as a fact: name(1,'Anna'), values of "string" columns quoted.
 std::string factText(const std::string& name, const Tuple& tuple,
@@ -29,7 +24,7 @@ struct FactDerivation {
   std::string missing;
 };
 FactDerivation deriveFact(const std::string& fact, const DerivationLog& log,
-                          const RelationList& relations);
+                          const std::vector<Rule>& rules, const RelationList& relations);
 
 // The bindings of a derived tuple as written: X=1, N='Anna'; "nincs" when none.
 std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings);
@@ -38,9 +33,10 @@ std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings);
 // tc(1,3), nev('Anna',7)), its derivation tree: the tuple, then one step
 // deeper the rule line and the bindings that gave it and the tuples they
 // used, each explained in turn, or the input line of a declared tuple. A fact
-// of no relation, or not in its relation, gets one line saying so.
+// of no relation, or not in its relation, gets one line saying so. `rules`
+// are the rules the run evaluated, `ruleLines` the rule section's lines.
 void writeExplanations(const std::vector<std::string>& facts, const DerivationLog& log,
-                       const RelationList& relations, const std::vector<std::string>& ruleLines,
-                       std::ostream& out);
+                       const std::vector<Rule>& rules, const RelationList& relations,
+                       const std::vector<std::string>& ruleLines, std::ostream& out);
 
 #endif  // APP_EXPLAIN_REPORT_H_
