@@ -324,6 +324,8 @@ async function graphOfTheProgram(page) {
 
 // Shares the editor's program and opens the address in a new page.
 async function sharedAgain(page) {
+  // The note of an earlier share would otherwise pass the wait before this one is made.
+  await page.evaluate(() => { document.getElementById('share-note').textContent = ''; });
   await page.click('#share');
   await page.locator('#share-note', { hasText: 'címsorban' }).waitFor();
   const address = page.url();
