@@ -5,11 +5,14 @@
 #include <fstream>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "app/diagnostic_report.h"
+#include "app/explain_data.h"
 #include "app/explain_report.h"
+#include "app/graph_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
 #include "app/trace_report.h"
@@ -67,6 +70,14 @@ std::vector<EvaluationGroup> orderRules(const std::vector<ParsedRule>& rules) {
     recordDependencies(rule, nodes);
   }
   return orderPredicates(nodes);
+}
+
+std::vector<std::string> namesOf(const RelationList& relations) {
+  std::vector<std::string> names;
+  for (const Relation& relation : relations) {
+    names.push_back(relation.name());
+  }
+  return names;
 }
 
 void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
@@ -146,6 +157,7 @@ class RunText {
       : output_(output),
         out_(*console.out),
         err_(*console.err),
+        data_(console.data),
         utf8Output_(output),
         utf8Out_(*console.out),
         utf8Err_(*console.err),
@@ -153,11 +165,17 @@ class RunText {
         utf8Bytes_(reading.utf8Bytes),
         outUtf8_(utf8_ || (settings.utf8Out && !utf8Bytes_)),
         errUtf8_(utf8_ || (settings.utf8Err && !utf8Bytes_)),
-        typedUtf8_(utf8_ || (settings.utf8Typed && !utf8Bytes_)) {}
+        typedUtf8_(utf8_ || (settings.utf8Typed && !utf8Bytes_)) {
+    if (console.data != nullptr && utf8_) {
+      utf8Data_.emplace(*console.data);
+    }
+  }
 
   std::ostream& output() { return utf8_ ? utf8Output_ : output_; }
   std::ostream& out() { return outUtf8_ ? utf8Out_ : out_; }
   std::ostream& err() { return errUtf8_ ? utf8Err_ : err_; }
+  // The page's JSON (there is one when the console has a data stream).
+  std::ostream& data() { return utf8Data_ ? *utf8Data_ : *data_; }
   bool errUtf8() const { return errUtf8_; }
   TextForm diagnosticForm() { return TextForm{&err(), utf8_, utf8Bytes_}; }
 
@@ -175,9 +193,11 @@ class RunText {
   std::ostream& output_;
   std::ostream& out_;
   std::ostream& err_;
+  std::ostream* data_;
   Utf8Stream utf8Output_;
   Utf8Stream utf8Out_;
   Utf8Stream utf8Err_;
+  std::optional<Utf8Stream> utf8Data_;
   bool utf8_;
   bool utf8Bytes_;
   bool outUtf8_;
@@ -284,7 +304,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   ProgressLine progress(settings.progress);
   progress.setPhase("beolvasas");
   EncodedInput encoded(input, settings.encoding);
-  run.reading = encoded.reading().encoding;
+  run.reading = encoded.reading();
   RunText text(output, console, encoded.reading(), settings);
   progress.setUtf8(text.errUtf8());
   const WidthReportTarget widthReports(text.out());
@@ -301,13 +321,16 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   times.reading = stopwatch.lap();
   run.phase = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
+  const std::vector<std::string> declared =
+      settings.graph ? namesOf(knownRelations) : std::vector<std::string>();
   const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
+  const std::vector<EvaluationGroup> order = orderRules(parsed);
   checkRuleLines(parsed, knownRelations, warnings);
   const std::vector<Rule> rules = wellFormedRules(parsed);
   Trace trace;
   EvaluationContext context(warnings);
   listenAsAsked(settings, trace, progress, derivations, context);
-  evaluateRules(rules, orderRules(parsed), knownRelations, context, settings.mode);
+  evaluateRules(rules, order, knownRelations, context, settings.mode);
   times.evaluating = stopwatch.lap();
   progress.around([&] {
     run.refusedByStrict =
@@ -326,9 +349,20 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
     writeTraceReport(trace, readingText(encoded.reading()), ruleLines, knownRelations, times,
                      text.err());
   }
-  if (explaining) {
+  if (explaining && console.data != nullptr) {
+    writeExplanationData(text.facts(settings.explain), derivations, rules, knownRelations,
+                         ruleLines, text.data());
+  } else if (explaining) {
     writeExplanations(text.facts(settings.explain), derivations, rules, knownRelations, ruleLines,
                       text.out());
+  }
+  if (settings.graph) {
+    const ProgramGraph graph = programGraph(parsed, order, declared);
+    if (console.data != nullptr) {
+      writeGraphData(graph, text.data());
+    } else {
+      writeGraphDot(graph, *console.out);
+    }
   }
   return !output.fail();
 }

@@ -10,20 +10,23 @@
 #include <vector>
 
 #include "eval/groups.h"
+#include "input/encoded_input.h"
 #include "input/encoding.h"
 
 // How a run goes: how recursive rule groups are evaluated, whether warnings
 // about the rules are written, whether a report of the evaluation follows
 // the run on standard error, the facts whose derivation follows it on
-// standard output, whether a long run shows its progress on standard error,
-// the input's encoding when it is not to be found out, and what the console
-// shows and takes.
+// standard output, whether the graph of the program follows them there,
+// whether a long run shows its progress on standard error, the input's
+// encoding when it is not to be found out, and what the console shows and
+// takes.
 struct RunSettings {
   RecursionMode mode = RecursionMode::semiNaive;
   bool showWarnings = true;
   bool trace = false;
   std::string inputName = "input";  // how diagnostics name the input file
   std::vector<std::string> explain = {};
+  bool graph = false;
   bool progress = false;
   std::optional<Encoding> encoding = std::nullopt;
   // Standard output, standard error: terminals that show UTF-8, so the
@@ -54,19 +57,22 @@ inline constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 enum class RunPhase { reading, evaluating, writing };
 
 // What a caller may follow of a run: where it stands; once the input is
-// read, in which encoding it was read (the output file is written in it);
-// and whether --strict refused it for its diagnostics.
+// read, how it was read (the output file is written in its encoding); and
+// whether --strict refused it for its diagnostics.
 struct RunState {
   RunPhase phase = RunPhase::reading;
-  Encoding reading = Encoding::latin2;
+  InputReading reading;
   bool refusedByStrict = false;
 };
 
 // Where a run's console text goes: what it writes to standard output (the
-// "sor1: " lines) to `out`, the diagnostics and the trace report to `err`.
+// "sor1: " lines, the explanations, the graph) to `out`, the diagnostics and
+// the trace report to `err`. With `data`, the explanations and the graph go
+// there instead, as JSON (app/explain_data.h, app/graph_report.h).
 struct ConsoleStreams {
   std::ostream* out = &std::cout;
   std::ostream* err = &std::cerr;
+  std::ostream* data = nullptr;
 };
 
 // The whole run on streams: reads the program text from `input` (from where

@@ -32,10 +32,12 @@ class RunScope {
 
 }  // namespace
 
-MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::size_t workLimit) {
+MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::size_t workLimit,
+                      bool reportsAsData) {
   MemoryRun run;
   std::ostringstream standardOutput;
   std::ostringstream standardError;
+  std::ostringstream data;
   RunState state;
   try {
     const RunScope scope(workLimit);
@@ -43,7 +45,8 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
     std::istream in(&bytes);
     std::ostringstream output;
     // With streams in memory, a failed read or write is memory running out.
-    if (evaluateProgram(in, output, &state, settings, {&standardOutput, &standardError})) {
+    if (evaluateProgram(in, output, &state, settings,
+                        {&standardOutput, &standardError, reportsAsData ? &data : nullptr})) {
       run.output = output.str();
     } else {
       run.status =
@@ -66,5 +69,8 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
   run.reading = state.reading;
   run.standardOutput = standardOutput.str();
   run.standardError = standardError.str();
+  if (run.status == MemoryRunStatus::completed) {
+    run.data = data.str();
+  }
   return run;
 }

@@ -24,6 +24,8 @@ bool takeFlag(const std::string& argument, Options& options) {
     options.noWarnings = true;
   } else if (argument == "--trace") {
     options.trace = true;
+  } else if (argument == "--graph") {
+    options.graph = true;
   } else if (argument == "--strict") {
     options.strict = true;
   } else {
@@ -175,6 +177,9 @@ const char* usageText() {
          "                      csoportonkent a korok, es a reszek ideje\n"
          "  --explain TENY      a futas utan a kimeneten: hogyan adodott a TENY, pl.\n"
          "                      tc(1,3) vagy nev('Anna',7); tobbszor is megadhato\n"
+         "  --graph             a futas utan a kimeneten: a program grafja Graphviz DOT\n"
+         "                      alakban (UTF-8), pl. levezet -q --graph be.txt ki.txt |\n"
+         "                      dot -Tsvg >graf.svg\n"
          "  --strict            barmely figyelmeztetes sikertelenne teszi a futast: az\n"
          "                      outputfile nem irodik, a kilepesi kod 1 (-w mellett is)\n"
          "  --encoding KODOLAS  az inputfile kodolasa: latin2 vagy utf-8; enelkul a\n"
@@ -193,6 +198,7 @@ RunSettings runSettingsOf(const Options& options) {
   settings.showWarnings = !options.noWarnings;
   settings.trace = options.trace;
   settings.explain = options.explain;
+  settings.graph = options.graph;
   settings.encoding = options.encoding;
   settings.strict = options.strict;
   return settings;

@@ -1,5 +1,6 @@
 // The engine as the web page's worker calls it: one run in memory per call,
 // with options as on the command line, its results kept until the next call.
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,9 +38,7 @@ std::vector<std::string> unpackOptions(const char* packed, std::size_t length) {
   return options;
 }
 
-// The bytes of the last run's output file (part 0), standard output (1),
-// standard error (2), or the name of the encoding its input was read in (3:
-// "utf-8", when the three texts are UTF-8 too, or "latin2").
+// The bytes of the last run's part `part`: see levezetPart.
 std::string_view partOf(int part) {
   switch (part) {
     case 0:
@@ -48,9 +47,28 @@ std::string_view partOf(int part) {
       return lastRun.standardOutput;
     case 2:
       return lastRun.standardError;
+    case 3:
+      return lastRun.data;
     default:
-      return encodingName(lastRun.reading);
+      return lastRun.reading.encoding == Encoding::utf8 || lastRun.reading.utf8Bytes
+                 ? encodingName(Encoding::utf8)
+                 : encodingName(Encoding::latin2);
   }
+}
+
+// The page's own switch, which the command line does not have: the
+// explanations and the graph as JSON in part 3 instead of text on standard
+// output. Taken out of `options` (before a "--"); true when it was there.
+constexpr const char* dataSwitch = "--data";
+
+bool takeDataSwitch(std::vector<std::string>& options) {
+  const auto end = std::find(options.begin(), options.end(), "--");
+  const auto found = std::find(options.begin(), end, dataSwitch);
+  if (found == end) {
+    return false;
+  }
+  options.erase(found);
+  return true;
 }
 
 }  // namespace
@@ -59,13 +77,16 @@ extern "C" {
 
 // Runs the `length` bytes at `input` as the input file, under the arguments in
 // `options` (`optionsLength` bytes, see unpackOptions): -w, --trace,
-// --explain and --encoding act as on the command line, the first file name is
-// the name diagnostics give the input, and the other options change nothing
-// here. The input's encoding is found out as on the command line. Returns a RunStatus; the
-// texts are read with levezetPart.
+// --explain, --graph and --encoding act as on the command line, --data as
+// takeDataSwitch says, the first file name is the name diagnostics give the
+// input, and the other options change nothing here. The input's encoding is
+// found out as on the command line. Returns a RunStatus; the texts are read
+// with levezetPart.
 int levezetRun(const char* input, std::size_t length, const char* options,
                std::size_t optionsLength) {
-  const Options parsed = parseOptions(unpackOptions(options, optionsLength));
+  std::vector<std::string> arguments = unpackOptions(options, optionsLength);
+  const bool reportsAsData = takeDataSwitch(arguments);
+  const Options parsed = parseOptions(arguments);
   if (!parsed.error.empty()) {
     lastRun = MemoryRun();
     lastRun.standardError = parsed.error;
@@ -77,7 +98,7 @@ int levezetRun(const char* input, std::size_t length, const char* options,
     settings.inputName = parsed.files.front();
   }
   lastRun = MemoryRun();  // the previous run's texts go before the next run
-  lastRun = runInMemory({input, length}, settings, workLimit);
+  lastRun = runInMemory({input, length}, settings, workLimit, reportsAsData);
   switch (lastRun.status) {
     case MemoryRunStatus::completed:
       return completed;
@@ -88,7 +109,11 @@ int levezetRun(const char* input, std::size_t length, const char* options,
   }
 }
 
-// The bytes of part `part` of the last run (see partOf), and their number.
+// The bytes of the last run's output file (part 0), standard output (1),
+// standard error (2), data (3, see takeDataSwitch), or the name of the
+// encoding those parts are in (4): "utf-8" when the input was read as UTF-8,
+// or kept byte for byte as the UTF-8 it is (a character in it has no Latin-2
+// byte); else "latin2". Their number too.
 const char* levezetPart(int part) { return partOf(part).data(); }
 
 std::size_t levezetPartLength(int part) { return partOf(part).size(); }

@@ -86,12 +86,24 @@ TEST(MemoryRunTest, AUtf8InputGivesEveryTextInUtf8AndSaysSo) {
   utf8.explain = {utf8FromLatin2(latin2.explain.front())};
   const MemoryRun asLatin2 = runInMemory(mixedProgram, latin2);
   const MemoryRun asUtf8 = runInMemory(utf8FromLatin2(mixedProgram), utf8);
-  EXPECT_EQ(asLatin2.reading, Encoding::latin2);
-  EXPECT_EQ(asUtf8.reading, Encoding::utf8);
+  EXPECT_EQ(asLatin2.reading.encoding, Encoding::latin2);
+  EXPECT_EQ(asUtf8.reading.encoding, Encoding::utf8);
   EXPECT_NE(asLatin2.standardOutput.find("bemenet, 15. sor"), std::string::npos);
   EXPECT_EQ(asUtf8.output, utf8FromLatin2(asLatin2.output));
   EXPECT_EQ(asUtf8.standardOutput, utf8FromLatin2(asLatin2.standardOutput));
   EXPECT_EQ(asUtf8.standardError, utf8FromLatin2(asLatin2.standardError));
+  // The page's JSON as well; the graph's DOT is UTF-8 whatever the input.
+  latin2.graph = utf8.graph = true;
+  const MemoryRun dataLatin2 = runInMemory(mixedProgram, latin2, 0, true);
+  EXPECT_EQ(runInMemory(utf8FromLatin2(mixedProgram), utf8, 0, true).data,
+            utf8FromLatin2(dataLatin2.data));
+  EXPECT_NE(dataLatin2.data.find("ert\xE9k"), std::string::npos);
+  RunSettings graph;
+  graph.graph = true;
+  const std::string named = "\xF5s(X)<-s(X)\n\ns(a)\n'\xE9'\n";
+  const std::string dot = runInMemory(named, graph).standardOutput;
+  EXPECT_NE(dot.find("\"1. \xC5\x91s\""), std::string::npos);
+  EXPECT_EQ(runInMemory(utf8FromLatin2(named), graph).standardOutput, dot);
 }
 
 TEST(MemoryRunTest, WorkLimitStopsTheRunWithAMessageAndTheNextRunCompletes) {
