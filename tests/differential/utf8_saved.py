@@ -4,8 +4,8 @@
 For each program, its Latin-2 bytes are run with --encoding latin2 and its
 UTF-8 form without options. The UTF-8 run's output file and standard output
 must be the UTF-8 form of the Latin-2 run's, its exit status the same, and its
-standard error the UTF-8 form of the other's but for the columns of the
-diagnostics, which count the bytes of each file as saved.
+standard error the UTF-8 form of the other's, with each diagnostic's column
+counting the bytes of the UTF-8 file up to the same character.
 
 Usage: utf8_saved.py PROGRAM GENERATOR [COUNT] [SEED]
 """
@@ -18,7 +18,7 @@ import tempfile
 PROGRAM, GENERATOR = os.path.abspath(sys.argv[1]), sys.argv[2]
 COUNT = int(sys.argv[3]) if len(sys.argv) > 3 else 500
 SEED = sys.argv[4] if len(sys.argv) > 4 else "utf8-20251210"
-COLUMN = re.compile(rb"^(input\.txt:[0-9]+:)[0-9]+:", re.MULTILINE)
+COLUMN = re.compile(rb"^(input\.txt:([0-9]+):)([0-9]+):", re.MULTILINE)
 
 
 def run(folder, options):
@@ -34,6 +34,20 @@ def run(folder, options):
 
 def utf8(data):
     return None if data is None else data.decode("iso8859_2").encode("utf-8")
+
+
+def utf8_columns(err, latin2):
+    """The Latin-2 run's standard error, its columns moved to the UTF-8 file's bytes."""
+    lines = latin2.split(b"\n")
+
+    def moved(match):
+        number, column = int(match.group(2)), int(match.group(3))
+        line = lines[number - 1] if 0 < number <= len(lines) else b""
+        cut = min(column - 1, len(line))
+        column = len(utf8(line[:cut])) + column - cut
+        return match.group(1) + str(column).encode() + b":"
+
+    return COLUMN.sub(moved, err)
 
 
 def main():
@@ -54,8 +68,8 @@ def main():
                     saved.write(text)
                 sides.append(run(folder, options))
             (status, output, out, err), (status8, output8, out8, err8) = sides
-            expected = (status, utf8(output), utf8(out), COLUMN.sub(rb"\1", utf8(err)))
-            if expected != (status8, output8, out8, COLUMN.sub(rb"\1", err8)):
+            expected = (status, utf8(output), utf8(out), utf8(utf8_columns(err, latin2)))
+            if expected != (status8, output8, out8, err8):
                 print(f"program {name} (seed {SEED}) differs when saved as UTF-8:")
                 for what, want, got in zip(("status", "output", "stdout", "stderr"), expected,
                                            (status8, output8, out8, err8)):
