@@ -22,6 +22,7 @@ constexpr MessageTemplate messageTemplates[] = {
      "szabalyokat, igy a kovetkezo sorok is szabalykent olvasodnak (szabalyok nelkul "
      "ket ures sor kell)"},
     {Warning::nulByte, "NUL bajt: a sor itt veget er, a tobbi {0} bajtjat nem olvassa: '{1}'"},
+    {Warning::nulByteLast, "NUL bajt: a sor itt veget er (utana nincs mas a sorban)"},
     {Warning::carriageReturn,
      "kocsivissza (CR) a sor belsejeben: a file sorai talan csak CR-rel vegzodnek, de "
      "sorveg csak az LF (vagy a CR LF), igy ez es a kovetkezok egy sornak szamitanak"},

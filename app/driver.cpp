@@ -109,7 +109,9 @@ void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLin
                   {codePoint, finding.lineText.substr(finding.column, length)}, finding.lineText);
   }
   for (const LineReader::LineNote& note : reader.lineNotes()) {
-    if (note.nulByte) {
+    if (note.nulByte && note.dropped.empty()) {
+      warnings.warn(Warning::nulByteLast, note.line, note.column + 1, {}, note.lineText);
+    } else if (note.nulByte) {
       warnings.warn(Warning::nulByte, note.line, note.column + 1,
                     {std::to_string(note.dropped.size()), note.dropped}, note.lineText);
     } else {

@@ -17,6 +17,7 @@ enum class Warning {
   invalidUtf8Byte,   // {the byte as 0xXX}: --encoding utf-8 for a file that is not
   leadingEmptyLine,  // the empty first line is the one rule line
   nulByte,           // {bytes dropped, their text}
+  nulByteLast,       // nothing after it on its line
   carriageReturn,    // inside a line: line ends of carriage returns alone
   blankOnlyLine,     // blanks only: not an empty line
   // Rule lines that are not head(arguments)<-body.
