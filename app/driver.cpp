@@ -269,6 +269,33 @@ void writeRelations(const RelationList& knownRelations, std::ostream& out) {
   }
 }
 
+// The derivations of `facts`, if any, after the run: as JSON for the page, or
+// as text on standard output.
+void writeExplanationsAsAsked(const std::vector<std::string>& facts,
+                              const DerivationLog& derivations, const std::vector<Rule>& rules,
+                              const RelationList& knownRelations,
+                              const std::vector<std::string>& ruleLines,
+                              const ConsoleStreams& console, RunText& text) {
+  if (facts.empty()) {
+    return;
+  }
+  if (console.data != nullptr) {
+    writeExplanationData(facts, derivations, rules, knownRelations, ruleLines, text.data());
+  } else {
+    writeExplanations(facts, derivations, rules, knownRelations, ruleLines, text.out());
+  }
+}
+
+// The program's graph after the run: as JSON for the page, or as DOT, which
+// is UTF-8 whatever the input, on standard output.
+void writeGraph(const ProgramGraph& graph, const ConsoleStreams& console, RunText& text) {
+  if (console.data != nullptr) {
+    writeGraphData(graph, text.data());
+  } else {
+    writeGraphDot(graph, *console.out);
+  }
+}
+
 // Seconds since it started or since the last lap.
 class Stopwatch {
  public:
@@ -351,20 +378,10 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
     writeTraceReport(trace, readingText(encoded.reading()), ruleLines, knownRelations, times,
                      text.err());
   }
-  if (explaining && console.data != nullptr) {
-    writeExplanationData(text.facts(settings.explain), derivations, rules, knownRelations,
-                         ruleLines, text.data());
-  } else if (explaining) {
-    writeExplanations(text.facts(settings.explain), derivations, rules, knownRelations, ruleLines,
-                      text.out());
-  }
+  writeExplanationsAsAsked(text.facts(settings.explain), derivations, rules, knownRelations,
+                           ruleLines, console, text);
   if (settings.graph) {
-    const ProgramGraph graph = programGraph(parsed, order, declared);
-    if (console.data != nullptr) {
-      writeGraphData(graph, text.data());
-    } else {
-      writeGraphDot(graph, *console.out);
-    }
+    writeGraph(programGraph(parsed, order, declared), console, text);
   }
   return !output.fail();
 }
