@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <new>
 #include <stdexcept>
@@ -100,13 +101,16 @@ const char* activityText(RunPhase phase) {
       return "a file beolvasasa kozben";
     case RunPhase::evaluating:
       return "a szabalyok kiertekelese kozben";
-    default:
+    case RunPhase::writing:
       return "az outputfile irasa kozben";
+    default:
+      return "a levezetesek kiirasa kozben";
   }
 }
 
 bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
-                     const RunSettings& settings, const ConsoleStreams& console) {
+                     const RunSettings& settings, const ConsoleStreams& console,
+                     const std::function<bool()>& commit) {
   const WidthReportTarget widthReports(*console.out);
   Stopwatch stopwatch;
   PassTimes times;
@@ -130,7 +134,6 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
-  echoRules(ruleLines, output);
   const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
   checkRuleLines(rules, knownRelations, warnings);
   Trace trace;
@@ -145,6 +148,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
       [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err); });
   current = RunPhase::writing;
   progress.setPhase("kiiras");
+  echoRules(ruleLines, output);
   output << '\n';
   writeRelations(knownRelations, output);
   times.writing = stopwatch.lap();
@@ -152,10 +156,14 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   if (settings.trace) {
     writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
   }
+  if (output.fail() || (commit && !commit())) {
+    return false;
+  }
   if (explaining) {
+    current = RunPhase::explaining;
     writeExplanations(settings.explain, derivations, knownRelations, ruleLines, *console.out);
   }
-  return !output.fail();
+  return true;
 }
 
 bool runProgram(const std::string& inputName, const std::string& outputName,
@@ -178,13 +186,13 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase, named) && !output.stream().fail()) {
-      return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
+    if (evaluateProgram(input, output.stream(), &phase, named, ConsoleStreams(),
+                        [&output] { return output.commit(); })) {
+      return true;
     }
-    if (!output.commit()) {
-      return fail("Nem tudtam kiirni az outputfile-t!! ", outputName);
-    }
-    return true;
+    // Reading is the only failure before the output is written.
+    return phase == RunPhase::writing ? fail("Nem tudtam kiirni az outputfile-t!! ", outputName)
+                                      : fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }

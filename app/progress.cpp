@@ -5,6 +5,8 @@
 
 #include <iostream>
 
+#include "app/signals.h"
+
 namespace {
 
 constexpr auto firstDrawAfter = std::chrono::seconds(1);
@@ -50,6 +52,8 @@ std::string progressText(const std::string& phase, const std::string& activity, 
 
 ProgressLine::ProgressLine(bool shown) {
   if (shown) {
+    // The signals that remove a temporary output file reach the thread that makes it.
+    const HeldSignals held;
     worker_ = std::thread([this] { run(); });
   }
 }

@@ -15,6 +15,11 @@ namespace {
 // a message, most of them before the work starts.
 constexpr std::size_t pageWorkLimit = 1'000'000'000;
 
+// What a run from the page keeps of standard output and of standard error; the
+// rest is counted (levezetPartCut). The width lines of tuple comparisons grow
+// with the square of the input, and a page holds far less than they can reach.
+constexpr std::size_t pageTextLimit = std::size_t{64} << 20;
+
 std::size_t workLimit = pageWorkLimit;
 MemoryRun lastRun;
 
@@ -58,7 +63,7 @@ int levezetRun(const char* input, std::size_t length, const char* options,
     settings.inputName = parsed.files.front();
   }
   lastRun = MemoryRun();  // the previous run's texts go before the next run
-  lastRun = runInMemory({input, length}, settings, workLimit);
+  lastRun = runInMemory({input, length}, settings, workLimit, pageTextLimit);
   switch (lastRun.status) {
     case MemoryRunStatus::completed:
       return completed;
@@ -79,6 +84,15 @@ const char* levezetPart(int part) {
 std::size_t levezetPartLength(int part) {
   return part == 0 ? lastRun.output.size()
                    : (part == 1 ? lastRun.standardOutput.size() : lastRun.standardError.size());
+}
+
+// The bytes of the last run's standard output (part 1) or standard error (2)
+// that were left out beyond the engine's limit, at the end; 0 for the output
+// file (part 0), which is never cut.
+double levezetPartCut(int part) {
+  return static_cast<double>(part == 1   ? lastRun.standardOutputCut
+                             : part == 2 ? lastRun.standardErrorCut
+                                         : 0);
 }
 
 // Sets the work limit of later runs; 0 lifts it (for measurements).

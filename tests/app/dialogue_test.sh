@@ -92,11 +92,12 @@ ln -s target.txt out-link.txt
 check "link still a link" "out-link.txt" "$(find . -maxdepth 1 -type l -name out-link.txt -printf '%f')"
 check "link target written" "$(cat expected.txt)" "$(cat target.txt)"
 
-# A link to nothing: the output still lands at the name given.
+# A link to nothing gets its target, and stays a link.
 ln -s missing-target.txt dangling.txt
 "$program" inputkteszt.txt dangling.txt </dev/null >/dev/null; status=$?
 check "dangling link status" 0 "$status"
-check "dangling link written" "$(cat expected.txt)" "$(cat dangling.txt)"
+check "dangling link stays a link" "dangling.txt" "$(find . -maxdepth 1 -type l -name dangling.txt -printf '%f')"
+check "dangling link target written" "$(cat expected.txt)" "$(cat missing-target.txt 2>/dev/null)"
 
 # No temporary file is left behind by any of the runs above.
 check "no temporaries" "" "$(find . -name '.*.??????' -printf '%f ')"
