@@ -145,8 +145,9 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
 
 void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
                     DerivationLog& log) {
-  for (std::size_t i = 0; i < lines.size() && i < relations.size(); ++i) {
-    log.recordDeclared(relations[i].name(), lines[i].rows, lines[i].firstLine);
+  auto relation = relations.begin();
+  for (std::size_t i = 0; i < lines.size() && relation != relations.end(); ++i, ++relation) {
+    log.recordDeclared(relation->name(), lines[i].rows, lines[i].firstLine);
   }
 }
 

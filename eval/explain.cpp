@@ -250,8 +250,9 @@ class Explainer {
  public:
   Explainer(const DerivationLog& log, const RelationList& finalRelations) : log_(log) {
     const std::vector<std::size_t>& order = log.order();
-    for (std::size_t p = 0; p < order.size() && p < finalRelations.size(); ++p) {
-      finalTypes_.emplace(order[p], finalRelations[p].types());
+    auto relation = finalRelations.begin();
+    for (std::size_t p = 0; p < order.size() && relation != finalRelations.end(); ++p, ++relation) {
+      finalTypes_.emplace(order[p], relation->types());
     }
   }
 

@@ -64,9 +64,9 @@ struct Member {
 // the list come out the same.
 class Fixpoint {
  public:
-  Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
+  Fixpoint(const std::vector<const Rule*>& rules, const std::vector<std::string>& names,
            RelationList& knownRelations, Warnings& warnings, Trace* trace, DerivationLog* log)
-      : allRules_(rules),
+      : groupRules_(rules),
         names_(names),
         knownRelations_(knownRelations),
         warnings_(warnings),
@@ -82,7 +82,8 @@ class Fixpoint {
       const auto found = memberIndex.find(name);
       return found == memberIndex.end() ? noMember : found->second;
     };
-    for (const Rule& rule : rules) {
+    for (const Rule* rulePointer : rules) {
+      const Rule& rule = *rulePointer;
       const std::size_t head = memberOf(rule.headName);
       if (head == noMember) {
         continue;
@@ -99,27 +100,21 @@ class Fixpoint {
       members_[head].rules.push_back(rules_.size());
       rules_.push_back(std::move(groupRule));
     }
-    for (std::size_t i = 0; i < knownRelations_.size(); ++i) {
-      RelationEntry& entry = relations_[knownRelations_[i].name()];
-      if (entry.count++ == 0) {
-        entry.index = i;
-      }
-    }
   }
 
   bool eligible() const {
     for (const Member& member : members_) {
-      const RelationEntry* existing = findKnown(member.name);
-      if ((existing != nullptr && existing->count > 1) || member.rules.empty()) {
+      if (knownRelations_.countNamed(member.name) > 1 || member.rules.empty()) {
         return false;
       }
+      const Relation* existing = knownRelations_.findFirst(member.name);
       const std::size_t arity = headArity(*rules_[member.rules.front()].rule);
       for (std::size_t r : member.rules) {
         if (headArity(*rules_[r].rule) != arity || !readsOneWidthRelations(*rules_[r].rule)) {
           return false;
         }
       }
-      if (existing != nullptr && !knownRelations_[existing->index].holdsRowsOfWidth(arity)) {
+      if (existing != nullptr && !existing->holdsRowsOfWidth(arity)) {
         return false;
       }
     }
@@ -129,8 +124,8 @@ class Fixpoint {
   void run() {
     for (Member& member : members_) {
       member.arity = headArity(*rules_[member.rules.front()].rule);
-      if (const RelationEntry* entry = findKnown(member.name)) {
-        const Relation& existing = knownRelations_[entry->index];
+      if (const Relation* found = knownRelations_.findFirst(member.name)) {
+        const Relation& existing = *found;
         create(member, existing);
         for (std::size_t i = 0; i < existing.rowCount(); ++i) {
           member.rows->insert(existing.row(i));
@@ -143,52 +138,30 @@ class Fixpoint {
     }
   }
 
+  // A member whose rules ran moves to the end of the list (in member order),
+  // each member holding one relation at most.
   void finish() {
-    std::unordered_map<std::string, const Member*> byName;
-    for (const Member& member : members_) {
-      byName.emplace(member.name, &member);
-    }
-    std::vector<Relation> ordered;
-    for (Relation& relation : knownRelations_.release()) {
-      const auto member = byName.find(relation.name());
-      if (member == byName.end() || !moved(*member->second)) {
-        ordered.push_back(std::move(relation));
-      }
-    }
     for (Member& member : members_) {
       if (member.exists() && moved(member)) {
         logNewRows(member);
         Relation result = member.schema;
         result.addRows(member.rows->release(), true);
-        ordered.push_back(std::move(result));
+        knownRelations_.replaceToEnd(std::move(result));
       }
     }
-    knownRelations_ = RelationList(std::move(ordered));
-    appendEmptyMembers(knownRelations_, names_, allRules_);
+    appendEmptyMembers(knownRelations_, names_, groupRules_);
   }
 
  private:
   static constexpr std::size_t noMember = static_cast<std::size_t>(-1);
 
-  // How many relations of the list bear a name, and where the first stands.
-  struct RelationEntry {
-    std::size_t count = 0;
-    std::size_t index = 0;
-  };
-
-  const RelationEntry* findKnown(const std::string& name) const {
-    const auto found = relations_.find(name);
-    return found == relations_.end() ? nullptr : &found->second;
-  }
-
   bool readsOneWidthRelations(const Rule& rule) const {
-    return std::all_of(rule.atomNames.begin(), rule.atomNames.end(),
-                       [this](const std::string& name) {
-                         const RelationEntry* entry = findKnown(name);
-                         std::size_t rowWidth = 0;
-                         return entry == nullptr || knownRelations_[entry->index].rowCount() == 0 ||
-                                knownRelations_[entry->index].hasUniformWidth(rowWidth);
-                       });
+    return std::all_of(
+        rule.atomNames.begin(), rule.atomNames.end(), [this](const std::string& name) {
+          const Relation* found = knownRelations_.findFirst(name);
+          std::size_t rowWidth = 0;
+          return found == nullptr || found->rowCount() == 0 || found->hasUniformWidth(rowWidth);
+        });
   }
 
   // A rule waits while one of its atoms names a member without a relation.
@@ -219,9 +192,9 @@ class Fixpoint {
         if (!elements[e].isAtom || isMemberAtom(rule, e)) {
           continue;
         }
-        if (const RelationEntry* entry = findKnown(elements[e].atom.name)) {
-          rule.prepared[e] = std::make_unique<IndexedRelation>(
-              atomRelation(elements[e].atom, knownRelations_[entry->index]));
+        if (const Relation* found = knownRelations_.findFirst(elements[e].atom.name)) {
+          rule.prepared[e] =
+              std::make_unique<IndexedRelation>(atomRelation(elements[e].atom, *found));
         }
       }
     }
@@ -404,7 +377,7 @@ class Fixpoint {
     }
   }
 
-  const std::vector<Rule>& allRules_;
+  const std::vector<const Rule*>& groupRules_;
   const std::vector<std::string>& names_;
   RelationList& knownRelations_;
   Warnings& warnings_;
@@ -415,12 +388,11 @@ class Fixpoint {
   std::vector<std::size_t> roundOrder_;                 // rules, in the order of a round
   std::vector<std::vector<std::size_t>> readerPlaces_;  // per member
   std::set<std::size_t> nextRound_;                     // places to take in the next round
-  std::unordered_map<std::string, RelationEntry> relations_;
 };
 
 }  // namespace
 
-bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
+bool evaluateGroupSemiNaively(const std::vector<const Rule*>& rules,
                               const std::vector<std::string>& members, RelationList& knownRelations,
                               Warnings& warnings, Trace* trace, DerivationLog* log) {
   Fixpoint fixpoint(rules, members, knownRelations, warnings, trace, log);

@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "algebra/condition.h"
 #include "algebra/integer_value.h"
@@ -194,17 +195,19 @@ Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
 }
 
 void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,
-                        const std::vector<Rule>& rules) {
+                        const std::vector<const Rule*>& rules) {
+  std::unordered_map<std::string, const Rule*> firstRules;
+  for (const Rule* rule : rules) {
+    firstRules.emplace(rule->headName, rule);
+  }
   for (const std::string& member : members) {
     if (knownRelations.findFirst(member) != nullptr) {
       continue;
     }
-    const auto firstRule = std::find_if(rules.begin(), rules.end(), [&member](const Rule& rule) {
-      return rule.headName == member;
-    });
+    const auto firstRule = firstRules.find(member);
     std::vector<std::string> attributes;
-    if (firstRule != rules.end()) {
-      attributes = splitList(firstRule->headArguments);
+    if (firstRule != firstRules.end()) {
+      attributes = splitList(firstRule->second->headArguments);
     }
     knownRelations.append(Relation(member, std::vector<ValueType>(), std::move(attributes)));
   }
