@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/console_text.h"
 #include "app/diagnostic_report.h"
 #include "app/explain_report.h"
 #include "app/output_file.h"
@@ -111,7 +112,10 @@ const char* activityText(RunPhase phase) {
 bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
                      const RunSettings& settings, const ConsoleStreams& console,
                      const std::function<bool()>& commit) {
-  const WidthReportTarget widthReports(*console.out);
+  // Text of the input reaches the console with its control bytes escaped.
+  EscapingStream out(*console.out);
+  EscapingStream err(*console.err);
+  const WidthReportTarget widthReports(out);
   Stopwatch stopwatch;
   PassTimes times;
   RunPhase ignored = RunPhase::reading;
@@ -144,8 +148,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
                 settings.trace || progress.shown() ? &trace : nullptr,
                 explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
-  progress.around(
-      [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err); });
+  progress.around([&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, err); });
   current = RunPhase::writing;
   progress.setPhase("kiiras");
   echoRules(ruleLines, output);
@@ -154,14 +157,14 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   times.writing = stopwatch.lap();
   progress.stop();
   if (settings.trace) {
-    writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
+    writeTraceReport(trace, ruleLines, knownRelations, times, err);
   }
   if (output.fail() || (commit && !commit())) {
     return false;
   }
   if (explaining) {
     current = RunPhase::explaining;
-    writeExplanations(settings.explain, derivations, knownRelations, ruleLines, *console.out);
+    writeExplanations(settings.explain, derivations, knownRelations, ruleLines, out);
   }
   return true;
 }

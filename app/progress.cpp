@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "app/console_text.h"
 #include "app/signals.h"
 
 namespace {
@@ -15,7 +16,7 @@ constexpr auto redrawEvery = std::chrono::milliseconds(100);
 std::string joined(const std::vector<std::string>& names) {
   std::string text;
   for (const std::string& name : names) {
-    text += (text.empty() ? "" : ", ") + name;
+    text += (text.empty() ? "" : ", ") + escapedControlBytes(name);
   }
   return text;
 }

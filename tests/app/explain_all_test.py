@@ -1,4 +1,5 @@
 """--explain on every tuple of random programs (tests/differential/generate.py).
+The trees show the input's control bytes escaped, and are checked so.
 
 For each program: a run with --explain for each tuple of its output file
 (at most 40) must leave the output file, standard error and the exit status
@@ -19,6 +20,12 @@ import tempfile
 PROGRAM, GENERATOR = os.path.abspath(sys.argv[1]), sys.argv[2]
 COUNT = int(sys.argv[3]) if len(sys.argv) > 3 else 300
 failures = []
+
+
+def shown(text):
+    """`text` as the console shows it: control bytes written as \\xhh."""
+    return b"".join(b"\\x%02x" % byte if (byte < 0x20 and byte not in (9, 10)) or byte == 0x7F
+                    or 0x80 <= byte <= 0x9F else bytes([byte]) for byte in text)
 
 
 def blocks(output):
@@ -57,7 +64,7 @@ def declared_blocks(source):
         elif name is None or not (line[:1].isdigit() or line[:1] == b"'"):
             name = line.split(b"(")[0]
         else:
-            owner[number] = name
+            owner[number] = shown(name)
     return owner
 
 
@@ -116,8 +123,9 @@ def check_program(case, path, workdir):
         failures.append(case + ": standard output before the trees differs")
     with open(path, "rb") as source_file:
         source = source_file.read()
-    rule_lines = source.replace(b"\r\n", b"\n").split(b"\n")
-    check_trees(case, explained.stdout[len(plain.stdout):], relations, source, rule_lines)
+    rule_lines = [shown(line) for line in source.replace(b"\r\n", b"\n").split(b"\n")]
+    check_trees(case, explained.stdout[len(plain.stdout):], blocks(shown(written))[0], source,
+                rule_lines)
 
 
 with tempfile.TemporaryDirectory() as workdir:
