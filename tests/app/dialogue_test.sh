@@ -174,6 +174,12 @@ check "trace rule 1" "  1. sor: 2 sort adott 1 kiertekelesben" "$(grep -o '^  1\
 check "trace rule 3" "3. sor: " "$(grep -o '3\. sor: ' err.txt)"
 check "trace member" "; tc 6 sor" "$(grep -o '; tc [0-9]* sor' err.txt)"
 check "trace times" "idok: beolvasas" "$(grep -o '^idok: beolvasas' err.txt)"
+# A rule that reads its own head twice, over a declared relation: each slice
+# of new rows is one more evaluation, its rows counted apart.
+printf 'tc(X,Z)<-tc(X,Y),tc(Y,Z)\n\ntc(a,b)\n1,2\n2,3\n3,4\n4,5\n' > doubly.txt
+"$program" --trace -q doubly.txt doubly-out.txt 2>err.txt
+check "trace doubly recursive rule" "  1. sor: 11 sort adott 5 kiertekelesben" "$(grep -o '^  1\. sor: [^,]*' err.txt)"
+check "trace doubly recursive group" "  tc: 3 kor; tc 10 sor" "$(grep '^  tc: ' err.txt)"
 # A member declared twice is evaluated by plain rounds, which count their rounds too.
 printf 'tc(X,Y)<-e2(X,Y)\ntc(X,Z)<-tc(X,Y),e2(Y,Z)\n\ne2(a,b)\n1,2\n2,3\n\ntc(a,b)\n9,9\n\ntc(a,b)\n8,8\n' > rounds.txt
 "$program" --trace -q rounds.txt rounds-out.txt 2>err.txt
