@@ -131,14 +131,13 @@ std::string diagnosticMessage(const Diagnostic& diagnostic) {
   return message;
 }
 
-void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::string& fileName,
-                      const std::vector<std::string>& ruleLines, std::ostream& out) {
+void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, std::size_t given,
+                      const std::string& fileName, const std::vector<std::string>& ruleLines,
+                      std::ostream& out) {
   std::size_t written = 0;
   for (const Diagnostic& diagnostic : diagnostics) {
     if (written == diagnosticLimit) {
-      out << fileName << ": meg " << diagnostics.size() - written
-          << " figyelmeztetes, ezeket nem irja ki\n";
-      return;
+      break;
     }
     ++written;
     out << fileName << ':' << diagnostic.line << ':';
@@ -154,5 +153,8 @@ void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::str
     if (diagnostic.column != 0) {
       out << caretLine(line, diagnostic.column) << '\n';
     }
+  }
+  if (given > written) {
+    out << fileName << ": meg " << given - written << " figyelmeztetes, ezeket nem irja ki\n";
   }
 }

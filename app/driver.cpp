@@ -148,7 +148,9 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
                 settings.trace || progress.shown() ? &trace : nullptr,
                 explaining ? &derivations : nullptr);
   times.evaluating = stopwatch.lap();
-  progress.around([&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, err); });
+  progress.around([&] {
+    writeDiagnostics(warnings.sorted(), warnings.count(), settings.inputName, ruleLines, err);
+  });
   current = RunPhase::writing;
   progress.setPhase("kiiras");
   echoRules(ruleLines, output);
