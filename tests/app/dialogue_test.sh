@@ -136,6 +136,14 @@ out=$("$program" --explain 'p(1)' --explain 'p(2)' inputkteszt.txt explained.txt
 check "explain stdout" $'--- levezetes ---\np(1)\n  szabaly, 1. sor: p(X)<-e(X)\n  kotesek: X=1\n  e(1)\n    bemenet, 4. sor\np(2): nem eleme a relacionak\n'"$success" "$out"
 check "explain output" "$(cat expected.txt)" "$(cat explained.txt)"
 
+# A derivation 6,000 steps deep: explained without deep recursion; lines more
+# than 50 steps deep start with their depth, so the text grows linearly.
+{ printf 'reach(Y)<-e(0,Y)\nreach(Z)<-reach(Y),e(Y,Z)\n\ne(a,b)\n'; seq 0 5999 | awk '{print $1","$1+1}'; } > deep.txt
+"$program" -q --explain 'reach(6000)' deep.txt deep-out.txt > deep-explained.txt; status=$?
+check "deep explanation" "0 30001" "$status $(wc -l < deep-explained.txt)"
+check "deep explanation bottom" "18003:[6001] bemenet, 5. sor" "$(grep -n '^\[6001\]' deep-explained.txt)"
+check "deep explanation size" "yes" "$([ "$(wc -c < deep-explained.txt)" -lt 1000000 ] && echo yes)"
+
 # Quiet: no prompt, no success message, no wait; missing names take the defaults.
 out=$(timeout 3 "$program" -q < <(sleep 5 2>/dev/null)); status=$?
 check "quiet status" 0 "$status"

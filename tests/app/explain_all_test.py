@@ -13,6 +13,7 @@ line that follows a declaration of its relation.
 Usage: explain_all_test.py PROGRAM GENERATOR [COUNT]
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -71,20 +72,36 @@ def declared_blocks(source):
 REASONS = (b"bemenet, ", b"szabaly, ", b"levezetese fent", b"nem tudom levezetni")
 
 
+DEEP = re.compile(rb"\[([0-9]+)\] ")
+
+
+def depth_of(line):
+    """A tree line's depth and text: two blanks a step, or "[51] " deeper
+    (names may start with blanks, so this is meant for the reasons)."""
+    deep = DEEP.match(line)
+    if deep:
+        return int(deep.group(1)), line[deep.end():]
+    text = line.lstrip(b" ")
+    return (len(line) - len(text)) // 2, text
+
+
+def at_depth(line, depth):
+    """The text of a tree line `depth` steps deep."""
+    return line[2 * depth:] if depth <= 50 else line[DEEP.match(line).end():]
+
+
 def check_trees(case, text, relations, source, rule_lines):
     """Each line that says where a tuple came from follows that tuple's line,
-    indented one step deeper (names may start with blanks, so the indentation
-    is taken from the reason)."""
+    one step deeper."""
     owner = declared_blocks(source)
     lines = text.split(b"\n")
     for k, line in enumerate(lines):
         if b"a futas nem jegyezte fel" in line:
             failures.append("%s: not recorded: %r" % (case, line))
-        reason = line.lstrip(b" ")
-        indent = len(line) - len(reason)
-        if k == 0 or indent < 2 or not reason.startswith(REASONS):
+        depth, reason = depth_of(line)
+        if k == 0 or depth < 1 or not reason.startswith(REASONS):
             continue
-        fact = lines[k - 1][indent - 2:]
+        fact = at_depth(lines[k - 1], depth - 1)
         name = fact[:fact.find(b"(")] if b"(" in fact else fact
         if name in relations and fact[len(name) + 1:-1] not in relations[name]:
             failures.append("%s: %r is not in the output" % (case, fact))
