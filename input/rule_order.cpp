@@ -2,23 +2,18 @@
 
 #include <algorithm>
 #include <set>
-#include <unordered_map>
 
 namespace {
 
 // For each node, the positions of the nodes it uses (an edge from a head to
 // each predicate its rules use).
-std::vector<std::vector<std::size_t>> usedNodes(const std::vector<PredicateNode>& nodes) {
-  std::unordered_map<std::string, std::size_t> position;
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    position.emplace(nodes[node].name, node);
-  }
-  std::vector<std::vector<std::size_t>> used(nodes.size());
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    for (const std::string& dependent : nodes[node].dependents) {
-      const auto head = position.find(dependent);
-      if (head != position.end()) {
-        used[head->second].push_back(node);
+std::vector<std::vector<std::size_t>> usedNodes(const PredicateGraph& graph) {
+  std::vector<std::vector<std::size_t>> used(graph.nodes.size());
+  for (std::size_t node = 0; node < graph.nodes.size(); ++node) {
+    for (const std::string& dependent : graph.nodes[node].dependents) {
+      const std::size_t head = graph.indexOf(dependent);
+      if (head != PredicateGraph::none) {
+        used[head].push_back(node);
       }
     }
   }
@@ -124,9 +119,7 @@ Cycles cyclesOf(const std::vector<std::vector<std::size_t>>& edges) {
 class Sweeps {
  public:
   explicit Sweeps(PredicateGraph& graph)
-      : graph_(graph),
-        taken_(graph.nodes.size(), false),
-        cycles_(cyclesOf(usedNodes(graph.nodes))) {
+      : graph_(graph), taken_(graph.nodes.size(), false), cycles_(cyclesOf(usedNodes(graph))) {
     for (std::size_t node = 0; node < graph.nodes.size(); ++node) {
       if (graph.nodes[node].pending == 0) {
         nextSweep_.insert(node);
