@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "eval/diagnostics.h"
+#include "input/diagnostics.h"
 
 // The message of one diagnostic, in Hungarian, ASCII, with its quoted pieces.
 std::string diagnosticMessage(const Diagnostic& diagnostic);

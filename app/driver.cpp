@@ -13,14 +13,17 @@
 #include "app/explain_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
-#include "app/relation_section.h"
 #include "app/trace_report.h"
+#include "eval/derivation_log.h"
 #include "eval/groups.h"
 #include "eval/rule_checks.h"
+#include "eval/trace.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
 #include "relation/relation.h"
+#include "relation/relation_loader.h"
+#include "relation/render.h"
 
 namespace {
 
@@ -80,6 +83,29 @@ void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLin
   }
 }
 
+// The listeners to the evaluation that the settings ask for, told by `context`.
+void listenAsAsked(const RunSettings& settings, Trace& trace, ProgressLine& progress,
+                   DerivationLog& derivations, EvaluationContext& context) {
+  if (settings.trace) {
+    context.addListener(trace);
+  }
+  if (progress.shown()) {
+    context.addListener(progress);
+  }
+  if (!settings.explain.empty()) {
+    context.addListener(derivations);
+  }
+}
+
+// The output file after the rule lines: an empty line, then every relation's
+// block in list order.
+void writeRelations(const RelationList& knownRelations, std::ostream& out) {
+  out << '\n';
+  for (const Relation& relation : knownRelations) {
+    writeRelation(relation, out);
+  }
+}
+
 // Seconds since it started or since the last lap.
 class Stopwatch {
  public:
@@ -134,19 +160,17 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   }
   checkFile(reader, ruleLines, warnings);
   DerivationLog derivations;
-  recordDeclared(knownRelations, std::move(tupleLines), derivations);
+  derivations.recordDeclared(knownRelations, tupleLines);
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
-  const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  checkRuleLines(rules, knownRelations, warnings);
+  const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
+  checkRuleLines(parsed, knownRelations, warnings);
+  const std::vector<Rule> rules = wellFormedRules(parsed);
   Trace trace;
-  if (progress.shown()) {
-    trace.setListener(&progress);
-  }
-  evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
-                settings.trace || progress.shown() ? &trace : nullptr,
-                explaining ? &derivations : nullptr);
+  EvaluationContext context(warnings);
+  listenAsAsked(settings, trace, progress, derivations, context);
+  evaluateRules(rules, orderRules(parsed), knownRelations, context, settings.mode);
   times.evaluating = stopwatch.lap();
   progress.around([&] {
     writeDiagnostics(warnings.sorted(), warnings.count(), settings.inputName, ruleLines, err);
@@ -154,7 +178,6 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::writing;
   progress.setPhase("kiiras");
   echoRules(ruleLines, output);
-  output << '\n';
   writeRelations(knownRelations, output);
   times.writing = stopwatch.lap();
   progress.stop();
@@ -166,7 +189,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   }
   if (explaining) {
     current = RunPhase::explaining;
-    writeExplanations(settings.explain, derivations, knownRelations, ruleLines, out);
+    writeExplanations(settings.explain, derivations, rules, knownRelations, ruleLines, out);
   }
   return true;
 }
@@ -202,5 +225,5 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }
   std::cout.flush();
-  return fail("Elfogyott a memoria!! ", activityText(phase));
+  return fail(outOfMemoryMessage, activityText(phase));
 }

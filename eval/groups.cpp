@@ -1,29 +1,12 @@
 #include "eval/groups.h"
 
 #include <algorithm>
+#include <string>
 #include <unordered_map>
-#include <utility>
 
-#include "eval/body_eval.h"
-#include "eval/explain.h"
 #include "eval/fixpoint.h"
-#include "eval/rule.h"
-#include "input/line_reader.h"
 
 namespace {
-
-// Evaluates `rule` on the list and merges its result to the end.
-void evaluateAndMerge(const Rule& rule, RelationList& knownRelations, Warnings& warnings,
-                      Trace* trace, DerivationLog* log) {
-  if (log != nullptr) {
-    log->beginEvaluation(rule, knownRelations);
-  }
-  knownRelations.mergeToEnd(
-      traced(trace, rule.lineNumber, [&] { return evaluateRule(rule, knownRelations, warnings); }));
-  if (log != nullptr) {
-    log->recordMerge(knownRelations.back());
-  }
-}
 
 // The rules of each head, in file order.
 using RulesByHead = std::unordered_map<std::string, std::vector<const Rule*>>;
@@ -52,6 +35,14 @@ std::vector<const Rule*> rulesOfGroup(const RulesByHead& byHead,
   return rules;
 }
 
+// Evaluates `rule` on the list and merges its result to the end.
+void evaluateAndMerge(const Rule& rule, RelationList& knownRelations, EvaluationContext& context) {
+  knownRelations.mergeToEnd(context.evaluation(rule, knownRelations, {}, [&] {
+    return evaluateRule(rule, knownRelations, context.warnings());
+  }));
+  context.resultMerged(knownRelations.back());
+}
+
 bool waitsForMember(const Rule& rule, const std::unordered_map<std::string, std::size_t>& members,
                     const RelationList& knownRelations) {
   return std::any_of(rule.atomNames.begin(), rule.atomNames.end(), [&](const std::string& name) {
@@ -63,11 +54,8 @@ bool waitsForMember(const Rule& rule, const std::unordered_map<std::string, std:
 bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
                    const std::vector<std::string>& members,
                    const std::unordered_map<std::string, std::size_t>& memberIndex,
-                   RelationList& knownRelations, Warnings& warnings, Trace* trace,
-                   DerivationLog* log) {
-  if (trace != nullptr) {
-    trace->countRound();
-  }
+                   RelationList& knownRelations, EvaluationContext& context) {
+  context.roundBegun();
   bool changed = false;
   for (std::size_t m = 0; m < members.size(); ++m) {
     const std::string& member = members[m];
@@ -79,7 +67,7 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
       const Relation* before = knownRelations.findFirst(member);
       const std::size_t tuplesBefore = before == nullptr ? 0 : before->tupleCount();
       const bool created = before == nullptr;
-      evaluateAndMerge(rule, knownRelations, warnings, trace, log);
+      evaluateAndMerge(rule, knownRelations, context);
       changed = changed || created || knownRelations.back().tupleCount() != tuplesBefore;
     }
   }
@@ -88,10 +76,9 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
 
 void evaluateRecursiveGroup(const std::vector<const Rule*>& rules,
                             const std::vector<std::string>& members, RelationList& knownRelations,
-                            Warnings& warnings, RecursionMode mode, Trace* trace,
-                            DerivationLog* log) {
+                            EvaluationContext& context, RecursionMode mode) {
   if (mode == RecursionMode::semiNaive &&
-      evaluateGroupSemiNaively(rules, members, knownRelations, warnings, trace, log)) {
+      evaluateGroupSemiNaively(rules, members, knownRelations, context)) {
     return;
   }
   std::unordered_map<std::string, std::size_t> memberIndex;
@@ -105,39 +92,31 @@ void evaluateRecursiveGroup(const std::vector<const Rule*>& rules,
       rulesOfMembers[member->second].push_back(rule);
     }
   }
-  while (
-      evaluateRound(rulesOfMembers, members, memberIndex, knownRelations, warnings, trace, log)) {
+  while (evaluateRound(rulesOfMembers, members, memberIndex, knownRelations, context)) {
   }
-  appendEmptyMembers(knownRelations, members, rules);
+  for (const std::string& empty : appendEmptyMembers(knownRelations, members, rules)) {
+    context.movedToEnd(empty);
+  }
 }
 
 }  // namespace
 
-void evaluateRules(const std::vector<ParsedRule>& ruleLines,
-                   const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
-                   Warnings& warnings, RecursionMode mode, Trace* trace, DerivationLog* log) {
-  const std::vector<Rule> rules = parseRules(ruleLines);
-  if (log != nullptr) {
-    log->keepRules(rules);
-  }
+void evaluateRules(const std::vector<Rule>& rules, const std::vector<EvaluationGroup>& order,
+                   RelationList& knownRelations, EvaluationContext& context, RecursionMode mode) {
   const RulesByHead byHead = rulesByHead(rules);
   for (const EvaluationGroup& group : order) {
-    if (trace != nullptr) {
-      trace->beginGroup(group.members, group.recursive);
-    }
+    context.groupBegun(group);
     if (group.recursive) {
       evaluateRecursiveGroup(rulesOfGroup(byHead, group.members), group.members, knownRelations,
-                             warnings, mode, trace, log);
-      if (log != nullptr) {
-        log->followOrder(knownRelations);
-      }
-      continue;
-    }
-    for (const std::string& head : group.members) {
-      const auto found = byHead.find(head);
-      for (const Rule* rule : found == byHead.end() ? noRules : found->second) {
-        evaluateAndMerge(*rule, knownRelations, warnings, trace, log);
+                             context, mode);
+    } else {
+      for (const std::string& head : group.members) {
+        const auto found = byHead.find(head);
+        for (const Rule* rule : found == byHead.end() ? noRules : found->second) {
+          evaluateAndMerge(*rule, knownRelations, context);
+        }
       }
     }
+    context.groupEnded(group, knownRelations);
   }
 }

@@ -7,11 +7,10 @@
 #include <unordered_map>
 
 #include "algebra/condition.h"
-#include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
+#include "relation/integer_value.h"
 #include "relation/work_meter.h"
 
 namespace {
@@ -44,8 +43,8 @@ std::size_t columnsReachedBy(const std::string& text) {
 // column is dropped.
 std::size_t leadingColumnsReached(const Rule& rule) {
   std::size_t leading = 0;
-  for (const std::string& item : splitList(rule.headArguments)) {
-    leading = std::max(leading, columnsReachedBy(item));
+  for (const Term& term : rule.headTerms) {
+    leading = std::max(leading, columnsReachedBy(term.text));
   }
   for (const BodyElement& element : rule.body) {
     if (!element.isAtom) {
@@ -60,7 +59,7 @@ std::size_t leadingColumnsReached(const Rule& rule) {
 // For each element, the columns used after it.
 std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
   std::vector<NeededColumns> needed(rule.body.size());
-  std::vector<std::string> names = splitList(rule.headArguments);
+  std::vector<std::string> names = textsOf(rule.headTerms);
   const std::size_t leading = leadingColumnsReached(rule);
   for (std::size_t i = rule.body.size(); i-- > 0;) {
     needed[i] = NeededColumns{names, leading};
@@ -73,7 +72,7 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
 
 }  // namespace
 
-std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines) {
+std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
   std::vector<Rule> rules;
   for (ParsedRule parsed : ruleLines) {
     if (!parsed.isRule()) {
@@ -82,11 +81,10 @@ std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines) {
     Rule rule;
     rule.lineNumber = parsed.lineNumber;
     rule.headName = parsed.headName;
-    rule.headArguments = parsed.headArguments;
     rule.headTerms = parsed.headTerms;
     for (std::size_t e : parsed.evaluationOrder) {
       rule.body.push_back(std::move(parsed.written[e]));
-      rule.seedTypes.emplace_back(rule.body.back().text);
+      rule.seedTypes.emplace_back(rule.body.back().text == stringType ? stringType : intType);
       if (rule.body.back().isAtom) {
         rule.atomNames.push_back(rule.body.back().atom.name);
       }
@@ -115,7 +113,7 @@ void warnAboutTextOrdered(const Rule& rule, const BodyElement& element,
     const TermKind kind = termKindOf(*side);
     std::size_t column = 0;
     if ((kind == TermKind::variable || kind == TermKind::columnReference) &&
-        findColumn(partialResult, *side, column) && column < types.size() &&
+        columnOfOperand(partialResult, *side, column) && column < types.size() &&
         types[column].isString()) {
       warnings.warn(Warning::textOrdered, rule.lineNumber,
                     element.column + condition.operatorColumn + 1, {*side, condition.operatorText});
@@ -123,9 +121,9 @@ void warnAboutTextOrdered(const Rule& rule, const BodyElement& element,
   }
 }
 
-void warnAboutUnboundHead(const Rule& rule, const Relation& partialResult, Warnings& warnings) {
-  const std::optional<std::string> unknown =
-      unknownProjectionItem(partialResult, rule.headArguments);
+void warnAboutUnboundHead(const Rule& rule, const std::vector<std::string>& head,
+                          const Relation& partialResult, Warnings& warnings) {
+  const std::optional<std::string> unknown = unknownProjectionItem(partialResult, head);
   if (!unknown) {
     return;
   }
@@ -147,7 +145,7 @@ constexpr std::size_t elementWork = 64;
 // keep every column, not only those that later elements and the head use.
 Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
                     const AtomRelations* given, bool* pairsTuples, bool allColumns) {
-  Relation partialResult(partialResultName, rule.seedTypes);
+  Relation partialResult(partialResultName, rule.seedTypes, {});
   bool firstElement = true;
   for (std::size_t i = 0; i < rule.body.size(); ++i) {
     const NeededColumns* needed =
@@ -181,11 +179,12 @@ Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnin
 Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
                       const AtomRelations* given, bool* pairsTuples) {
   Relation partialResult = bindingsOf(rule, knownRelations, warnings, given, pairsTuples, false);
+  const std::vector<std::string> head = textsOf(rule.headTerms);
   if (warnings.enabled()) {
-    warnAboutUnboundHead(rule, partialResult, warnings);
+    warnAboutUnboundHead(rule, head, partialResult, warnings);
   }
   // The result is only ever united into a relation, so it may repeat rows.
-  return project(partialResult, rule.headName, rule.headArguments, true);
+  return project(partialResult, rule.headName, head, true);
 }
 
 Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
@@ -194,8 +193,10 @@ Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
   return bindingsOf(rule, knownRelations, unsaid, &given, nullptr, true);
 }
 
-void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,
-                        const std::vector<const Rule*>& rules) {
+std::vector<std::string> appendEmptyMembers(RelationList& knownRelations,
+                                            const std::vector<std::string>& members,
+                                            const std::vector<const Rule*>& rules) {
+  std::vector<std::string> appended;
   std::unordered_map<std::string, const Rule*> firstRules;
   for (const Rule* rule : rules) {
     firstRules.emplace(rule->headName, rule);
@@ -207,8 +208,10 @@ void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::str
     const auto firstRule = firstRules.find(member);
     std::vector<std::string> attributes;
     if (firstRule != firstRules.end()) {
-      attributes = splitList(firstRule->second->headArguments);
+      attributes = textsOf(firstRule->second->headTerms);
     }
     knownRelations.append(Relation(member, std::vector<ValueType>(), std::move(attributes)));
+    appended.push_back(member);
   }
+  return appended;
 }

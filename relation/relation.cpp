@@ -7,9 +7,7 @@
 #include <numeric>
 #include <utility>
 
-#include "input/line_reader.h"
 #include "relation/radix_sort.h"
-#include "relation/tuple_text.h"
 #include "relation/work_meter.h"
 
 struct Relation::Store {
@@ -196,15 +194,6 @@ std::size_t sortByKeyedIndex(std::vector<Value>& cells, std::size_t rows, std::s
   return kept;
 }
 
-std::vector<Value> valuesOf(const Tuple& tuple) {
-  std::vector<Value> values;
-  values.reserve(tuple.size());
-  for (const std::string& text : tuple) {
-    values.push_back(makeValue(text));
-  }
-  return values;
-}
-
 }  // namespace
 
 WidthReportTarget::WidthReportTarget(std::ostream& stream) : previous_(widthReportStream) {
@@ -248,22 +237,7 @@ bool rowGreater(Row first, Row second) {
   return false;
 }
 
-bool tupleGreater(const Tuple& first, const Tuple& second) {
-  const std::vector<Value> a = valuesOf(first);
-  const std::vector<Value> b = valuesOf(second);
-  return rowGreater(a, b);
-}
-
 Relation::Relation() : store_(std::make_shared<Store>()) {}
-
-Relation::Relation(const std::string& headerText, std::vector<ValueType> types)
-    : types_(std::move(types)), store_(std::make_shared<Store>()) {
-  const std::size_t open = headerText.find('(');
-  name_ = headerText.substr(0, open);
-  if (open != std::string::npos && open + 1 < headerText.size()) {
-    attributes_ = splitList(headerText.substr(open + 1, headerText.size() - open - 2));
-  }
-}
 
 Relation::Relation(std::string name, std::vector<ValueType> types,
                    std::vector<std::string> attributes)
@@ -296,14 +270,6 @@ std::vector<Tuple> Relation::tuples() const {
 void Relation::setTuplesOf(const Relation& other) { store_ = other.store_; }
 
 void Relation::clearTuples() { store_ = std::make_shared<Store>(); }
-
-void Relation::addTupleText(const std::string& text) {
-  RowBuffer rows(types_.size());
-  appendTupleRow(types_, text, rows);
-  addRows(std::move(rows));
-}
-
-bool Relation::insertTuple(const Tuple& tuple) { return insertRow(valuesOf(tuple)); }
 
 bool Relation::insertRow(Row row) {
   const std::vector<Value> values(row.begin(), row.end());
@@ -345,25 +311,6 @@ bool Relation::insertRow(Row row) {
   return true;
 }
 
-void Relation::insertTuples(const std::vector<Tuple>& tuples) {
-  if (tuples.empty()) {
-    return;
-  }
-  const std::size_t rowWidth = tuples.front().size();
-  if (std::all_of(tuples.begin(), tuples.end(),
-                  [rowWidth](const Tuple& tuple) { return tuple.size() == rowWidth; })) {
-    RowBuffer rows(rowWidth);
-    for (const Tuple& tuple : tuples) {
-      rows.append(valuesOf(tuple));
-    }
-    addRows(std::move(rows));
-    return;
-  }
-  for (const Tuple& tuple : tuples) {
-    insertTuple(tuple);
-  }
-}
-
 void Relation::addRows(RowBuffer rows, bool duplicateFree) {
   if (rows.count == 0) {
     return;
@@ -387,7 +334,7 @@ void Relation::addRows(RowBuffer rows, bool duplicateFree) {
     return;
   }
   for (std::size_t i = 0; i < rows.count; ++i) {
-    insertRow(Row(rows.cells.data() + i * rows.width, rows.width));
+    insertRow(rows.row(i));
   }
 }
 

@@ -176,13 +176,6 @@ RowSet::Code RowSet::codeOf(Value value, Hash hash) {
   return static_cast<Code>(values_.size() - 1);
 }
 
-RowSet::Lookup RowSet::lookup() const {
-  if (bitmapped_) {
-    return Lookup::bitmap;
-  }
-  return packed_ ? Lookup::packedSlots : Lookup::indexedSlots;
-}
-
 bool RowSet::bitmapFits(unsigned bitsPerValue, std::size_t slots) const {
   const std::size_t keyBits = bitsPerValue * width_;
   return keyBits <= 40 && (Value{1} << keyBits) / 8 <= slots * sizeof(std::uint32_t);

@@ -1,8 +1,8 @@
 // Where the program reads the input otherwise than its text plainly says, as
 // values: what it is, where it stands and the pieces its message names. The
 // messages themselves are worded where they are printed.
-#ifndef EVAL_DIAGNOSTICS_H_
-#define EVAL_DIAGNOSTICS_H_
+#ifndef INPUT_DIAGNOSTICS_H_
+#define INPUT_DIAGNOSTICS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -101,4 +101,4 @@ class Warnings {
   mutable std::size_t packed_ = 0;   // the size of said_ after it was last packed
 };
 
-#endif  // EVAL_DIAGNOSTICS_H_
+#endif  // INPUT_DIAGNOSTICS_H_
