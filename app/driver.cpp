@@ -10,7 +10,9 @@
 
 #include "app/console_text.h"
 #include "app/diagnostic_report.h"
+#include "app/explain_data.h"
 #include "app/explain_report.h"
+#include "app/graph_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
 #include "app/trace_report.h"
@@ -62,6 +64,14 @@ std::vector<EvaluationGroup> orderRules(const std::vector<ParsedRule>& rules) {
     recordDependencies(rule, nodes);
   }
   return orderPredicates(nodes);
+}
+
+std::vector<std::string> namesOf(const RelationList& relations) {
+  std::vector<std::string> names;
+  for (const Relation& relation : relations) {
+    names.push_back(relation.name());
+  }
+  return names;
 }
 
 void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
@@ -164,13 +174,16 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
+  const std::vector<std::string> declared =
+      settings.graph ? namesOf(knownRelations) : std::vector<std::string>();
   const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
+  const std::vector<EvaluationGroup> order = orderRules(parsed);
   checkRuleLines(parsed, knownRelations, warnings);
   const std::vector<Rule> rules = wellFormedRules(parsed);
   Trace trace;
   EvaluationContext context(warnings);
   listenAsAsked(settings, trace, progress, derivations, context);
-  evaluateRules(rules, orderRules(parsed), knownRelations, context, settings.mode);
+  evaluateRules(rules, order, knownRelations, context, settings.mode);
   times.evaluating = stopwatch.lap();
   progress.around([&] {
     writeDiagnostics(warnings.sorted(), warnings.count(), settings.inputName, ruleLines, err);
@@ -187,9 +200,21 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   if (output.fail() || (commit && !commit())) {
     return false;
   }
-  if (explaining) {
-    current = RunPhase::explaining;
+  current = RunPhase::explaining;
+  if (explaining && console.data != nullptr) {
+    writeExplanationData(settings.explain, derivations, rules, knownRelations, ruleLines,
+                         *console.data);
+  } else if (explaining) {
     writeExplanations(settings.explain, derivations, rules, knownRelations, ruleLines, out);
+  }
+  if (settings.graph) {
+    // The graph is UTF-8 for Graphviz, names only: written as it is.
+    const ProgramGraph graph = programGraph(parsed, order, declared);
+    if (console.data != nullptr) {
+      writeGraphData(graph, *console.data);
+    } else {
+      writeGraphDot(graph, *console.out);
+    }
   }
   return true;
 }

@@ -78,12 +78,13 @@ class RunScope {
 }  // namespace
 
 MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::size_t workLimit,
-                      std::size_t textLimit) {
+                      bool reportsAsData, std::size_t textLimit) {
   MemoryRun run;
   CappedText outText(textLimit);
   CappedText errText(textLimit);
   std::ostream standardOutput(&outText);
   std::ostream standardError(&errText);
+  std::ostringstream data;
   RunPhase phase = RunPhase::reading;
   try {
     const RunScope scope(workLimit);
@@ -91,7 +92,8 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
     std::istream in(&bytes);
     std::ostringstream output;
     // With streams in memory, a failed read or write is memory running out.
-    if (evaluateProgram(in, output, &phase, settings, {&standardOutput, &standardError})) {
+    if (evaluateProgram(in, output, &phase, settings,
+                        {&standardOutput, &standardError, reportsAsData ? &data : nullptr})) {
       run.output = output.str();
     } else {
       run.status = MemoryRunStatus::outOfMemory;
@@ -112,6 +114,9 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
     run.standardError +=
         run.status == MemoryRunStatus::outOfMemory ? outOfMemoryMessage : workLimitMessage;
     run.standardError += activityText(phase);
+  }
+  if (run.status == MemoryRunStatus::completed) {
+    run.data = data.str();
   }
   return run;
 }

@@ -97,14 +97,15 @@ TEST(MemoryRunTest, WorkLimitStopsTheRunWithAMessageAndTheNextRunCompletes) {
 
 TEST(MemoryRunTest, TextLimitKeepsTheFirstBytesAndCountsTheRestButNotTheFailureMessage) {
   const MemoryRun whole = runInMemory(mixedProgram);
-  const MemoryRun cut = runInMemory(mixedProgram, RunSettings(), 0, 10);
+  const MemoryRun cut = runInMemory(mixedProgram, RunSettings(), 0, false, 10);
   EXPECT_EQ(cut.output, whole.output);
   EXPECT_EQ(cut.standardOutput, whole.standardOutput.substr(0, 10));
   EXPECT_EQ(cut.standardError, whole.standardError.substr(0, 10));
   EXPECT_EQ(cut.standardOutputCut, whole.standardOutput.size() - 10);
   EXPECT_EQ(cut.standardErrorCut, whole.standardError.size() - 10);
   EXPECT_EQ(whole.standardOutputCut + whole.standardErrorCut, 0U);
-  const MemoryRun stopped = runInMemory("q(X,Y)<-p(X),p(Y)\n\np(a)\n1\n2\n", RunSettings(), 1, 10);
+  const MemoryRun stopped =
+      runInMemory("q(X,Y)<-p(X),p(Y)\n\np(a)\n1\n2\n", RunSettings(), 1, false, 10);
   EXPECT_EQ(stopped.standardError, "Elfogyott a munkakeret!! a szabalyok kiertekelese kozben");
 }
 
