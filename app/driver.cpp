@@ -116,6 +116,31 @@ void writeRelations(const RelationList& knownRelations, std::ostream& out) {
   }
 }
 
+// The explanations of `facts`, if any, as data for the page when it takes
+// them, else as text on `out`.
+void explain(const std::vector<std::string>& facts, const DerivationLog& derivations,
+             const std::vector<Rule>& rules, const RelationList& knownRelations,
+             const std::vector<std::string>& ruleLines, std::ostream& out, std::ostream* data) {
+  if (facts.empty()) {
+    return;
+  }
+  if (data != nullptr) {
+    writeExplanationData(facts, derivations, rules, knownRelations, ruleLines, *data);
+  } else {
+    writeExplanations(facts, derivations, rules, knownRelations, ruleLines, out);
+  }
+}
+
+// The graph as data for the page when it takes it, else as DOT on standard
+// output, in UTF-8 for Graphviz with escapes of its own, so written as it is.
+void writeGraph(const ProgramGraph& graph, const ConsoleStreams& console) {
+  if (console.data != nullptr) {
+    writeGraphData(graph, *console.data);
+  } else {
+    writeGraphDot(graph, *console.out);
+  }
+}
+
 // Seconds since it started or since the last lap.
 class Stopwatch {
  public:
@@ -201,20 +226,9 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
     return false;
   }
   current = RunPhase::explaining;
-  if (explaining && console.data != nullptr) {
-    writeExplanationData(settings.explain, derivations, rules, knownRelations, ruleLines,
-                         *console.data);
-  } else if (explaining) {
-    writeExplanations(settings.explain, derivations, rules, knownRelations, ruleLines, out);
-  }
+  explain(settings.explain, derivations, rules, knownRelations, ruleLines, out, console.data);
   if (settings.graph) {
-    // The graph is UTF-8 for Graphviz, names only: written as it is.
-    const ProgramGraph graph = programGraph(parsed, order, declared);
-    if (console.data != nullptr) {
-      writeGraphData(graph, *console.data);
-    } else {
-      writeGraphDot(graph, *console.out);
-    }
+    writeGraph(programGraph(parsed, order, declared), console);
   }
   return true;
 }

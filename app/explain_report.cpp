@@ -79,8 +79,8 @@ void writeTree(const std::vector<DerivationNode>& nodes, const std::vector<std::
     pending.pop_back();
     writeNode(nodes[id], depth, ruleLines, out);
     const std::vector<std::size_t>& body = nodes[id].body;
-    for (auto child = body.rbegin(); child != body.rend(); ++child) {
-      pending.emplace_back(*child, depth + 1);
+    for (std::size_t k = body.size(); k-- > 0;) {
+      pending.emplace_back(body[k], depth + 1);
     }
   }
 }
