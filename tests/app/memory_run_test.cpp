@@ -121,12 +121,12 @@ std::string chainProgram(int n) {
 TEST(MemoryRunTest, ExplainsDeepDerivationsAsTextAndDataAndSaysWhenExplainingFails) {
   // Deeper than the page's stack allowed a recursive walk.
   RunSettings explained;
-  explained.explain = {"reach(3000)"};
-  const MemoryRun text = runInMemory(chainProgram(3000), explained);
+  explained.explain = {"reach(2000)"};
+  const MemoryRun text = runInMemory(chainProgram(2000), explained);
   ASSERT_EQ(text.status, MemoryRunStatus::completed);
-  EXPECT_NE(text.standardOutput.find("\n[3000] e(0,1)\n[3001] bemenet, 5. sor\n"),
+  EXPECT_NE(text.standardOutput.find("\n[2000] e(0,1)\n[2001] bemenet, 5. sor\n"),
             std::string::npos);
-  const MemoryRun data = runInMemory(chainProgram(3000), explained, 0, true);
+  const MemoryRun data = runInMemory(chainProgram(2000), explained, 0, true);
   ASSERT_EQ(data.status, MemoryRunStatus::completed);
   EXPECT_NE(data.data.find("{\"fact\":\"e(0,1)\",\"source\":\"declared\",\"line\":5}"),
             std::string::npos);
