@@ -1,5 +1,6 @@
 #include "app/diagnostic_report.h"
 
+#include "app/console_text.h"
 #include "input/encoding.h"
 
 namespace {
@@ -120,15 +121,20 @@ const char* messageTemplate(Warning kind) {
   return "";
 }
 
-// The line with every byte before `column` blanked (tabs kept), then a caret;
-// in a line of UTF-8 bytes, one blank a character.
+// The line with every byte before `column` blanked as wide as the console
+// shows it (tabs kept), then a caret; in a line of UTF-8 bytes, the bytes
+// that continue a character take no room.
 std::string caretLine(const std::string& line, std::size_t column, bool utf8Line) {
   std::string caret;
+  std::size_t continuing = 0;
   for (std::size_t i = 0; i + 1 < column; ++i) {
-    const auto byte = i < line.size() ? static_cast<unsigned char>(line[i]) : ' ';
-    if (!utf8Line || (byte & 0xC0) != 0x80) {
-      caret += byte == '\t' ? '\t' : ' ';
+    const auto byte = static_cast<unsigned char>(i < line.size() ? line[i] : ' ');
+    if (utf8Line && continuing != 0 && (byte & 0xC0U) == 0x80) {
+      --continuing;
+      continue;
     }
+    continuing = utf8Line ? utf8ContinuationCount(byte) : 0;
+    caret += byte == '\t' ? std::string(1, '\t') : std::string(consoleWidth(byte), ' ');
   }
   return caret + '^';
 }
@@ -152,16 +158,14 @@ std::string diagnosticMessage(const Diagnostic& diagnostic) {
   return message;
 }
 
-void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::string& fileName,
-                      const std::vector<std::string>& ruleLines, std::ostream& out,
-                      const TextForm& form) {
+void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, std::size_t given,
+                      const std::string& fileName, const std::vector<std::string>& ruleLines,
+                      std::ostream& out, const TextForm& form) {
   std::ostream& text = form.text == nullptr ? out : *form.text;
   std::size_t written = 0;
   for (const Diagnostic& diagnostic : diagnostics) {
     if (written == diagnosticLimit) {
-      out << fileName << ": meg " << diagnostics.size() - written
-          << " figyelmeztetes, ezeket nem irja ki\n";
-      return;
+      break;
     }
     ++written;
     const std::string& line =
@@ -177,5 +181,8 @@ void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::str
     if (diagnostic.column != 0) {
       text << caretLine(line, diagnostic.column, form.utf8Lines) << '\n';
     }
+  }
+  if (given > written) {
+    out << fileName << ": meg " << given - written << " figyelmeztetes, ezeket nem irja ki\n";
   }
 }

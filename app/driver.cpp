@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "app/console_text.h"
 #include "app/diagnostic_report.h"
 #include "app/explain_data.h"
 #include "app/explain_report.h"
@@ -151,7 +153,8 @@ std::string readingText(const InputReading& reading) {
 // Where a run writes the input's text: the output file and the console, each
 // converted to UTF-8 where the run wants it. A file read as UTF-8 gives UTF-8
 // everywhere; a Latin-2 one, on the terminals that show UTF-8; a file read
-// byte for byte though it is UTF-8 shows its bytes as they are.
+// byte for byte though it is UTF-8 shows its bytes as they are. On the
+// console, the control bytes of the text are escaped, before any conversion.
 class RunText {
  public:
   RunText(std::ostream& output, const ConsoleStreams& console, const InputReading& reading,
@@ -167,15 +170,23 @@ class RunText {
         utf8Bytes_(reading.utf8Bytes),
         outUtf8_(utf8_ || (settings.utf8Out && !utf8Bytes_)),
         errUtf8_(utf8_ || (settings.utf8Err && !utf8Bytes_)),
-        typedUtf8_(utf8_ || (settings.utf8Typed && !utf8Bytes_)) {
+        typedUtf8_(utf8_ || (settings.utf8Typed && !utf8Bytes_)),
+        escapedOut_(outUtf8_ ? static_cast<std::ostream&>(utf8Out_) : out_,
+                    !outUtf8_ && utf8Bytes_),
+        escapedErr_(errUtf8_ ? static_cast<std::ostream&>(utf8Err_) : err_,
+                    !errUtf8_ && utf8Bytes_),
+        escapedNames_(err_, true) {
     if (console.data != nullptr && utf8_) {
       utf8Data_.emplace(*console.data);
     }
   }
 
   std::ostream& output() { return utf8_ ? utf8Output_ : output_; }
-  std::ostream& out() { return outUtf8_ ? utf8Out_ : out_; }
-  std::ostream& err() { return errUtf8_ ? utf8Err_ : err_; }
+  // The console's text, its control bytes escaped before it is converted.
+  std::ostream& out() { return escapedOut_; }
+  std::ostream& err() { return escapedErr_; }
+  // Standard error for the file names as given, which are mostly UTF-8.
+  std::ostream& names() { return escapedNames_; }
   // The page's JSON (there is one when the console has a data stream).
   std::ostream& data() { return utf8Data_ ? *utf8Data_ : *data_; }
   bool errUtf8() const { return errUtf8_; }
@@ -205,6 +216,9 @@ class RunText {
   bool outUtf8_;
   bool errUtf8_;
   bool typedUtf8_;
+  EscapingStream escapedOut_;
+  EscapingStream escapedErr_;
+  EscapingStream escapedNames_;
 };
 
 // The input as the passes after reading need it.
@@ -236,12 +250,12 @@ bool reportDiagnostics(const Warnings& warnings, const std::vector<std::string>&
                        const RunSettings& settings, std::ostream& err, const TextForm& form) {
   const std::vector<Diagnostic> diagnostics = warnings.sorted();
   if (settings.showWarnings) {
-    writeDiagnostics(diagnostics, settings.inputName, ruleLines, err, form);
+    writeDiagnostics(diagnostics, warnings.count(), settings.inputName, ruleLines, err, form);
   }
-  if (!settings.strict || diagnostics.empty()) {
+  if (!settings.strict || warnings.count() == 0) {
     return false;
   }
-  err << settings.inputName << ": " << diagnostics.size()
+  err << settings.inputName << ": " << warnings.count()
       << " figyelmeztetes, --strict: az outputfile-t nem irja ki\n";
   return true;
 }
@@ -318,13 +332,16 @@ const char* activityText(RunPhase phase) {
       return "a file beolvasasa kozben";
     case RunPhase::evaluating:
       return "a szabalyok kiertekelese kozben";
-    default:
+    case RunPhase::writing:
       return "az outputfile irasa kozben";
+    default:
+      return "a levezetesek kiirasa kozben";
   }
 }
 
 bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
-                     const RunSettings& settings, const ConsoleStreams& console) {
+                     const RunSettings& settings, const ConsoleStreams& console,
+                     const std::function<bool()>& commit) {
   Stopwatch stopwatch;
   PassTimes times;
   RunState ignored;
@@ -363,7 +380,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   times.evaluating = stopwatch.lap();
   progress.around([&] {
     run.refusedByStrict =
-        reportDiagnostics(warnings, ruleLines, settings, *console.err, text.diagnosticForm());
+        reportDiagnostics(warnings, ruleLines, settings, text.names(), text.diagnosticForm());
   });
   if (run.refusedByStrict) {
     return false;
@@ -378,12 +395,16 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
     writeTraceReport(trace, readingText(encoded.reading()), ruleLines, knownRelations, times,
                      text.err());
   }
+  if (output.fail() || (commit && !commit())) {
+    return false;
+  }
+  run.phase = RunPhase::explaining;
   writeExplanationsAsAsked(text.facts(settings.explain), derivations, rules, knownRelations,
                            ruleLines, console, text);
   if (settings.graph) {
     writeGraph(programGraph(parsed, order, declared), console, text);
   }
-  return !output.fail();
+  return true;
 }
 
 bool runProgram(const std::string& inputName, const std::string& outputName,
@@ -406,18 +427,17 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName, settings);
     }
-    if (!evaluateProgram(input, output.stream(), &state, named)) {
-      if (state.refusedByStrict) {
-        return false;
-      }
-      if (!output.stream().fail()) {
-        return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName, settings);
-      }
+    if (evaluateProgram(input, output.stream(), &state, named, ConsoleStreams(),
+                        [&output] { return output.commit(); })) {
+      return true;
     }
-    if (!output.commit()) {
-      return fail("Nem tudtam kiirni az outputfile-t!! ", outputName, settings);
+    if (state.refusedByStrict) {
+      return false;
     }
-    return true;
+    // Reading is the only failure before the output is written.
+    return state.phase == RunPhase::writing
+               ? fail("Nem tudtam kiirni az outputfile-t!! ", outputName, settings)
+               : fail("Nem tudtam beolvasni az inputfile-t!! ", inputName, settings);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }

@@ -2,6 +2,7 @@
 #ifndef APP_DRIVER_H_
 #define APP_DRIVER_H_
 
+#include <functional>
 #include <iostream>
 #include <istream>
 #include <optional>
@@ -46,7 +47,8 @@ struct RunSettings {
 // output file is in place; false after a message on standard error (a file
 // that cannot be opened, read or written, the output naming the input,
 // memory running out, or diagnostics under --strict), in which case an
-// existing output file is unchanged.
+// existing output file is unchanged. The explanations are written once the
+// output file is in place.
 bool runProgram(const std::string& inputName, const std::string& outputName,
                 const RunSettings& settings = RunSettings());
 
@@ -54,7 +56,7 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
 inline constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 
 // Where a run stands, for the message when memory runs out.
-enum class RunPhase { reading, evaluating, writing };
+enum class RunPhase { reading, evaluating, writing, explaining };
 
 // What a caller may follow of a run: where it stands; once the input is
 // read, how it was read (the output file is written in its encoding); and
@@ -77,13 +79,16 @@ struct ConsoleStreams {
 
 // The whole run on streams: reads the program text from `input` (from where
 // it stands; a stream that cannot be set back is read whole into memory
-// first) and writes the output file's bytes to `output`. False when reading
-// the input fails, when `output` has failed (its state tells which), or when
-// --strict refused the run before anything was written (`state` tells).
-// `state`, when given, follows the run.
+// first) and writes the output file's bytes to `output`, all of them in the
+// writing phase. `commit`, when given, is called once they are written; the
+// explanations follow it. False when reading the input fails, when `output`
+// has failed or `commit` returned false (the phase tells which: reading, or
+// writing), or when --strict refused the run before anything was written
+// (`state` tells). `state`, when given, follows the run.
 bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state = nullptr,
                      const RunSettings& settings = RunSettings(),
-                     const ConsoleStreams& console = ConsoleStreams());
+                     const ConsoleStreams& console = ConsoleStreams(),
+                     const std::function<bool()>& commit = nullptr);
 
 // What a run in `phase` was doing, for the message when memory runs out.
 const char* activityText(RunPhase phase);

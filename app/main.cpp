@@ -13,6 +13,7 @@
 
 #include "app/driver.h"
 #include "app/options.h"
+#include "app/signals.h"
 #include "input/encoding.h"
 
 namespace {
@@ -24,6 +25,7 @@ constexpr const char* outputPrompt = "Adja meg az output file nev\xE9t!";
 constexpr const char* outputOnlyPrompt = "Adja meg az output file nev\xE9t is!";
 constexpr const char* successMessage =
     "A program sikeresen lefutott. Egy gomb, es az enter leutesevel kilephet.";
+constexpr const char* standardOutputFailed = "Nem tudtam irni a szabvanyos kimenetre!!";
 
 // Whether the user's locale (LC_CTYPE from the environment) shows and types
 // UTF-8. The C library's byte classes stay those of the "C" locale.
@@ -70,6 +72,17 @@ void chooseFiles(const Options& options, bool utf8, std::string& inputName,
   }
 }
 
+// True when everything meant for standard output and standard error reached
+// them; otherwise says so on standard error, after `separator`, where it can.
+bool consoleWritten(const char* separator) {
+  std::cout.flush();
+  if (std::cout.bad()) {
+    std::cerr << separator << standardOutputFailed << std::flush;
+    return false;
+  }
+  return !std::cerr.bad();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -82,6 +95,7 @@ int main(int argc, char* argv[]) {
   // back at every free.
   mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
   mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+  prepareProcess();
   std::ios::sync_with_stdio(false);
   const Options options =
       parseOptions(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
@@ -91,7 +105,7 @@ int main(int argc, char* argv[]) {
   }
   if (options.help || options.version) {
     std::cout << (options.help ? usageText() : versionLine() + '\n') << std::flush;
-    return 0;
+    return consoleWritten("") ? 0 : 1;
   }
   const Console console;
   std::string inputName = defaultInputName;
@@ -107,10 +121,10 @@ int main(int argc, char* argv[]) {
   if (completed && !options.quiet) {
     std::cout << successMessage << std::endl;
   }
-  std::cout.flush();
+  const bool written = consoleWritten(completed ? "" : "\n");
   if (!options.quiet) {
     char key = 0;
     std::cin >> key;
   }
-  return completed ? 0 : 1;
+  return completed && written ? 0 : 1;
 }

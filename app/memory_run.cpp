@@ -1,9 +1,12 @@
 #include "app/memory_run.h"
 
+#include <algorithm>
 #include <new>
+#include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <streambuf>
+#include <string>
 
 #include "input/encoded_input.h"
 #include "relation/value.h"
@@ -12,6 +15,39 @@
 namespace {
 
 constexpr const char* workLimitMessage = "Elfogyott a munkakeret!! ";
+
+// Keeps the first `limit` bytes written (all of them for a limit of 0) and
+// counts the others.
+class CappedText : public std::streambuf {
+ public:
+  explicit CappedText(std::size_t limit) : limit_(limit) {}
+
+  std::string& text() { return text_; }
+  std::uint64_t cut() const { return cut_; }
+
+ protected:
+  std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+    const auto size = static_cast<std::size_t>(count);
+    const std::size_t room = limit_ == 0 ? size : limit_ - std::min(limit_, text_.size());
+    const std::size_t kept = std::min(room, size);
+    text_.append(bytes, kept);
+    cut_ += size - kept;
+    return count;
+  }
+
+  int overflow(int byte) override {
+    if (!traits_type::eq_int_type(byte, traits_type::eof())) {
+      const char single = traits_type::to_char_type(byte);
+      xsputn(&single, 1);
+    }
+    return traits_type::not_eof(byte);
+  }
+
+ private:
+  std::size_t limit_;
+  std::string text_;
+  std::uint64_t cut_ = 0;
+};
 
 // Clears the value pool and the work limit when a run ends, however it ends.
 class RunScope {
@@ -33,10 +69,12 @@ class RunScope {
 }  // namespace
 
 MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::size_t workLimit,
-                      bool reportsAsData) {
+                      bool reportsAsData, std::size_t textLimit) {
   MemoryRun run;
-  std::ostringstream standardOutput;
-  std::ostringstream standardError;
+  CappedText outText(textLimit);
+  CappedText errText(textLimit);
+  std::ostream standardOutput(&outText);
+  std::ostream standardError(&errText);
   std::ostringstream data;
   RunState state;
   try {
@@ -59,16 +97,18 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
   } catch (const std::length_error&) {  // a size beyond what can be asked for
     run.status = MemoryRunStatus::outOfMemory;
   }
+  run.reading = state.reading;
+  run.standardOutput = std::move(outText.text());
+  run.standardError = std::move(errText.text());
+  run.standardOutputCut = outText.cut();
+  run.standardErrorCut = errText.cut();
   if (run.status == MemoryRunStatus::outOfMemory ||
       run.status == MemoryRunStatus::workLimitReached) {
     run.output.clear();
-    standardError << (run.status == MemoryRunStatus::outOfMemory ? outOfMemoryMessage
-                                                                 : workLimitMessage)
-                  << activityText(state.phase);
+    run.standardError +=
+        run.status == MemoryRunStatus::outOfMemory ? outOfMemoryMessage : workLimitMessage;
+    run.standardError += activityText(state.phase);
   }
-  run.reading = state.reading;
-  run.standardOutput = standardOutput.str();
-  run.standardError = standardError.str();
   if (run.status == MemoryRunStatus::completed) {
     run.data = data.str();
   }

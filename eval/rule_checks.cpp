@@ -1,9 +1,9 @@
 #include "eval/rule_checks.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "input/char_class.h"
 
@@ -17,7 +17,7 @@ struct KnownWidth {
   bool declared = false;
   bool misread = false;
 };
-using KnownWidths = std::map<std::string, KnownWidth>;
+using KnownWidths = std::unordered_map<std::string, KnownWidth>;
 
 bool looksLikeDeclaration(const std::string& line) {
   return !line.empty() && line.back() == ')' && line.find('(') != std::string::npos &&

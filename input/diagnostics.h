@@ -5,10 +5,11 @@
 #define INPUT_DIAGNOSTICS_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 enum class Warning {
@@ -74,9 +75,14 @@ struct Diagnostic {
   std::string lineText;
 };
 
+// At most this many diagnostics are written in full; one line counts the rest.
+constexpr std::size_t diagnosticLimit = 100;
+
 // Collects diagnostics, each kind once per place however often a rule is
-// evaluated. A disabled collection takes nothing, and finders may ask it
-// before doing work of their own.
+// evaluated, and keeps the first diagnosticLimit of them in order of line,
+// column and kind; of the others only where they stand, to count them. A
+// disabled collection takes nothing, and finders may ask it before doing
+// work of their own.
 class Warnings {
  public:
   explicit Warnings(bool enabled = true) : enabled_(enabled) {}
@@ -89,21 +95,39 @@ class Warnings {
   // Takes no diagnostic of `kind` at this place from now on: what it would
   // say follows from a diagnostic given.
   void suppress(Warning kind, std::size_t line, std::size_t column) {
-    said_.insert({line, column, kind});
+    suppressed_.insert(placeOf(kind, line, column));
   }
 
-  // On `line`, only diagnostics of `kind` are kept, given or to come: the
-  // others follow from what that one names.
-  void keepOnly(std::size_t line, Warning kind) { keptOnly_[line] = kind; }
+  // On `line`, only diagnostics of `kind` are kept and counted, given or to
+  // come: the others follow from what that one names.
+  void keepOnly(std::size_t line, Warning kind);
 
-  // Every diagnostic given, in order of line, column and kind.
+  // The first diagnosticLimit diagnostics given, in order of line, column and kind.
   std::vector<Diagnostic> sorted() const;
 
+  // How many diagnostics were given, each place and kind once.
+  std::size_t count() const;
+
  private:
+  // Line, then column and kind together: the order diagnostics are written in.
+  using Place = std::pair<std::uint64_t, std::uint64_t>;
+
+  static Place placeOf(Warning kind, std::size_t line, std::size_t column) {
+    return {line, (static_cast<std::uint64_t>(column) << 8U) | static_cast<unsigned>(kind)};
+  }
+
+  // Whether keepOnly leaves out what stands at `place`.
+  bool leftOut(const Place& place) const;
+
+  // Drops repeated places from said_, and those keepOnly leaves out.
+  void pack() const;
+
   bool enabled_;
   std::map<std::size_t, Warning> keptOnly_;
-  std::set<std::tuple<std::size_t, std::size_t, Warning>> said_;
-  std::vector<Diagnostic> diagnostics_;
+  std::set<Place> suppressed_;
+  std::map<Place, Diagnostic> kept_;
+  mutable std::vector<Place> said_;  // every place given, repeats dropped now and then
+  mutable std::size_t packed_ = 0;   // the size of said_ after it was last packed
 };
 
 #endif  // INPUT_DIAGNOSTICS_H_

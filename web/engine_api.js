@@ -58,6 +58,9 @@
         standardError: part(2),
         data: part(3),
         reading: String.fromCharCode(...part(4)),  // the parts' encoding: 'utf-8' or 'latin2'
+        // Bytes the engine itself left out of standard output and error.
+        standardOutputCut: module._levezetPartCut(1),
+        standardErrorCut: module._levezetPartCut(2),
       };
     }
 

@@ -2,7 +2,8 @@
 # Differential run: random programs (tests/differential/generate.py) through two
 # levezet binaries, the current one and a reference one, comparing the output
 # file, standard output, standard error (warnings about the input left out)
-# and exit status byte for byte. A program that happens to be valid UTF-8 with
+# and exit status byte for byte (control bytes on the console compared as newer
+# builds write them, escaped). A program that happens to be valid UTF-8 with
 # a multi-byte sequence is given to a current binary that reads UTF-8 with
 # --encoding latin2, so that both read the Latin-2 bytes the generator meant.
 #
@@ -37,7 +38,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 generator="$root/tests/differential/generate.py"
 
 usage() {
-  sed -n '2,18s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+  sed -n '2,19s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
   exit 2
 }
 
@@ -159,6 +160,12 @@ drop_warnings() {
     { print }'
 }
 
+# Control bytes written as newer builds show text of the input on the console
+# (\x1b); for a newer build's text, which has none left, nothing changes.
+escape_controls() {
+  perl -pe 's/([\x00-\x08\x0b-\x1f\x7f\x80-\x9f])/sprintf("\\x%02x", ord($1))/ge'
+}
+
 # Runs BINARY (with OPTIONS) on input.txt in the fresh folder CASE/run,
 # leaving there out.txt (if written) and in CASE the files stdout, stderr and
 # status; sets `status`.
@@ -173,8 +180,10 @@ run_case() {  # run_case BINARY CASE [OPTIONS...]
   timeout "$run_timeout" "$binary" "$@" input.txt out.txt </dev/null >../stdout 2>../stderr ||
     status=$?
   cd "$work"
-  drop_warnings <"$folder/stderr" >"$folder/stderr.kept"
+  drop_warnings <"$folder/stderr" | escape_controls >"$folder/stderr.kept"
   mv "$folder/stderr.kept" "$folder/stderr"
+  escape_controls <"$folder/stdout" >"$folder/stdout.kept"
+  mv "$folder/stdout.kept" "$folder/stdout"
   printf '%s\n' "$status" >"$folder/status"
   for file in "$folder"/run/.[!.]* "$folder"/run/*; do
     case ${file##*/} in
