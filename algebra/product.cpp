@@ -227,16 +227,24 @@ class JoinIndex {
     __builtin_prefetch(entries_.data() + std::size_t{heads_[bucket]} * entryWidth_);
   }
 
-  // Calls `visit` with the kept values of each entry of `bucket` whose key is `key`.
+  // Calls `visit` with the kept values of each entry of `bucket` whose key is
+  // `key`, until it returns false.
   template <typename Visit>
   void forEachEntry(std::size_t bucket, const Value* key, Visit&& visit) const {
     const std::size_t keyLength = pairs_.size();
     for (std::size_t e = heads_[bucket]; e < heads_[bucket + 1]; ++e) {
       const Value* entry = entries_.data() + e * entryWidth_;
-      if (sameKey(entry, key, keyLength)) {
-        visit(entry + keyLength);
+      if (sameKey(entry, key, keyLength) && !visit(entry + keyLength)) {
+        return;
       }
     }
+  }
+
+  std::size_t entryCount() const { return heads_.back(); }
+
+  // The position of the entry whose kept values `visit` was given.
+  std::size_t entryOf(const Value* keptValues) const {
+    return static_cast<std::size_t>(keptValues - pairs_.size() - entries_.data()) / entryWidth_;
   }
 
  private:
@@ -289,10 +297,36 @@ class JoinProbe {
   }
 
   // Calls `visit` with each matching pair: the probing row's position and
-  // the index entry's kept values. The buckets of the rows some places ahead
-  // are fetched early: their bucket heads further ahead, their first entries nearer.
+  // the index entry's kept values.
   template <typename Visit>
   void forEachMatch(Visit&& visit) const {
+    forEachProbe([&](std::uint32_t row) {
+      index_.forEachEntry(bucket_[row], keys_.data() + std::size_t{row} * keyLength_,
+                          [&](const Value* entryValues) {
+                            visit(row, entryValues);
+                            return true;
+                          });
+    });
+  }
+
+  // Calls `visit` once with each probing row's position that has a match.
+  template <typename Visit>
+  void forEachMatchedRow(Visit&& visit) const {
+    forEachProbe([&](std::uint32_t row) {
+      index_.forEachEntry(bucket_[row], keys_.data() + std::size_t{row} * keyLength_,
+                          [&](const Value* /*entryValues*/) {
+                            visit(row);
+                            return false;
+                          });
+    });
+  }
+
+ private:
+  // Calls `visit` with each probing row's position, in the order of the
+  // buckets they probe. The buckets of the rows some places ahead are fetched
+  // early: their bucket heads further ahead, their first entries nearer.
+  template <typename Visit>
+  void forEachProbe(Visit&& visit) const {
     constexpr std::size_t headsAhead = 16;
     constexpr std::size_t entriesAhead = 8;
     const std::size_t count = order_.size();
@@ -303,13 +337,10 @@ class JoinProbe {
       if (i + entriesAhead < count) {
         index_.prefetchEntries(bucket_[order_[i + entriesAhead]]);
       }
-      const std::uint32_t row = order_[i];
-      index_.forEachEntry(bucket_[row], keys_.data() + std::size_t{row} * keyLength_,
-                          [&](const Value* entryValues) { visit(row, entryValues); });
+      visit(order_[i]);
     }
   }
 
- private:
   const JoinIndex& index_;
   std::size_t keyLength_;
   std::vector<Value> keys_;
@@ -340,6 +371,36 @@ const JoinIndex& indexFor(const Relation& left, const Relation& right, const Joi
   return *indexes->back();
 }
 
+// The join's rows where the right side adds no column: each left row once,
+// in the order of its first match (a right row that matches it again would
+// only repeat it).
+void semiJoinRows(const JoinProbe& probe, const JoinIndex& index, const Value* cells,
+                  std::size_t width, const KeptColumns& kept, RowBuffer& rows) {
+  const auto append = [&](const Value* leftRow, bool inIndex) {
+    if (inIndex) {
+      rows.cells.insert(rows.cells.end(), leftRow, leftRow + kept.left.size());
+    } else {
+      for (std::size_t column : kept.left) {
+        rows.cells.push_back(leftRow[column]);
+      }
+    }
+    ++rows.count;
+  };
+  if (index.ofLeftSide()) {
+    std::vector<bool> taken(index.entryCount(), false);
+    probe.forEachMatch([&](std::uint32_t /*row*/, const Value* leftValues) {
+      const std::size_t entry = index.entryOf(leftValues);
+      if (!taken[entry]) {
+        taken[entry] = true;
+        append(leftValues, true);
+      }
+    });
+    return;
+  }
+  probe.forEachMatchedRow(
+      [&](std::uint32_t row) { append(cells + std::size_t{row} * width, false); });
+}
+
 RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& plan,
                    const KeptColumns& kept, std::vector<std::unique_ptr<JoinIndex>>* indexes) {
   RowBuffer rows(kept.width());
@@ -360,10 +421,14 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
   const JoinProbe probe(probing, plan.pairs, index);
   const std::size_t candidates = probe.candidateCount();
   chargeWork(candidates, kept.width());
-  // Room for every candidate: pages never written cost nothing.
-  rows.cells.reserve(candidates * kept.width());
   const Value* cells = probing.cellData();
   const std::size_t width = probing.attributes().size();
+  if (kept.right.empty()) {
+    semiJoinRows(probe, index, cells, width, kept, rows);
+    return rows;
+  }
+  // Room for every candidate: pages never written cost nothing.
+  rows.cells.reserve(candidates * kept.width());
   if (index.ofLeftSide()) {
     probe.forEachMatch([&](std::uint32_t row, const Value* leftValues) {
       const Value* rightRow = cells + std::size_t{row} * width;
