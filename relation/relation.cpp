@@ -8,9 +8,51 @@
 #include <utility>
 
 #include "input/line_reader.h"
+#include "relation/large_table.h"
 #include "relation/radix_sort.h"
 #include "relation/tuple_text.h"
 #include "relation/work_meter.h"
+
+// Where the rows of a duplicate-free store stand, by their hash, so that rows
+// merged into it are looked up rather than sorted in with all the others.
+// Built when a merge first asks for it, for the rows as they stand; rows
+// appended later are added when the next merge asks. Copies start empty.
+class RowPositions {
+ public:
+  RowPositions() = default;
+  RowPositions(const RowPositions& /*other*/) {}
+  RowPositions& operator=(const RowPositions& /*other*/) {
+    clear();
+    return *this;
+  }
+  RowPositions(RowPositions&&) noexcept = default;
+  RowPositions& operator=(RowPositions&&) noexcept = default;
+
+  // Forgets every position: the rows moved.
+  void clear() {
+    slots_ = LargeTable<std::uint32_t>();
+    indexed_ = 0;
+  }
+
+  // The position of a row equal to `row` among the first `rows` rows of
+  // `cells` (of `width` values each), or `rows` when none is; positions of
+  // rows not yet held are added first.
+  std::size_t find(const std::vector<Value>& cells, std::size_t rows, std::size_t width, Row row);
+
+  // Holds the position of the row just appended at `position`, which find
+  // did not find.
+  void add(std::size_t position, Hash hash);
+
+  Hash lastHash() const { return lastHash_; }
+
+ private:
+  void grow(const std::vector<Value>& cells, std::size_t width, std::size_t rows);
+  void place(std::uint32_t position, Hash hash);
+
+  LargeTable<std::uint32_t> slots_;  // position + 1; 0 for an empty slot
+  std::size_t indexed_ = 0;          // rows whose positions are held
+  Hash lastHash_ = 0;
+};
 
 struct Relation::Store {
   std::size_t width = 0;  // of every row, unless mixed
@@ -20,6 +62,7 @@ struct Relation::Store {
   bool mixed = false;
   bool normalized = true;  // sorted and duplicate-free
   bool unique = true;      // duplicate-free, in any order
+  RowPositions positions;  // while unique, not mixed, and merged into
 
   Row row(std::size_t index) const {
     if (mixed) {
@@ -37,6 +80,7 @@ struct Relation::Store {
   }
 
   void insertAt(std::size_t position, Row row) {
+    positions.clear();
     const std::size_t start = mixed ? offsets[position] : position * width;
     cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(start), row.begin(), row.end());
     if (mixed) {
@@ -207,6 +251,67 @@ std::vector<Value> valuesOf(const Tuple& tuple) {
 
 }  // namespace
 
+namespace {
+
+Hash hashRow(Row row) {
+  Hash hash = row.size();
+  for (const Value value : row) {
+    hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(value);
+  }
+  return mixBits(hash);
+}
+
+// A position in [0, size) taken from the hash's high bits (size below 2^32).
+std::size_t slotOf(Hash hash, std::size_t size) {
+  return static_cast<std::size_t>(((hash >> 32) * size) >> 32);
+}
+
+}  // namespace
+
+void RowPositions::place(std::uint32_t position, Hash hash) {
+  std::size_t slot = slotOf(hash, slots_.size());
+  while (slots_[slot] != 0) {
+    slot = slot + 1 == slots_.size() ? 0 : slot + 1;
+  }
+  slots_[slot] = position + 1;
+}
+
+void RowPositions::grow(const std::vector<Value>& cells, std::size_t width, std::size_t rows) {
+  if ((rows + 1) * 2 > slots_.size()) {
+    std::size_t size = 16;
+    while ((rows + 1) * 2 > size) {
+      size *= 2;
+    }
+    slots_.assign(size, 0);
+    indexed_ = 0;
+  }
+  for (; indexed_ < rows; ++indexed_) {
+    place(static_cast<std::uint32_t>(indexed_),
+          hashRow(Row(cells.data() + indexed_ * width, width)));
+  }
+}
+
+std::size_t RowPositions::find(const std::vector<Value>& cells, std::size_t rows, std::size_t width,
+                               Row row) {
+  grow(cells, width, rows);
+  lastHash_ = hashRow(row);
+  for (std::size_t slot = slotOf(lastHash_, slots_.size()); slots_[slot] != 0;
+       slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
+    const std::size_t position = slots_[slot] - 1;
+    if (compareRows(Row(cells.data() + position * width, width), row) == 0) {
+      return position;
+    }
+  }
+  return rows;
+}
+
+void RowPositions::add(std::size_t position, Hash hash) {
+  if (position == indexed_ && (position + 2) * 2 <= slots_.size()) {
+    place(static_cast<std::uint32_t>(position), hash);
+    ++indexed_;
+  }
+}
+
 WidthReportTarget::WidthReportTarget(std::ostream& stream) : previous_(widthReportStream) {
   widthReportStream = &stream;
 }
@@ -230,6 +335,7 @@ void Relation::Store::sortRows() {
   cells.resize(rows * width);
   normalized = true;
   unique = true;
+  positions.clear();
 }
 
 bool rowGreater(Row first, Row second) {
@@ -401,6 +507,10 @@ void Relation::addTuplesOf(const Relation& other) {
   }
   if (!store_->mixed && !other.store_->mixed && store_->width == other.store_->width) {
     chargeWork(other.store_->rows, other.store_->width);
+    if (store_->unique) {
+      addNewRowsOf(*other.store_);
+      return;
+    }
     Store& store = ownStore();
     store.cells.insert(store.cells.end(), other.store_->cells.begin(), other.store_->cells.end());
     store.rows += other.store_->rows;
@@ -416,6 +526,21 @@ void Relation::addTuplesOf(const Relation& other) {
   }
   for (const std::vector<Value>& row : rows) {
     insertRow(row);
+  }
+}
+
+void Relation::addNewRowsOf(const Store& other) {
+  Store& store = ownStore();
+  const std::size_t width = store.width;
+  for (std::size_t i = 0; i < other.rows; ++i) {
+    const Row row = other.row(i);
+    if (store.positions.find(store.cells, store.rows, width, row) < store.rows) {
+      continue;
+    }
+    store.cells.insert(store.cells.end(), row.begin(), row.end());
+    store.positions.add(store.rows, store.positions.lastHash());
+    ++store.rows;
+    store.normalized = false;
   }
 }
 
@@ -448,7 +573,9 @@ void Relation::normalize() const {
 }
 
 std::size_t Relation::tupleCount() const {
-  normalize();
+  if (!store_->unique) {
+    normalize();
+  }
   return store_->rows;
 }
 
