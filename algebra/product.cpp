@@ -110,7 +110,7 @@ Value keyPart(Value value, bool compareBytes) {
   if (compareBytes || isPlainInteger(value)) {
     return value;
   }
-  char buffer[8];
+  char buffer[valueBufferSize];
   const std::string key = integerKey(valueText(value, buffer));
   return makeValue(key.empty() ? std::string(1, '0') : key);
 }

@@ -29,8 +29,8 @@ bool rowsEqual(Row first, Row second) {
 }
 
 bool integersEqual(Value first, Value second) {
-  char firstBuffer[8];
-  char secondBuffer[8];
+  char firstBuffer[valueBufferSize];
+  char secondBuffer[valueBufferSize];
   return compareIntegers(integerValueOf(valueText(first, firstBuffer)),
                          integerValueOf(valueText(second, secondBuffer))) == 0;
 }

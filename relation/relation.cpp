@@ -9,7 +9,7 @@
 
 #include "input/line_reader.h"
 #include "relation/large_table.h"
-#include "relation/radix_sort.h"
+#include "relation/row_sort.h"
 #include "relation/tuple_text.h"
 #include "relation/work_meter.h"
 
@@ -37,7 +37,7 @@ class RowPositions {
   // The position of a row equal to `row` among the first `rows` rows of
   // `cells` (of `width` values each), or `rows` when none is; positions of
   // rows not yet held are added first.
-  std::size_t find(const std::vector<Value>& cells, std::size_t rows, std::size_t width, Row row);
+  std::size_t find(const ValueCells& cells, std::size_t rows, std::size_t width, Row row);
 
   // Holds the position of the row just appended at `position`, which find
   // did not find.
@@ -46,7 +46,7 @@ class RowPositions {
   Hash lastHash() const { return lastHash_; }
 
  private:
-  void grow(const std::vector<Value>& cells, std::size_t width, std::size_t rows);
+  void grow(const ValueCells& cells, std::size_t width, std::size_t rows);
   void place(std::uint32_t position, Hash hash);
 
   LargeTable<std::uint32_t> slots_;  // position + 1; 0 for an empty slot
@@ -57,7 +57,7 @@ class RowPositions {
 struct Relation::Store {
   std::size_t width = 0;  // of every row, unless mixed
   std::size_t rows = 0;
-  std::vector<Value> cells;
+  ValueCells cells;
   std::vector<std::size_t> offsets;  // where each row starts, when mixed; rows + 1 entries
   bool mixed = false;
   bool normalized = true;  // sorted and duplicate-free
@@ -123,123 +123,6 @@ int compareRows(Row a, Row b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool allInline(const std::vector<Value>& cells) {
-  Value marks = 0;
-  for (Value value : cells) {
-    marks |= value;
-  }
-  return isInlineValue(marks);
-}
-
-// Orders records the way tuples are ordered; numbers compare as texts only
-// when every value is held inline.
-template <std::size_t W, bool AllInline>
-struct RecordLess {
-  bool operator()(const std::array<Value, W>& a, const std::array<Value, W>& b) const {
-    if constexpr (AllInline) {
-      return a < b;
-    } else {
-      return compareRows(a, b) < 0;
-    }
-  }
-};
-
-// Rows of width W sorted and made unique in place. The first column's values
-// are all held inline, and with `AllInline` every value is.
-template <std::size_t W, bool AllInline>
-std::size_t sortByFirstColumnBytes(std::vector<Value>& cells, std::size_t rows) {
-  using Record = std::array<Value, W>;
-  static_assert(sizeof(Record) == W * sizeof(Value));
-  Record* begin = reinterpret_cast<Record*>(cells.data());
-  Record* end = begin + rows;
-  radixSort<W, AllInline>(begin, end, 0, AllInline ? 8 * W : 8, RecordLess<W, AllInline>());
-  if constexpr (AllInline) {
-    return static_cast<std::size_t>(std::unique(begin, end) - begin);
-  } else {
-    return static_cast<std::size_t>(
-        std::unique(begin, end,
-                    [](const Record& a, const Record& b) { return compareRows(a, b) == 0; }) -
-        begin);
-  }
-}
-
-template <std::size_t W>
-std::size_t sortRecords(std::vector<Value>& cells, std::size_t rows) {
-  if (allInline(cells)) {
-    return sortByFirstColumnBytes<W, true>(cells, rows);
-  }
-  return sortByFirstColumnBytes<W, false>(cells, rows);
-}
-
-// True when every value of the first column is held inline.
-bool firstColumnInline(const std::vector<Value>& cells, std::size_t rows, std::size_t width) {
-  Value marks = 0;
-  for (std::size_t i = 0; i < rows; ++i) {
-    marks |= cells[i * width];
-  }
-  return isInlineValue(marks);
-}
-
-// Bytes `from` to `from` + 7 of a value's text, zero padded, as a number.
-Value bytesAt(std::string_view text, std::size_t from) {
-  Value key = 0;
-  for (std::size_t i = from; i < from + 8; ++i) {
-    key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0U);
-  }
-  return key;
-}
-
-// The first 16 bytes of a value's text as two numbers: texts that differ
-// there are ordered by them.
-std::pair<Value, Value> leadingBytes(Value value) {
-  if (isInlineValue(value)) {
-    return {value & ~Value{0xFF}, 0};
-  }
-  char buffer[8];
-  const std::string_view text = valueText(value, buffer);
-  return {bytesAt(text, 0), bytesAt(text, 8)};
-}
-
-// Rows of any width sorted and made unique through an index keyed by the
-// leading bytes of the first value; rebuilds `cells`.
-std::size_t sortByKeyedIndex(std::vector<Value>& cells, std::size_t rows, std::size_t width) {
-  struct Entry {
-    std::pair<Value, Value> key;
-    std::size_t index;
-  };
-  const auto rowAt = [&](std::size_t i) { return Row(cells.data() + i * width, width); };
-  std::vector<Entry> entries(rows);
-  for (std::size_t i = 0; i < rows; ++i) {
-    if (i + 16 < rows) {
-      prefetchValueRecord(cells[(i + 16) * width]);
-    }
-    if (i + 8 < rows) {
-      prefetchValueBytes(cells[(i + 8) * width]);
-    }
-    entries[i] = {leadingBytes(cells[i * width]), i};
-  }
-  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-    if (a.key != b.key) {
-      return a.key < b.key;
-    }
-    return compareRows(rowAt(a.index), rowAt(b.index)) < 0;
-  });
-  std::vector<Value> sorted;
-  sorted.reserve(cells.size());
-  std::size_t kept = 0;
-  for (std::size_t k = 0; k < rows; ++k) {
-    const Row row = rowAt(entries[k].index);
-    if (k > 0 && entries[k].key == entries[k - 1].key &&
-        compareRows(row, rowAt(entries[k - 1].index)) == 0) {
-      continue;
-    }
-    sorted.insert(sorted.end(), row.begin(), row.end());
-    ++kept;
-  }
-  cells = std::move(sorted);
-  return kept;
-}
-
 std::vector<Value> valuesOf(const Tuple& tuple) {
   std::vector<Value> values;
   values.reserve(tuple.size());
@@ -276,7 +159,7 @@ void RowPositions::place(std::uint32_t position, Hash hash) {
   slots_[slot] = position + 1;
 }
 
-void RowPositions::grow(const std::vector<Value>& cells, std::size_t width, std::size_t rows) {
+void RowPositions::grow(const ValueCells& cells, std::size_t width, std::size_t rows) {
   if ((rows + 1) * 2 > slots_.size()) {
     std::size_t size = 16;
     while ((rows + 1) * 2 > size) {
@@ -291,7 +174,7 @@ void RowPositions::grow(const std::vector<Value>& cells, std::size_t width, std:
   }
 }
 
-std::size_t RowPositions::find(const std::vector<Value>& cells, std::size_t rows, std::size_t width,
+std::size_t RowPositions::find(const ValueCells& cells, std::size_t rows, std::size_t width,
                                Row row) {
   grow(cells, width, rows);
   lastHash_ = hashRow(row);
@@ -319,20 +202,9 @@ WidthReportTarget::WidthReportTarget(std::ostream& stream) : previous_(widthRepo
 WidthReportTarget::~WidthReportTarget() { widthReportStream = previous_; }
 
 void Relation::Store::sortRows() {
-  if (width == 0) {
-    rows = std::min<std::size_t>(rows, 1);
-  } else if (width > 4 || !firstColumnInline(cells, rows, width)) {
-    rows = sortByKeyedIndex(cells, rows, width);
-  } else if (width == 1) {
-    rows = sortRecords<1>(cells, rows);
-  } else if (width == 2) {
-    rows = sortRecords<2>(cells, rows);
-  } else if (width == 3) {
-    rows = sortRecords<3>(cells, rows);
-  } else {
-    rows = sortRecords<4>(cells, rows);
-  }
+  rows = sortUniqueRows(cells, rows, width);
   cells.resize(rows * width);
+  cells.shrink_to_fit();
   normalized = true;
   unique = true;
   positions.clear();
@@ -419,7 +291,7 @@ bool Relation::insertRow(Row row) {
   if (store.rows == 0) {
     store = Store();
     store.width = values.size();
-    store.cells = values;
+    store.cells.append(values.begin(), values.end());
     store.rows = 1;
     return true;
   }
@@ -480,6 +352,7 @@ void Relation::addRows(RowBuffer rows, bool duplicateFree) {
     store.width = rows.width;
     store.rows = rows.count;
     store.cells = std::move(rows.cells);
+    store.cells.shrink_to_fit();
     store.normalized = rows.inTupleOrder || rows.count <= 1;
     store.unique = store.normalized || duplicateFree;
     return;

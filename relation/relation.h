@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "relation/growing_array.h"
 #include "relation/value.h"
 
 // One value per column, as text without quotes.
@@ -60,16 +61,19 @@ class WidthReportTarget {
   std::ostream* previous_;
 };
 
+// Values of rows, one row after another.
+using ValueCells = GrowingArray<Value>;
+
 // Rows of one width, gathered before they enter a relation.
 struct RowBuffer {
   explicit RowBuffer(std::size_t rowWidth) : width(rowWidth) {}
   void append(Row row) {
-    cells.insert(cells.end(), row.begin(), row.end());
+    cells.append(row.begin(), row.end());
     ++count;
   }
   std::size_t width;
   std::size_t count = 0;
-  std::vector<Value> cells;
+  ValueCells cells;
   bool inTupleOrder = false;  // ascending tuple order, no row repeated
 };
 

@@ -58,8 +58,10 @@ std::size_t slotsFor(std::size_t rows) {
 // among the set's values, and the ranks of a row are put side by side.
 class RankKeys {
  public:
+  using Key = std::uint64_t;
+
   RankKeys(const std::vector<Value>& values, std::size_t width, unsigned bitsPerValue)
-      : width_(width), bits_(bitsPerValue), mask_((Value{1} << bitsPerValue) - 1) {
+      : width_(width), bits_(bitsPerValue), mask_((Key{1} << bitsPerValue) - 1) {
     std::vector<std::uint32_t> order(values.size());
     std::iota(order.begin(), order.end(), std::uint32_t{0});
     std::sort(order.begin(), order.end(), [&values](std::uint32_t a, std::uint32_t b) {
@@ -74,8 +76,8 @@ class RankKeys {
   }
 
   // The key of the row whose value codes are `codes`.
-  Value keyOf(const std::uint32_t* codes) const {
-    Value key = 0;
+  Key keyOf(const std::uint32_t* codes) const {
+    Key key = 0;
     for (std::size_t i = 0; i < width_; ++i) {
       key = (key << bits_) | rankOf_[codes[i]];
     }
@@ -83,7 +85,7 @@ class RankKeys {
   }
 
   // Appends the values of the row whose key is `key`.
-  void appendRow(Value key, std::vector<Value>& cells) const {
+  void appendRow(Key key, ValueCells& cells) const {
     const std::size_t start = cells.size();
     cells.resize(start + width_);
     for (std::size_t i = width_; i-- > 0;) {
@@ -95,14 +97,14 @@ class RankKeys {
  private:
   std::size_t width_;
   unsigned bits_;
-  Value mask_;
+  Key mask_;
   std::vector<std::uint32_t> rankOf_;  // by value code
   std::vector<Value> byRank_;
 };
 
 // The rows whose keys are marked in `present`, in key order.
 void readMarkedKeys(const LargeTable<std::uint64_t>& present, const RankKeys& ranks,
-                    std::vector<Value>& cells) {
+                    ValueCells& cells) {
   for (std::size_t word = 0; word < present.size(); ++word) {
     for (std::uint64_t marks = present[word]; marks != 0; marks &= marks - 1) {
       ranks.appendRow(word * 64 + static_cast<unsigned>(std::countr_zero(marks)), cells);
@@ -112,8 +114,9 @@ void readMarkedKeys(const LargeTable<std::uint64_t>& present, const RankKeys& ra
 
 // The rows of sorted `keys`. The keys are read once, front to back: pages
 // behind the reading go back to the system while the rows fill theirs.
-void readSortedKeys(LargeTable<Value>& keys, const RankKeys& ranks, std::vector<Value>& cells) {
-  constexpr std::size_t keysPerPage = LargeTableAllocator<Value>::hugePage / sizeof(Value);
+void readSortedKeys(LargeTable<RankKeys::Key>& keys, const RankKeys& ranks, ValueCells& cells) {
+  constexpr std::size_t keysPerPage =
+      LargeTableAllocator<RankKeys::Key>::hugePage / sizeof(RankKeys::Key);
   for (std::size_t k = 0; k < keys.size(); ++k) {
     ranks.appendRow(keys[k], cells);
     if ((k + 1) % keysPerPage == 0) {
@@ -185,7 +188,7 @@ RowSet::Lookup RowSet::lookup() const {
 
 bool RowSet::bitmapFits(unsigned bitsPerValue, std::size_t slots) const {
   const std::size_t keyBits = bitsPerValue * width_;
-  return keyBits <= 40 && (Value{1} << keyBits) / 8 <= slots * sizeof(std::uint32_t);
+  return keyBits <= 40 && (std::uint64_t{1} << keyBits) / 8 <= slots * sizeof(std::uint32_t);
 }
 
 void RowSet::relayout(std::size_t slots) {
@@ -380,7 +383,7 @@ void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t 
   }
 }
 
-void RowSet::decode(std::size_t index, std::vector<Value>& cells) const {
+void RowSet::decode(std::size_t index, ValueCells& cells) const {
   const Code* codes = codesAt(index);
   for (std::size_t i = 0; i < width_; ++i) {
     cells.push_back(values_[codes[i]]);
@@ -453,20 +456,21 @@ RowBuffer RowSet::releaseByRank(unsigned bitsPerValue) {
   const unsigned keyBits = bitsPerValue * static_cast<unsigned>(width_);
   // Keys few enough to mark in a bitmap no larger than a byte per row are
   // read back in order from it.
-  if (keyBits < 40 && (Value{1} << keyBits) <= Value{8} * count_) {
-    LargeTable<std::uint64_t> present(static_cast<std::size_t>((Value{1} << keyBits) / 64 + 1), 0);
+  if (keyBits < 40 && (RankKeys::Key{1} << keyBits) <= RankKeys::Key{8} * count_) {
+    LargeTable<std::uint64_t> present(
+        static_cast<std::size_t>((RankKeys::Key{1} << keyBits) / 64 + 1), 0);
     drainRows([&](const Code* codes) {
-      const Value key = ranks.keyOf(codes);
+      const RankKeys::Key key = ranks.keyOf(codes);
       present[key / 64] |= std::uint64_t{1} << (key % 64);
     });
     readMarkedKeys(present, ranks, result.cells);
     return result;
   }
-  LargeTable<Value> keys;
+  LargeTable<RankKeys::Key> keys;
   keys.reserve(count_);
   drainRows([&](const Code* codes) { keys.push_back(ranks.keyOf(codes)); });
-  auto* records = reinterpret_cast<std::array<Value, 1>*>(keys.data());
-  radixSort<1, true>(records, records + keys.size(), (64 - keyBits) / 8, 8, std::less<>());
+  auto* records = reinterpret_cast<std::array<RankKeys::Key, 1>*>(keys.data());
+  radixSort<true>(records, records + keys.size(), (64 - keyBits) / 8, 8, std::less<>());
   readSortedKeys(keys, ranks, result.cells);
   return result;
 }

@@ -61,7 +61,7 @@ class RowSet {
                  Hash* hashes);
   void rebuildValueSlots();
   void rebuild(std::size_t slots);
-  void decode(std::size_t index, std::vector<Value>& cells) const;
+  void decode(std::size_t index, ValueCells& cells) const;
   // Calls `visit` with the codes of every row in insertion order, freeing each
   // block once read; the set keeps no rows.
   template <typename Visit>

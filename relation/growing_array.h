@@ -1,0 +1,234 @@
+// An array of plain values that grows and shrinks without a second copy.
+#ifndef RELATION_GROWING_ARRAY_H_
+#define RELATION_GROWING_ARRAY_H_
+
+#include <cassert>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sys/mman.h>
+#define RELATION_GROWING_ARRAY_REMAPS 1
+#endif
+
+// Elements of a trivially copyable type one after another, as std::vector
+// holds them. Where the system can move mapped pages (Linux), storage of
+// 256 KiB and more is mapped on its own and grows and shrinks by moving its
+// pages: the elements are never copied for it, so growing never holds two
+// copies at once, and room not written takes no memory. Elsewhere it grows
+// as the C library's realloc does. Room reserved beyond the size holds
+// unspecified values.
+template <typename T>
+class GrowingArray {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+ public:
+  using value_type = T;
+  using iterator = T*;
+  using const_iterator = const T*;
+
+  GrowingArray() = default;
+  GrowingArray(std::size_t count, T value) { resize(count, value); }
+  GrowingArray(const GrowingArray& other) { append(other.begin(), other.end()); }
+  GrowingArray(GrowingArray&& other) noexcept { swap(other); }
+  GrowingArray& operator=(const GrowingArray& other) {
+    if (this != &other) {
+      GrowingArray copy(other);
+      swap(copy);
+    }
+    return *this;
+  }
+  GrowingArray& operator=(GrowingArray&& other) noexcept {
+    GrowingArray taken(std::move(other));
+    swap(taken);
+    return *this;
+  }
+  ~GrowingArray() { release(data_, capacity_); }
+
+  void swap(GrowingArray& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::size_t capacity() const { return capacity_; }
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  T* begin() { return data_; }
+  T* end() { return data_ + size_; }
+  const T* begin() const { return data_; }
+  const T* end() const { return data_ + size_; }
+  T& operator[](std::size_t index) { return data_[index]; }
+  const T& operator[](std::size_t index) const { return data_[index]; }
+  T& back() { return data_[size_ - 1]; }
+  const T& back() const { return data_[size_ - 1]; }
+
+  void reserve(std::size_t count) {
+    if (count > capacity_) {
+      reallocate(count);
+    }
+  }
+
+  void push_back(T value) {  // NOLINT(readability-identifier-naming): as std::vector names it
+    if (size_ == capacity_) {
+      grow(size_ + 1);
+    }
+    data_[size_++] = value;
+  }
+
+  // Appends the elements [first, last) of contiguous storage that is not
+  // this array's.
+  template <typename Iterator>
+  void append(Iterator firstIterator, Iterator lastIterator) {
+    const T* first = std::to_address(firstIterator);
+    const std::size_t count = static_cast<std::size_t>(lastIterator - firstIterator);
+    if (count == 0) {
+      return;
+    }
+    if (size_ + count > capacity_) {
+      grow(size_ + count);
+    }
+    std::memcpy(data_ + size_, first, count * sizeof(T));
+    size_ += count;
+  }
+
+  // Inserts the elements [first, last) of contiguous storage that is not
+  // this array's before `position`.
+  template <typename Iterator>
+  void insert(const T* position, Iterator firstIterator, Iterator lastIterator) {
+    const std::size_t at = static_cast<std::size_t>(position - data_);
+    const T* first = std::to_address(firstIterator);
+    const std::size_t count = static_cast<std::size_t>(lastIterator - firstIterator);
+    if (count == 0) {
+      return;
+    }
+    if (size_ + count > capacity_) {
+      grow(size_ + count);
+    }
+    std::memmove(data_ + at + count, data_ + at, (size_ - at) * sizeof(T));
+    std::memcpy(data_ + at, first, count * sizeof(T));
+    size_ += count;
+  }
+
+  void resize(std::size_t count, T value = T()) {
+    reserve(count);
+    for (std::size_t i = size_; i < count; ++i) {
+      data_[i] = value;
+    }
+    size_ = count;
+  }
+
+  void clear() { size_ = 0; }
+
+  // Gives back the room beyond the size.
+  void shrink_to_fit() {  // NOLINT(readability-identifier-naming): as std::vector names it
+    if (capacity_ > size_) {
+      reallocate(size_);
+    }
+  }
+
+ private:
+  static constexpr std::size_t mappedBytes = std::size_t{256} << 10;
+
+  void grow(std::size_t needed) {
+    std::size_t wanted = capacity_ < 16 ? 16 : capacity_ * 2;
+    reallocate(wanted < needed ? needed : wanted);
+  }
+
+  static bool isMapped(std::size_t count) {
+#ifdef RELATION_GROWING_ARRAY_REMAPS
+    return count * sizeof(T) >= mappedBytes;
+#else
+    (void)count;
+    return false;
+#endif
+  }
+
+  static std::size_t pageRounded(std::size_t count) {
+    const std::size_t page = 4096;
+    return (count * sizeof(T) + page - 1) / page * page;
+  }
+
+  void reallocate(std::size_t count) {
+    if (count > static_cast<std::size_t>(-1) / sizeof(T) / 2) {
+      throw std::bad_alloc();
+    }
+    T* moved = nullptr;
+    if (count == 0) {
+      release(data_, capacity_);
+    } else if (isMapped(count)) {
+      moved = mapped(count);
+    } else if (isMapped(capacity_)) {
+      // From mapped pages down to the heap.
+      moved = static_cast<T*>(std::malloc(count * sizeof(T)));
+      if (moved == nullptr) {
+        throw std::bad_alloc();
+      }
+      std::memcpy(moved, data_, (size_ < count ? size_ : count) * sizeof(T));
+      release(data_, capacity_);
+    } else {
+      moved = static_cast<T*>(std::realloc(data_, count * sizeof(T)));
+      if (moved == nullptr) {
+        throw std::bad_alloc();
+      }
+    }
+    data_ = moved;
+    capacity_ = count;
+    if (size_ > count) {
+      size_ = count;
+    }
+  }
+
+  // Storage for `count` elements mapped on its own, holding the elements so far.
+  T* mapped(std::size_t count) {
+#ifdef RELATION_GROWING_ARRAY_REMAPS
+    void* memory = MAP_FAILED;
+    if (isMapped(capacity_)) {
+      memory = mremap(data_, pageRounded(capacity_), pageRounded(count), MREMAP_MAYMOVE);
+      if (memory == MAP_FAILED) {
+        throw std::bad_alloc();
+      }
+      return static_cast<T*>(memory);
+    }
+    memory = mmap(nullptr, pageRounded(count), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                  -1, 0);
+    if (memory == MAP_FAILED) {
+      throw std::bad_alloc();
+    }
+    if (size_ > 0) {
+      std::memcpy(memory, data_, size_ * sizeof(T));
+    }
+    release(data_, capacity_);
+    return static_cast<T*>(memory);
+#else
+    (void)count;
+    return nullptr;
+#endif
+  }
+
+  static void release(T* data, std::size_t capacity) {
+    if (data == nullptr) {
+      return;
+    }
+#ifdef RELATION_GROWING_ARRAY_REMAPS
+    if (isMapped(capacity)) {
+      munmap(data, pageRounded(capacity));
+      return;
+    }
+#endif
+    std::free(data);
+  }
+
+  T* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+#endif  // RELATION_GROWING_ARRAY_H_
