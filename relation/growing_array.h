@@ -2,7 +2,6 @@
 #ifndef RELATION_GROWING_ARRAY_H_
 #define RELATION_GROWING_ARRAY_H_
 
-#include <cassert>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -11,18 +10,24 @@
 #include <type_traits>
 #include <utility>
 
-#if defined(__linux__) && !defined(__EMSCRIPTEN__)
-#include <sys/mman.h>
-#define RELATION_GROWING_ARRAY_REMAPS 1
-#endif
+// Pages mapped on their own, for storage that grows and shrinks by moving
+// them. Null where the system cannot move pages (then realloc serves).
+// A few small mappings given back are kept for the next that asks, so that
+// storage made and dropped over and over is not faulted in again each time.
+namespace mapped_pages {
+bool available();
+void* map(std::size_t bytes);                                          // null when it fails
+void* remap(void* pages, std::size_t oldBytes, std::size_t newBytes);  // null when it fails
+void unmap(void* pages, std::size_t bytes);
+}  // namespace mapped_pages
 
 // Elements of a trivially copyable type one after another, as std::vector
-// holds them. Where the system can move mapped pages (Linux), storage of
-// 256 KiB and more is mapped on its own and grows and shrinks by moving its
-// pages: the elements are never copied for it, so growing never holds two
-// copies at once, and room not written takes no memory. Elsewhere it grows
-// as the C library's realloc does. Room reserved beyond the size holds
-// unspecified values.
+// holds them. Where the system can move mapped pages, storage of 256 KiB and
+// more is mapped on its own and grows and shrinks by moving its pages: the
+// elements are never copied for it, so growing never holds two copies at
+// once, and room not written takes no memory. Elsewhere it grows as the C
+// library's realloc does. Room reserved beyond the size holds unspecified
+// values.
 template <typename T>
 class GrowingArray {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -143,12 +148,7 @@ class GrowingArray {
   }
 
   static bool isMapped(std::size_t count) {
-#ifdef RELATION_GROWING_ARRAY_REMAPS
-    return count * sizeof(T) >= mappedBytes;
-#else
-    (void)count;
-    return false;
-#endif
+    return count * sizeof(T) >= mappedBytes && mapped_pages::available();
   }
 
   static std::size_t pageRounded(std::size_t count) {
@@ -188,41 +188,29 @@ class GrowingArray {
 
   // Storage for `count` elements mapped on its own, holding the elements so far.
   T* mapped(std::size_t count) {
-#ifdef RELATION_GROWING_ARRAY_REMAPS
-    void* memory = MAP_FAILED;
-    if (isMapped(capacity_)) {
-      memory = mremap(data_, pageRounded(capacity_), pageRounded(count), MREMAP_MAYMOVE);
-      if (memory == MAP_FAILED) {
-        throw std::bad_alloc();
-      }
-      return static_cast<T*>(memory);
-    }
-    memory = mmap(nullptr, pageRounded(count), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                  -1, 0);
-    if (memory == MAP_FAILED) {
+    void* memory = isMapped(capacity_)
+                       ? mapped_pages::remap(data_, pageRounded(capacity_), pageRounded(count))
+                       : mapped_pages::map(pageRounded(count));
+    if (memory == nullptr) {
       throw std::bad_alloc();
     }
-    if (size_ > 0) {
-      std::memcpy(memory, data_, size_ * sizeof(T));
+    if (!isMapped(capacity_)) {
+      if (size_ > 0) {
+        std::memcpy(memory, data_, size_ * sizeof(T));
+      }
+      release(data_, capacity_);
     }
-    release(data_, capacity_);
     return static_cast<T*>(memory);
-#else
-    (void)count;
-    return nullptr;
-#endif
   }
 
   static void release(T* data, std::size_t capacity) {
     if (data == nullptr) {
       return;
     }
-#ifdef RELATION_GROWING_ARRAY_REMAPS
     if (isMapped(capacity)) {
-      munmap(data, pageRounded(capacity));
+      mapped_pages::unmap(data, pageRounded(capacity));
       return;
     }
-#endif
     std::free(data);
   }
 

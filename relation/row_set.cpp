@@ -148,7 +148,12 @@ const RowSet::Code* RowSet::codesAt(std::size_t index) const {
 
 void RowSet::rebuildValueSlots() {
   valueSlots_.assign(valueSlots_.size() * 2, ValueSlot{});
+  hashedValues_ = 0;
   for (std::size_t code = 0; code < values_.size(); ++code) {
+    if (values_[code] < numberCodes_.size()) {
+      continue;
+    }
+    ++hashedValues_;
     std::size_t slot = scaled(hashValue(values_[code]), valueSlots_.size());
     while (valueSlots_[slot].codePlusOne != 0) {
       slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
@@ -157,8 +162,35 @@ void RowSet::rebuildValueSlots() {
   }
 }
 
+void RowSet::widenNumberCodes(Value number) {
+  const std::size_t limit = 8 * (values_.size() + 1) + 1024;
+  if (number >= limit) {
+    return;
+  }
+  const std::size_t size =
+      std::min(limit, std::max<std::size_t>(number + 1, 2 * numberCodes_.size()));
+  numberCodes_.resize(size, 0);
+  for (std::size_t code = 0; code < values_.size(); ++code) {
+    if (isInlineValue(values_[code]) && values_[code] < size) {
+      numberCodes_[values_[code]] = static_cast<Code>(code + 1);
+    }
+  }
+}
+
 RowSet::Code RowSet::codeOf(Value value, Hash hash) {
-  if ((values_.size() + 1) * 2 > valueSlots_.size()) {
+  if (isInlineValue(value)) {
+    if (value >= numberCodes_.size()) {
+      widenNumberCodes(value);
+    }
+    if (value < numberCodes_.size()) {
+      Code& entry = numberCodes_[value];
+      if (entry == 0) {
+        entry = newCode(value) + 1;
+      }
+      return entry - 1;
+    }
+  }
+  if ((hashedValues_ + 1) * 2 > valueSlots_.size()) {
     rebuildValueSlots();
   }
   std::size_t slot = scaled(hash, valueSlots_.size());
@@ -168,8 +200,14 @@ RowSet::Code RowSet::codeOf(Value value, Hash hash) {
     }
     slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
   }
+  const Code code = newCode(value);
+  valueSlots_[slot] = {value, code + 1};
+  ++hashedValues_;
+  return code;
+}
+
+RowSet::Code RowSet::newCode(Value value) {
   values_.push_back(value);
-  valueSlots_[slot] = {value, static_cast<Code>(values_.size())};
   // A code past packedBits_ bits: slots hold row indexes from now on.
   const bool wasPacked = packed_;
   packed_ = packed_ && values_.size() <= (std::size_t{1} << packedBits_);
@@ -370,7 +408,11 @@ void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t 
     for (std::size_t i = 0; i < width_; ++i) {
       const Hash hash = hashValue(row[i]);
       valueHashes_[k * width_ + i] = hash;
-      __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
+      if (row[i] < numberCodes_.size()) {
+        __builtin_prefetch(&numberCodes_[row[i]]);
+      } else {
+        __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
+      }
     }
   }
   for (std::size_t k = 0; k < count; ++k) {
@@ -422,6 +464,7 @@ RowBuffer RowSet::release() {
   chargeWork(count_, width_);
   // The rows are all that is left to read: what finds a value's code goes.
   valueSlots_ = LargeTable<ValueSlot>(16);
+  numberCodes_ = std::vector<Code>();
   if (width_ == 0) {
     RowBuffer result(0);
     result.count = count_;

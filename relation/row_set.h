@@ -55,6 +55,10 @@ class RowSet {
   std::uint64_t bitmapKey(const Code* codes) const;
   void prefetchLookup(const Code* codes, Hash hash) const;
   Code codeOf(Value value, Hash hash);
+  Code newCode(Value value);
+  // Lets numberCodes_ reach `number` where that keeps it within a few times
+  // the values held.
+  void widenNumberCodes(Value number);
   // Codes `count` rows of `relation` from `start` on and hashes them, the
   // value slots and then the row slots fetched a batch ahead.
   void codeBatch(const Relation& relation, std::size_t start, std::size_t count, Code* codes,
@@ -83,9 +87,14 @@ class RowSet {
   };
 
   std::vector<Value> values_;  // by code
-  LargeTable<ValueSlot> valueSlots_;
-  std::vector<Code> codes_;        // the row being inserted
-  std::vector<Hash> valueHashes_;  // of the batch being coded
+  // The codes of numbers held in their values, by the number, below the
+  // size: sets mostly take numbers of a range not much wider than they are
+  // many. Code plus one; 0 where the number has none yet.
+  std::vector<Code> numberCodes_;
+  LargeTable<ValueSlot> valueSlots_;  // the codes of other values
+  std::size_t hashedValues_ = 0;      // in valueSlots_
+  std::vector<Code> codes_;           // the row being inserted
+  std::vector<Hash> valueHashes_;     // of the batch being coded
   // 0 for an empty slot. While every value code fits packedBits_ bits, the
   // row itself: its codes side by side, plus one, so that a look-up reads no
   // block. Else the row's index plus one, shifted left by fingerprintBits_,
