@@ -67,6 +67,9 @@ class ColumnKeys {
       const unsigned digits = inlineDigits(value);
       return (value * powersOfTen[digits_ - digits]) << 4 | digits;
     }
+    if (!isInlineValue(value) && !rankByPlace_.empty()) {
+      return rankByPlace_[placeOf(value) - lowestPlace_];
+    }
     const auto found = std::lower_bound(byCode_.begin(), byCode_.end(), value);
     return rankOf_[static_cast<std::size_t>(found - byCode_.begin())];
   }
@@ -80,15 +83,49 @@ class ColumnKeys {
   }
 
  private:
-  void rankValues(const GrowingArray<Value>& cells, std::size_t rows, std::size_t width,
-                  std::size_t column) {
-    byCode_.resize(rows);
+  static std::size_t placeOf(Value value) { return value & ~pooledValueMark; }
+
+  // The column's distinct values, ascending by code, into byCode_. Values
+  // kept in the value table whose places there lie in a range a few times
+  // as wide as the rows are many are marked in rankByPlace_ over that range
+  // rather than sorted.
+  void distinctValues(const GrowingArray<Value>& cells, std::size_t rows, std::size_t width,
+                      std::size_t column) {
+    std::size_t lowest = static_cast<std::size_t>(-1);
+    std::size_t highest = 0;
     for (std::size_t i = 0; i < rows; ++i) {
-      byCode_[i] = cells[i * width + column];
+      const Value value = cells[i * width + column];
+      if (!isInlineValue(value)) {
+        lowest = std::min(lowest, placeOf(value));
+        highest = std::max(highest, placeOf(value));
+      }
+    }
+    const bool marked = lowest <= highest && highest - lowest <= 4 * rows + 1024;
+    if (marked) {
+      lowestPlace_ = lowest;
+      rankByPlace_.assign(highest - lowest + 1, 0);
+    }
+    for (std::size_t i = 0; i < rows; ++i) {
+      const Value value = cells[i * width + column];
+      if (marked && !isInlineValue(value)) {
+        rankByPlace_[placeOf(value) - lowest] = 1;
+      } else {
+        byCode_.push_back(value);
+      }
     }
     std::sort(byCode_.begin(), byCode_.end());
     byCode_.erase(std::unique(byCode_.begin(), byCode_.end()), byCode_.end());
+    for (std::size_t place = 0; place < rankByPlace_.size(); ++place) {
+      if (rankByPlace_[place] != 0) {
+        byCode_.push_back(static_cast<Value>(lowest + place) | pooledValueMark);
+      }
+    }
     byCode_.shrink_to_fit();
+  }
+
+  void rankValues(const GrowingArray<Value>& cells, std::size_t rows, std::size_t width,
+                  std::size_t column) {
+    distinctValues(cells, rows, width, column);
     struct Entry {
       std::pair<std::uint64_t, std::uint64_t> leading;
       Key index;
@@ -112,8 +149,12 @@ class ColumnKeys {
     rankOf_.resize(byCode_.size());
     byRank_.resize(byCode_.size());
     for (std::size_t rank = 0; rank < entries.size(); ++rank) {
+      const Value value = byCode_[entries[rank].index];
       rankOf_[entries[rank].index] = static_cast<Key>(rank);
-      byRank_[rank] = byCode_[entries[rank].index];
+      byRank_[rank] = value;
+      if (!isInlineValue(value) && !rankByPlace_.empty()) {
+        rankByPlace_[placeOf(value) - lowestPlace_] = static_cast<Key>(rank);
+      }
     }
   }
 
@@ -121,6 +162,10 @@ class ColumnKeys {
   std::vector<Value> byCode_;  // the column's distinct values, ascending by code
   std::vector<Key> rankOf_;    // of each of byCode_
   std::vector<Value> byRank_;
+  // Where it is not empty, the rank of each value of the value table by its
+  // place there, less lowestPlace_.
+  std::vector<Key> rankByPlace_;
+  std::size_t lowestPlace_ = 0;
 };
 
 // Turns every value of the first columns.size() columns into its column's

@@ -23,17 +23,18 @@ class ValuePool {
     if ((records_.size() + 1) * 4 > slots_.size() * 3) {
       rehash(slots_.empty() ? 1024 : slots_.size() * 2);
     }
-    std::size_t slot = slotOf(textHash(bytes));
-    for (; slots_[slot] != 0; slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
-      if (text(slots_[slot] - 1) == bytes) {
-        return (slots_[slot] - 1) | pooledValueMark;
+    const auto fingerprint = static_cast<std::uint32_t>(textHash(bytes) >> 32);
+    std::size_t slot = slotOf(fingerprint);
+    for (; slots_[slot].indexPlusOne != 0; slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
+      if (slots_[slot].fingerprint == fingerprint && text(slots_[slot].indexPlusOne - 1) == bytes) {
+        return (slots_[slot].indexPlusOne - 1) | pooledValueMark;
       }
     }
     if (records_.size() >= pooledValueMark) {
       throw std::bad_alloc();
     }
     records_.push_back(store(bytes));
-    slots_[slot] = static_cast<std::uint32_t>(records_.size());
+    slots_[slot] = {static_cast<std::uint32_t>(records_.size()), fingerprint};
     return static_cast<Value>(records_.size() - 1) | pooledValueMark;
   }
 
@@ -48,7 +49,7 @@ class ValuePool {
 
   void clear() {
     records_ = std::vector<const char*>();
-    slots_ = std::vector<std::uint32_t>();
+    slots_ = std::vector<Slot>();
     chunks_.clear();
     big_.clear();
     used_ = chunkSize;
@@ -59,18 +60,23 @@ class ValuePool {
     return mixBits(std::hash<std::string_view>()(bytes));
   }
 
-  std::size_t slotOf(Hash hash) const {
-    return static_cast<std::size_t>(((hash >> 32) * slots_.size()) >> 32);
+  // The slot where the search for a text whose hash has `highBits` at the top begins.
+  std::size_t slotOf(std::uint32_t highBits) const {
+    return static_cast<std::size_t>((Hash{highBits} * slots_.size()) >> 32);
   }
 
   void rehash(std::size_t size) {
-    slots_.assign(size, 0);
-    for (std::size_t index = 0; index < records_.size(); ++index) {
-      std::size_t slot = slotOf(textHash(text(index)));
-      while (slots_[slot] != 0) {
+    std::vector<Slot> old(size);
+    old.swap(slots_);
+    for (const Slot& held : old) {
+      if (held.indexPlusOne == 0) {
+        continue;
+      }
+      std::size_t slot = slotOf(held.fingerprint);
+      while (slots_[slot].indexPlusOne != 0) {
         slot = slot + 1 == slots_.size() ? 0 : slot + 1;
       }
-      slots_[slot] = static_cast<std::uint32_t>(index + 1);
+      slots_[slot] = held;
     }
   }
 
@@ -94,8 +100,16 @@ class ValuePool {
     return place;
   }
 
+  // A value's index plus one (0 for an empty slot) and the high bits of the
+  // hash of its text, which place it and tell most texts that differ apart
+  // without reading the other.
+  struct Slot {
+    std::uint32_t indexPlusOne = 0;
+    std::uint32_t fingerprint = 0;
+  };
+
   std::vector<const char*> records_;  // by index
-  std::vector<std::uint32_t> slots_;  // index + 1; 0 for an empty slot
+  std::vector<Slot> slots_;
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::vector<std::unique_ptr<char[]>> big_;
   std::size_t used_ = chunkSize;
