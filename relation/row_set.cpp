@@ -5,6 +5,7 @@
 #include <bit>
 #include <functional>
 #include <numeric>
+#include <utility>
 
 #include "relation/radix_sort.h"
 #include "relation/work_meter.h"
@@ -55,31 +56,35 @@ std::size_t slotsFor(std::size_t rows) {
 }
 
 // Rows as numbers that sort as the rows do: each value is replaced by its rank
-// among the set's values, and the ranks of a row are put side by side.
+// among its column's values, and the ranks of a row are put side by side,
+// `bits[c]` bits for column c.
 class RankKeys {
  public:
   using Key = std::uint64_t;
 
-  RankKeys(const std::vector<Value>& values, std::size_t width, unsigned bitsPerValue)
-      : width_(width), bits_(bitsPerValue), mask_((Key{1} << bitsPerValue) - 1) {
-    std::vector<std::uint32_t> order(values.size());
-    std::iota(order.begin(), order.end(), std::uint32_t{0});
-    std::sort(order.begin(), order.end(), [&values](std::uint32_t a, std::uint32_t b) {
-      return valueCompare(values[a], values[b]) < 0;
-    });
-    rankOf_.resize(values.size());
-    byRank_.resize(values.size());
-    for (std::size_t rank = 0; rank < order.size(); ++rank) {
-      rankOf_[order[rank]] = static_cast<std::uint32_t>(rank);
-      byRank_[rank] = values[order[rank]];
+  RankKeys(const std::vector<const std::vector<Value>*>& values, std::vector<unsigned> bits)
+      : bits_(std::move(bits)), rankOf_(values.size()), byRank_(values.size()) {
+    for (std::size_t c = 0; c < values.size(); ++c) {
+      const std::vector<Value>& column = *values[c];
+      std::vector<std::uint32_t> order(column.size());
+      std::iota(order.begin(), order.end(), std::uint32_t{0});
+      std::sort(order.begin(), order.end(), [&column](std::uint32_t a, std::uint32_t b) {
+        return valueCompare(column[a], column[b]) < 0;
+      });
+      rankOf_[c].resize(column.size());
+      byRank_[c].resize(column.size());
+      for (std::size_t rank = 0; rank < order.size(); ++rank) {
+        rankOf_[c][order[rank]] = static_cast<std::uint32_t>(rank);
+        byRank_[c][rank] = column[order[rank]];
+      }
     }
   }
 
   // The key of the row whose value codes are `codes`.
   Key keyOf(const std::uint32_t* codes) const {
     Key key = 0;
-    for (std::size_t i = 0; i < width_; ++i) {
-      key = (key << bits_) | rankOf_[codes[i]];
+    for (std::size_t c = 0; c < bits_.size(); ++c) {
+      key = (key << bits_[c]) | rankOf_[c][codes[c]];
     }
     return key;
   }
@@ -87,19 +92,17 @@ class RankKeys {
   // Appends the values of the row whose key is `key`.
   void appendRow(Key key, ValueCells& cells) const {
     const std::size_t start = cells.size();
-    cells.resize(start + width_);
-    for (std::size_t i = width_; i-- > 0;) {
-      cells[start + i] = byRank_[key & mask_];
-      key >>= bits_;
+    cells.resize(start + bits_.size());
+    for (std::size_t c = bits_.size(); c-- > 0;) {
+      cells[start + c] = byRank_[c][key & ((Key{1} << bits_[c]) - 1)];
+      key >>= bits_[c];
     }
   }
 
  private:
-  std::size_t width_;
-  unsigned bits_;
-  Key mask_;
-  std::vector<std::uint32_t> rankOf_;  // by value code
-  std::vector<Value> byRank_;
+  std::vector<unsigned> bits_;
+  std::vector<std::vector<std::uint32_t>> rankOf_;  // per column, by value code
+  std::vector<std::vector<Value>> byRank_;          // per column
 };
 
 // The rows whose keys are marked in `present`, in key order.
@@ -129,7 +132,7 @@ void readSortedKeys(LargeTable<RankKeys::Key>& keys, const RankKeys& ranks, Valu
 
 RowSet::RowSet(std::size_t width)
     : width_(width),
-      valueSlots_(16),
+      columns_(width),
       slots_(16, 0),
       packedBits_(width > 0 && width <= 31 ? static_cast<unsigned>(31 / width) : 0),
       packed_(packedBits_ > 0) {}
@@ -146,7 +149,7 @@ const RowSet::Code* RowSet::codesAt(std::size_t index) const {
   return blocks_[index / blockRows].data() + (index % blockRows) * width_;
 }
 
-void RowSet::rebuildValueSlots() {
+void RowSet::ColumnCodes::rebuildValueSlots() {
   valueSlots_.assign(valueSlots_.size() * 2, ValueSlot{});
   hashedValues_ = 0;
   for (std::size_t code = 0; code < values_.size(); ++code) {
@@ -162,7 +165,7 @@ void RowSet::rebuildValueSlots() {
   }
 }
 
-void RowSet::widenNumberCodes(Value number) {
+void RowSet::ColumnCodes::widenNumberCodes(Value number) {
   const std::size_t limit = 8 * (values_.size() + 1) + 1024;
   if (number >= limit) {
     return;
@@ -177,7 +180,8 @@ void RowSet::widenNumberCodes(Value number) {
   }
 }
 
-RowSet::Code RowSet::codeOf(Value value, Hash hash) {
+RowSet::Code RowSet::ColumnCodes::codeOf(Value value, Hash hash, bool& added) {
+  added = false;
   if (isInlineValue(value)) {
     if (value >= numberCodes_.size()) {
       widenNumberCodes(value);
@@ -185,7 +189,9 @@ RowSet::Code RowSet::codeOf(Value value, Hash hash) {
     if (value < numberCodes_.size()) {
       Code& entry = numberCodes_[value];
       if (entry == 0) {
-        entry = newCode(value) + 1;
+        values_.push_back(value);
+        entry = static_cast<Code>(values_.size());
+        added = true;
       }
       return entry - 1;
     }
@@ -200,21 +206,40 @@ RowSet::Code RowSet::codeOf(Value value, Hash hash) {
     }
     slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
   }
-  const Code code = newCode(value);
-  valueSlots_[slot] = {value, code + 1};
+  values_.push_back(value);
+  valueSlots_[slot] = {value, static_cast<Code>(values_.size())};
   ++hashedValues_;
-  return code;
+  added = true;
+  return static_cast<Code>(values_.size() - 1);
 }
 
-RowSet::Code RowSet::newCode(Value value) {
-  values_.push_back(value);
+void RowSet::ColumnCodes::prefetch(Value value, Hash hash) const {
+  if (value < numberCodes_.size()) {
+    __builtin_prefetch(&numberCodes_[value]);
+  } else {
+    __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
+  }
+}
+
+void RowSet::ColumnCodes::dropLookups() {
+  valueSlots_ = LargeTable<ValueSlot>(16);
+  numberCodes_ = std::vector<Code>();
+}
+
+RowSet::Code RowSet::codeOf(std::size_t column, Value value, Hash hash) {
+  bool added = false;
+  const Code code = columns_[column].codeOf(value, hash, added);
+  if (!added) {
+    return code;
+  }
   // A code past packedBits_ bits: slots hold row indexes from now on.
+  const std::size_t values = columns_[column].size();
   const bool wasPacked = packed_;
-  packed_ = packed_ && values_.size() <= (std::size_t{1} << packedBits_);
-  if (bitmapped_ ? values_.size() > (std::size_t{1} << bitmapBits_) : packed_ != wasPacked) {
+  packed_ = packed_ && values <= (std::size_t{1} << packedBits_);
+  if (bitmapped_ ? values > (std::size_t{1} << bitmapBits_[column]) : packed_ != wasPacked) {
     relayout(bitmapped_ ? slotsFor(count_) : slots_.size());
   }
-  return static_cast<Code>(values_.size() - 1);
+  return code;
 }
 
 RowSet::Lookup RowSet::lookup() const {
@@ -224,16 +249,23 @@ RowSet::Lookup RowSet::lookup() const {
   return packed_ ? Lookup::packedSlots : Lookup::indexedSlots;
 }
 
-bool RowSet::bitmapFits(unsigned bitsPerValue, std::size_t slots) const {
-  const std::size_t keyBits = bitsPerValue * width_;
+std::vector<unsigned> RowSet::codeBits() const {
+  std::vector<unsigned> bits;
+  for (const ColumnCodes& column : columns_) {
+    bits.push_back(bitsFor(column.size()));
+  }
+  return bits;
+}
+
+bool RowSet::bitmapFits(unsigned keyBits, std::size_t slots) {
   return keyBits <= 40 && (std::uint64_t{1} << keyBits) / 8 <= slots * sizeof(std::uint32_t);
 }
 
 void RowSet::relayout(std::size_t slots) {
-  const unsigned bits = bitsFor(values_.size());
-  if (width_ > 0 && bitmapFits(bits, slots)) {
+  std::vector<unsigned> bits = codeBits();
+  if (width_ > 0 && bitmapFits(std::accumulate(bits.begin(), bits.end(), 0U), slots)) {
     slots_ = LargeTable<std::uint32_t>(16, 0);
-    buildBitmap(bits);
+    buildBitmap(std::move(bits));
     return;
   }
   bitmapped_ = false;
@@ -244,17 +276,17 @@ void RowSet::relayout(std::size_t slots) {
 std::uint64_t RowSet::bitmapKey(const Code* codes) const {
   std::uint64_t key = 0;
   for (std::size_t i = 0; i < width_; ++i) {
-    key = (key << bitmapBits_) | codes[i];
+    key = (key << bitmapBits_[i]) | codes[i];
   }
   return key;
 }
 
-void RowSet::buildBitmap(unsigned bitsPerValue) {
+void RowSet::buildBitmap(std::vector<unsigned> bits) {
   bitmapped_ = true;
-  bitmapBits_ = bitsPerValue;
+  const unsigned keyBits = std::accumulate(bits.begin(), bits.end(), 0U);
+  bitmapBits_ = std::move(bits);
   bitmap_ = LargeTable<std::uint64_t>();
-  bitmap_.assign(static_cast<std::size_t>((std::uint64_t{1} << (bitsPerValue * width_)) / 64 + 1),
-                 0);
+  bitmap_.assign(static_cast<std::size_t>((std::uint64_t{1} << keyBits) / 64 + 1), 0);
   for (std::size_t index = 0; index < count_; ++index) {
     const std::uint64_t key = bitmapKey(codesAt(index));
     bitmap_[key / 64] |= std::uint64_t{1} << (key % 64);
@@ -367,8 +399,8 @@ bool RowSet::insert(Row row) {
     return added;
   }
   codes_.clear();
-  for (Value value : row) {
-    codes_.push_back(codeOf(value, hashValue(value)));
+  for (std::size_t i = 0; i < width_; ++i) {
+    codes_.push_back(codeOf(i, row[i], hashValue(row[i])));
   }
   return insertCodes(codes_.data(), hashCodes(codes_.data(), width_));
 }
@@ -408,17 +440,13 @@ void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t 
     for (std::size_t i = 0; i < width_; ++i) {
       const Hash hash = hashValue(row[i]);
       valueHashes_[k * width_ + i] = hash;
-      if (row[i] < numberCodes_.size()) {
-        __builtin_prefetch(&numberCodes_[row[i]]);
-      } else {
-        __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
-      }
+      columns_[i].prefetch(row[i], hash);
     }
   }
   for (std::size_t k = 0; k < count; ++k) {
     const Row row = relation.row(start + k);
     for (std::size_t i = 0; i < width_; ++i) {
-      codes[k * width_ + i] = codeOf(row[i], valueHashes_[k * width_ + i]);
+      codes[k * width_ + i] = codeOf(i, row[i], valueHashes_[k * width_ + i]);
     }
     hashes[k] = hashCodes(codes + k * width_, width_);
     prefetchLookup(codes + k * width_, hashes[k]);
@@ -428,7 +456,7 @@ void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t 
 void RowSet::decode(std::size_t index, ValueCells& cells) const {
   const Code* codes = codesAt(index);
   for (std::size_t i = 0; i < width_; ++i) {
-    cells.push_back(values_[codes[i]]);
+    cells.push_back(columns_[i].values()[codes[i]]);
   }
 }
 
@@ -463,18 +491,20 @@ void RowSet::drainRows(Visit visit) {
 RowBuffer RowSet::release() {
   chargeWork(count_, width_);
   // The rows are all that is left to read: what finds a value's code goes.
-  valueSlots_ = LargeTable<ValueSlot>(16);
-  numberCodes_ = std::vector<Code>();
+  for (ColumnCodes& column : columns_) {
+    column.dropLookups();
+  }
   if (width_ == 0) {
     RowBuffer result(0);
     result.count = count_;
     count_ = 0;
     return result;
   }
-  const unsigned bitsPerValue = bitsFor(values_.size());
-  RowBuffer result =
-      count_ < 2 || bitsPerValue * width_ > 64 ? releaseUnordered() : releaseByRank(bitsPerValue);
-  values_ = std::vector<Value>();
+  const std::vector<unsigned> bits = codeBits();
+  RowBuffer result = count_ < 2 || std::accumulate(bits.begin(), bits.end(), 0U) > 64
+                         ? releaseUnordered()
+                         : releaseByRank(bits);
+  columns_.assign(width_, ColumnCodes());
   return result;
 }
 
@@ -484,19 +514,23 @@ RowBuffer RowSet::releaseUnordered() {
   result.cells.reserve(count_ * width_);
   drainRows([&](const Code* codes) {
     for (std::size_t i = 0; i < width_; ++i) {
-      result.cells.push_back(values_[codes[i]]);
+      result.cells.push_back(columns_[i].values()[codes[i]]);
     }
   });
   return result;
 }
 
-RowBuffer RowSet::releaseByRank(unsigned bitsPerValue) {
-  const RankKeys ranks(values_, width_, bitsPerValue);
+RowBuffer RowSet::releaseByRank(const std::vector<unsigned>& bits) {
+  std::vector<const std::vector<Value>*> values;
+  for (const ColumnCodes& column : columns_) {
+    values.push_back(&column.values());
+  }
+  const RankKeys ranks(values, bits);
   RowBuffer result(width_);
   result.count = count_;
   result.inTupleOrder = true;
   result.cells.reserve(count_ * width_);
-  const unsigned keyBits = bitsPerValue * static_cast<unsigned>(width_);
+  const unsigned keyBits = std::accumulate(bits.begin(), bits.end(), 0U);
   // Keys few enough to mark in a bitmap no larger than a byte per row are
   // read back in order from it.
   if (keyBits < 40 && (RankKeys::Key{1} << keyBits) <= RankKeys::Key{8} * count_) {
