@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "algebra/integer_value.h"
 #include "input/char_class.h"
+#include "relation/integer_value.h"
 #include "relation/work_meter.h"
 
 namespace {
@@ -56,13 +56,16 @@ bool findColumn(const Relation& relation, const std::string& item, std::size_t& 
   return columnByNumber(relation, item.empty() ? item : item.substr(1), column);
 }
 
+bool columnOfOperand(const Relation& relation, const std::string& operand, std::size_t& column) {
+  if (termKindOf(operand) == TermKind::columnReference) {
+    return columnByNumber(relation, operand.substr(1), column);
+  }
+  return columnByName(relation, operand, column);
+}
+
 ConditionTest::ConditionTest(const Relation& relation, const ConditionParts& condition) {
-  const std::string& left = condition.left;
   std::size_t leftColumn = 0;
-  const bool leftFound = !left.empty() && left.front() == '$'
-                             ? columnByNumber(relation, left.substr(1), leftColumn)
-                             : columnByName(relation, left, leftColumn);
-  if (!leftFound) {
+  if (!columnOfOperand(relation, condition.left, leftColumn)) {
     operator_ = Operator::none;
     return;
   }
@@ -100,12 +103,10 @@ void ConditionTest::resolve(const Relation& relation, const ColumnCondition& con
 }
 
 void ConditionTest::resolveRight(const Relation& relation, const std::string& right) {
-  if (right.front() == '$' || startsWithVariableInitial(right)) {
+  const TermKind kind = termKindOf(right);
+  if (kind == TermKind::variable || kind == TermKind::columnReference) {
     rightIsColumn_ = true;
-    const bool found = right.front() == '$'
-                           ? columnByNumber(relation, right.substr(1), rightColumn_)
-                           : columnByName(relation, right, rightColumn_);
-    if (!found) {
+    if (!columnOfOperand(relation, right, rightColumn_)) {
       operator_ = Operator::none;
     }
     return;

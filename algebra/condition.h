@@ -7,14 +7,6 @@
 #include "input/rule_model.h"
 #include "relation/relation.h"
 
-// One condition resolved against a relation's columns: its left operand and
-// the right operand as a test reads it (`testedRight`). Operands are column
-// references ($0), attribute names
-// (variable initial) or, on the right, constants typed by the left column.
-// "=" and "!=" compare bytes on a "string" left column and integer values
-// otherwise; the ordering operators always compare integer values.
-// Lets no tuple pass when the operator is not one of the six, an operand names
-// no column, the right operand is empty, or a tuple lacks a named column.
 // A condition whose columns are known: the left column, the operator text, and
 // on the right a column or an operand as written (a column reference, an
 // attribute name or a constant). Columns at or past the relation's width let
@@ -27,6 +19,14 @@ struct ColumnCondition {
   std::string right;
 };
 
+// One condition resolved against a relation's columns: its left operand and
+// the right operand as a test reads it (`testedRight`). Operands are column
+// references ($0), attribute names (variable initial) or, on the right,
+// constants typed by the left column. "=" and "!=" compare bytes on a
+// "string" left column and integer values otherwise; the ordering operators
+// always compare integer values. Lets no tuple pass when the operator is not
+// one of the six, an operand names no column, the right operand is empty, or
+// a tuple lacks a named column.
 class ConditionTest {
  public:
   ConditionTest(const Relation& relation, const ConditionParts& condition);
@@ -63,9 +63,15 @@ void testCondition(const Relation& source, Relation& target, const ConditionTest
 // The column reference "$n" for column `column`.
 std::string columnReference(std::size_t column);
 
-// The column that `item` names in `relation`: an attribute name when it starts
-// with a variable initial, otherwise a column number after its first
-// character. False when it names no column.
+// The column that a list item (of a projection, a head, an atom) names in
+// `relation`: an attribute name when it starts with a variable initial,
+// otherwise a column number after its first byte, whatever that byte is
+// ("a1" is column 1). False when it names no column.
 bool findColumn(const Relation& relation, const std::string& item, std::size_t& column);
+
+// The column that a condition operand names in `relation`: a column number
+// after a "$", otherwise an attribute name, whatever its first byte ("a1" is
+// the attribute a1). False when it names no column.
+bool columnOfOperand(const Relation& relation, const std::string& operand, std::size_t& column);
 
 #endif  // ALGEBRA_CONDITION_H_

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "algebra/condition.h"
-#include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "algebra/select.h"
 #include "relation/large_table.h"
+#include "relation/row.h"
 #include "relation/work_meter.h"
 
 // A left column and the right column it must agree with.
@@ -105,16 +105,6 @@ Relation productStepByStep(const Relation& left, const Relation& right, JoinPlan
   return projectColumns(combined, productName, plan.kept);
 }
 
-// The value under which a paired column is compared.
-Value keyPart(Value value, bool compareBytes) {
-  if (compareBytes || isPlainInteger(value)) {
-    return value;
-  }
-  char buffer[valueBufferSize];
-  const std::string key = integerKey(valueText(value, buffer));
-  return makeValue(key.empty() ? std::string(1, '0') : key);
-}
-
 void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const KeptColumns& kept) {
   for (std::size_t column : kept.left) {
     rows.cells.push_back(leftRow[column]);
@@ -125,24 +115,14 @@ void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const KeptColum
   ++rows.count;
 }
 
-// The key of a row (the values its paired columns are compared under) and
-// its hash.
+// The key of a row (the join keys of its paired columns) and its hash.
 Hash rowKey(const Value* row, const std::vector<JoinPair>& pairs, bool leftSide, Value* key) {
-  Hash hash = 0;
+  RowHasher hasher;
   for (std::size_t p = 0; p < pairs.size(); ++p) {
-    key[p] = keyPart(row[leftSide ? pairs[p].left : pairs[p].right], pairs[p].compareBytes);
-    hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(key[p]);
+    key[p] = joinKey(row[leftSide ? pairs[p].left : pairs[p].right], pairs[p].compareBytes);
+    hasher.add(key[p]);
   }
-  return hash ^ (hash >> 29);
-}
-
-bool sameKey(const Value* a, const Value* b, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i) {
-    if (!valuesEqual(a[i], b[i])) {
-      return false;
-    }
-  }
-  return true;
+  return hasher.hash();
 }
 
 // The smallest power of two not below `count`, and at least 1.
@@ -246,7 +226,7 @@ class JoinIndex {
         const Value* key = keys.data() + (row % ahead) * keyLength;
         for (std::size_t e = heads_[bucket]; e < heads_[bucket + 1]; ++e) {
           const Value* entry = entries_.data() + e * entryWidth_;
-          if (!direct_ && !sameKey(entry, key, keyLength)) {
+          if (!direct_ && !rowsEqual(Row(entry, keyLength), Row(key, keyLength))) {
             continue;
           }
           if (!visit(row, e, entry + (direct_ ? 0 : keyLength))) {

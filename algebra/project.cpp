@@ -5,47 +5,9 @@
 #include <vector>
 
 #include "algebra/condition.h"
-#include "input/line_reader.h"
 #include "relation/work_meter.h"
 
 namespace {
-
-struct ChosenColumns {
-  std::vector<std::size_t> columns;
-  bool allFound = true;
-};
-
-ChosenColumns chooseColumns(const Relation& source, const std::string& projectionText,
-                            Relation& result) {
-  ChosenColumns chosen;
-  const std::vector<std::string>& attributes = source.attributes();
-  const std::vector<ValueType>& types = source.types();
-  std::vector<std::string> resultAttributes;
-  std::vector<ValueType> resultTypes;
-  chargeWork(projectionText.size(), attributes.size());  // each item looked up by name
-  for (const std::string& item : splitList(projectionText)) {
-    if (item.empty()) {
-      continue;
-    }
-    std::size_t column = 0;
-    if (!findColumn(source, item, column)) {
-      chosen.allFound = false;
-      resultAttributes.push_back(item);
-      resultTypes.emplace_back(intType);
-      continue;
-    }
-    chosen.columns.push_back(column);
-    if (!attributes.empty()) {
-      resultAttributes.push_back(column < attributes.size() ? attributes[column] : item);
-    }
-    if (!types.empty()) {
-      resultTypes.push_back(column < types.size() ? types[column] : ValueType(intType));
-    }
-  }
-  result.setAttributes(std::move(resultAttributes));
-  result.setTypes(std::move(resultTypes));
-  return chosen;
-}
 
 RowBuffer buildRows(const Relation& source, const std::vector<std::size_t>& columns) {
   RowBuffer rows(columns.size());
@@ -108,7 +70,7 @@ void takeRows(const Relation& source, const std::vector<std::size_t>& columns, b
     return;
   }
   if (columns.empty()) {
-    result.insertTuple(Tuple());
+    result.insertRow(Row());
   } else if (isIdentity(source, columns)) {
     if (!repeatsAllowed && !source.isDuplicateFree()) {
       source.normalize();
@@ -124,36 +86,33 @@ void takeRows(const Relation& source, const std::vector<std::size_t>& columns, b
   }
 }
 
-}  // namespace
-
-Relation project(const Relation& source, std::string name, const std::string& projectionText,
-                 bool repeatsAllowed) {
-  Relation result(std::move(name), {}, {});
-  const ChosenColumns chosen = chooseColumns(source, projectionText, result);
-  if (chosen.allFound) {
-    takeRows(source, chosen.columns, repeatsAllowed, result);
-  }
-  return result;
-}
-
-Relation projectColumns(const Relation& source, std::string name,
-                        const std::vector<std::size_t>& columns, bool repeatsAllowed) {
+// The result of projecting `source` onto `columns`, of which those at or past
+// its width name no column. A column found takes the source's attribute and
+// type (none where the source has none), where the source's lists end its
+// fallback name and "int"; a column not found gets its fallback name and
+// "int", and the result no tuples. The fallback name is the item that chose
+// the column (`items`, one per column) or without items its column reference.
+Relation projectChosen(const Relation& source, std::string name,
+                       const std::vector<std::size_t>& columns,
+                       const std::vector<const std::string*>* items, bool repeatsAllowed) {
   const std::vector<std::string>& attributes = source.attributes();
   const std::vector<ValueType>& types = source.types();
-  chargeWork(columns.size(), 1);
+  const auto fallbackName = [&](std::size_t k) {
+    return items != nullptr ? *(*items)[k] : columnReference(columns[k]);
+  };
   std::vector<std::string> resultAttributes;
   std::vector<ValueType> resultTypes;
   bool allFound = true;
-  for (std::size_t column : columns) {
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    const std::size_t column = columns[k];
     if (column >= source.width()) {
       allFound = false;
-      resultAttributes.push_back(columnReference(column));
+      resultAttributes.push_back(fallbackName(k));
       resultTypes.emplace_back(intType);
       continue;
     }
     if (!attributes.empty()) {
-      resultAttributes.push_back(column < attributes.size() ? attributes[column]
-                                                            : columnReference(column));
+      resultAttributes.push_back(column < attributes.size() ? attributes[column] : fallbackName(k));
     }
     if (!types.empty()) {
       resultTypes.push_back(column < types.size() ? types[column] : ValueType(intType));
@@ -164,6 +123,32 @@ Relation projectColumns(const Relation& source, std::string name,
     takeRows(source, columns, repeatsAllowed, result);
   }
   return result;
+}
+
+}  // namespace
+
+Relation project(const Relation& source, std::string name, const std::vector<std::string>& items,
+                 bool repeatsAllowed) {
+  constexpr std::size_t noColumn = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> columns;
+  std::vector<const std::string*> chosenBy;
+  std::size_t itemBytes = 0;
+  for (const std::string& item : items) {
+    itemBytes += item.size() + 1;
+    std::size_t column = 0;
+    if (!item.empty()) {
+      columns.push_back(findColumn(source, item, column) ? column : noColumn);
+      chosenBy.push_back(&item);
+    }
+  }
+  chargeWork(itemBytes, source.attributes().size());  // each item looked up by name
+  return projectChosen(source, std::move(name), columns, &chosenBy, repeatsAllowed);
+}
+
+Relation projectColumns(const Relation& source, std::string name,
+                        const std::vector<std::size_t>& columns, bool repeatsAllowed) {
+  chargeWork(columns.size(), 1);
+  return projectChosen(source, std::move(name), columns, nullptr, repeatsAllowed);
 }
 
 Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
@@ -180,8 +165,8 @@ Relation projectOntoNames(const Relation& source, const std::vector<std::string>
 }
 
 std::optional<std::string> unknownProjectionItem(const Relation& source,
-                                                 const std::string& projectionText) {
-  for (const std::string& item : splitList(projectionText)) {
+                                                 const std::vector<std::string>& items) {
+  for (const std::string& item : items) {
     std::size_t column = 0;
     if (!item.empty() && !findColumn(source, item, column)) {
       return item;

@@ -8,19 +8,19 @@
 
 #include "relation/relation.h"
 
-// The columns of `source` that the comma-separated items of `projectionText`
-// choose, in item order, under `name`: an item starting with a variable initial
-// names the first column of that attribute name, any other item is a column
-// number after its first character ($1). A column may be chosen more than once.
-// Attributes and types follow the chosen columns (none are added where the
-// source has none). Empty items are skipped.
-// An empty item list gives the single empty tuple when the source has a tuple,
+// The columns of `source` that `items` choose, in item order, under `name`:
+// an item starting with a variable initial names the first column of that
+// attribute name, any other item is a column number after its first byte
+// ($1). A column may be chosen more than once. Attributes and types follow
+// the chosen columns (none are added where the source has none). Empty items
+// are skipped.
+// No item at all gives the single empty tuple when the source has a tuple,
 // and no tuple otherwise. An item naming no column gives a column with the
 // item's text as its attribute and the type "int", and no tuples at all.
 // A source tuple lacking a chosen column gives no row. The result never
 // repeats a row, unless `repeatsAllowed`: a caller that only unites the result
 // into a set may take the rows as they come.
-Relation project(const Relation& source, std::string name, const std::string& projectionText,
+Relation project(const Relation& source, std::string name, const std::vector<std::string>& items,
                  bool repeatsAllowed = false);
 
 // The columns `columns` of `source`, in order, under `name`, as projecting onto
@@ -34,8 +34,8 @@ Relation projectColumns(const Relation& source, std::string name,
 Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
                           std::size_t leading = 0);
 
-// The first item of `projectionText` that names no column of `source`.
+// The first non-empty item of `items` that names no column of `source`.
 std::optional<std::string> unknownProjectionItem(const Relation& source,
-                                                 const std::string& projectionText);
+                                                 const std::vector<std::string>& items);
 
 #endif  // ALGEBRA_PROJECT_H_

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "eval/diagnostics.h"
+#include "input/diagnostics.h"
 
 // At most this many diagnostics are written in full; one line counts the rest.
 constexpr std::size_t diagnosticLimit = 100;

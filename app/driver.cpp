@@ -11,14 +11,17 @@
 #include "app/explain_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
-#include "app/relation_section.h"
 #include "app/trace_report.h"
+#include "eval/derivation_log.h"
 #include "eval/groups.h"
 #include "eval/rule_checks.h"
+#include "eval/trace.h"
 #include "input/line_reader.h"
 #include "input/rule_model.h"
 #include "input/rule_order.h"
 #include "relation/relation.h"
+#include "relation/relation_loader.h"
+#include "relation/render.h"
 
 namespace {
 
@@ -78,6 +81,29 @@ void checkFile(const LineReader& reader, const std::vector<std::string>& ruleLin
   }
 }
 
+// The listeners to the evaluation that the settings ask for, told by `context`.
+void listenAsAsked(const RunSettings& settings, Trace& trace, ProgressLine& progress,
+                   DerivationLog& derivations, EvaluationContext& context) {
+  if (settings.trace) {
+    context.addListener(trace);
+  }
+  if (progress.shown()) {
+    context.addListener(progress);
+  }
+  if (!settings.explain.empty()) {
+    context.addListener(derivations);
+  }
+}
+
+// The output file after the rule lines: an empty line, then every relation's
+// block in list order.
+void writeRelations(const RelationList& knownRelations, std::ostream& out) {
+  out << '\n';
+  for (const Relation& relation : knownRelations) {
+    writeRelation(relation, out);
+  }
+}
+
 // Seconds since it started or since the last lap.
 class Stopwatch {
  public:
@@ -126,26 +152,23 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   }
   checkFile(reader, ruleLines, warnings);
   DerivationLog derivations;
-  recordDeclared(knownRelations, std::move(tupleLines), derivations);
+  derivations.recordDeclared(knownRelations, tupleLines);
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
   echoRules(ruleLines, output);
-  const std::vector<ParsedRule> rules = parseRuleLines(ruleLines);
-  checkRuleLines(rules, knownRelations, warnings);
+  const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
+  checkRuleLines(parsed, knownRelations, warnings);
+  const std::vector<Rule> rules = wellFormedRules(parsed);
   Trace trace;
-  if (progress.shown()) {
-    trace.setListener(&progress);
-  }
-  evaluateRules(rules, orderRules(rules), knownRelations, warnings, settings.mode,
-                settings.trace || progress.shown() ? &trace : nullptr,
-                explaining ? &derivations : nullptr);
+  EvaluationContext context(warnings);
+  listenAsAsked(settings, trace, progress, derivations, context);
+  evaluateRules(rules, orderRules(parsed), knownRelations, context, settings.mode);
   times.evaluating = stopwatch.lap();
   progress.around(
       [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err); });
   current = RunPhase::writing;
   progress.setPhase("kiiras");
-  output << '\n';
   writeRelations(knownRelations, output);
   times.writing = stopwatch.lap();
   progress.stop();
@@ -153,7 +176,8 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
     writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
   }
   if (explaining) {
-    writeExplanations(settings.explain, derivations, knownRelations, ruleLines, *console.out);
+    writeExplanations(settings.explain, derivations, rules, knownRelations, ruleLines,
+                      *console.out);
   }
   return !output.fail();
 }
@@ -189,5 +213,5 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }
   std::cout.flush();
-  return fail("Elfogyott a memoria!! ", activityText(phase));
+  return fail(outOfMemoryMessage, activityText(phase));
 }

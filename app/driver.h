@@ -10,10 +10,6 @@
 
 #include "eval/groups.h"
 
-// Runs the program on the two files. True when the run completed and the
-// output file is in place; false after a message on standard error (a file
-// that cannot be opened, read or written, the output naming the input, or
-// memory running out), in which case an existing output file is unchanged.
 // How a run goes: how recursive rule groups are evaluated, whether warnings
 // about the rules are written, whether a report of the evaluation follows
 // the run on standard error, the facts whose derivation follows it on
@@ -27,8 +23,15 @@ struct RunSettings {
   bool progress = false;
 };
 
+// Runs the program on the two files. True when the run completed and the
+// output file is in place; false after a message on standard error (a file
+// that cannot be opened, read or written, the output naming the input, or
+// memory running out), in which case an existing output file is unchanged.
 bool runProgram(const std::string& inputName, const std::string& outputName,
                 const RunSettings& settings = RunSettings());
+
+// The message of a run that ran out of memory, before what it was doing.
+inline constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 
 // Where a run stands, for the message when memory runs out.
 enum class RunPhase { reading, evaluating, writing };

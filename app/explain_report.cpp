@@ -4,7 +4,8 @@
 #include <iostream>
 #include <streambuf>
 
-#include "input/line_reader.h"
+#include "eval/explain.h"
+#include "input/rule_model.h"
 #include "relation/tuple_text.h"
 
 namespace {
@@ -29,22 +30,6 @@ class SilencedOutput {
   std::ostream stream_{&sink_};
   WidthReportTarget target_{stream_};
 };
-
-// The relation name of a fact and its argument text, cut as an atom is cut:
-// the name before the first "(", the arguments from there to the last byte.
-struct Fact {
-  std::string name;
-  std::string arguments;
-};
-
-Fact cutFact(const std::string& fact) {
-  const std::size_t open = fact.find('(');
-  if (open == std::string::npos) {
-    return Fact{fact, ""};
-  }
-  const std::size_t end = fact.size() > open + 1 ? fact.size() - 1 : open + 1;
-  return Fact{fact.substr(0, open), fact.substr(open + 1, end - open - 1)};
-}
 
 std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings) {
   if (bindings.empty()) {
@@ -93,38 +78,37 @@ std::size_t findRow(const Relation& relation, const Tuple& tuple) {
     wanted.push_back(makeValue(value));
   }
   for (std::size_t r = 0; r < relation.rowCount(); ++r) {
-    const Row row = relation.row(r);
-    if (row.size() == wanted.size() &&
-        std::equal(row.begin(), row.end(), wanted.begin(), valuesEqual)) {
+    if (rowsEqual(relation.row(r), wanted)) {
       return r;
     }
   }
   return relation.rowCount();
 }
 
-// The row that `arguments` denote, read by the relation's types, or where
-// its rows differ in width, by as many types as the text has pieces (the
-// types beyond the relation's being "int"); rowCount() when there is none.
-std::size_t findFact(const Relation& relation, const std::string& arguments) {
+// The row that the fact's arguments denote, read by the relation's types, or
+// where its rows differ in width, by as many types as the fact has arguments
+// (the types beyond the relation's being "int"); rowCount() when there is none.
+std::size_t findFact(const Relation& relation, const Atom& fact) {
   std::vector<ValueType> types = relation.types();
-  const std::size_t r = findRow(relation, parseTupleText(types, arguments));
+  const std::size_t r = findRow(relation, parseTupleText(types, fact.argumentText));
   if (r != relation.rowCount()) {
     return r;
   }
-  types.resize(splitList(arguments).size(), ValueType(intType));
-  return findRow(relation, parseTupleText(types, arguments));
+  types.resize(fact.terms.size(), ValueType(intType));
+  return findRow(relation, parseTupleText(types, fact.argumentText));
 }
 
 void writeExplanation(const std::string& fact, const DerivationLog& log,
-                      const RelationList& relations, const std::vector<std::string>& ruleLines,
-                      std::ostream& out) {
-  const Fact cut = cutFact(fact);
+                      const std::vector<Rule>& rules, const RelationList& relations,
+                      const std::vector<std::string>& ruleLines, std::ostream& out) {
+  // A fact is written as an atom, and cut as one.
+  const Atom cut = cutAtom(fact, 0);
   const Relation* relation = relations.findFirst(cut.name);
   if (relation == nullptr) {
     out << fact << ": nincs ilyen nevu relacio: " << cut.name << '\n';
     return;
   }
-  const std::size_t r = findFact(*relation, cut.arguments);
+  const std::size_t r = findFact(*relation, cut);
   if (r == relation->rowCount()) {
     out << fact << ": nem eleme a relacionak\n";
     return;
@@ -132,7 +116,7 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
   std::vector<DerivationNode> nodes;
   {
     const SilencedOutput silenced;
-    nodes = explainTuple(log, cut.name, relation->row(r), relations);
+    nodes = explainTuple(log, rules, cut.name, relation->row(r), relations);
   }
   if (nodes.empty()) {
     out << fact << ": a futas nem jegyezte fel, honnan jott\n";
@@ -143,23 +127,16 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
 
 }  // namespace
 
-void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
-                    DerivationLog& log) {
-  for (std::size_t i = 0; i < lines.size() && i < relations.size(); ++i) {
-    log.recordDeclared(relations[i].name(), lines[i].rows, lines[i].firstLine);
-  }
-}
-
 std::string factText(const std::string& name, const Tuple& tuple,
                      const std::vector<ValueType>& types) {
   return name + '(' + tupleText(tuple, types) + ')';
 }
 
 void writeExplanations(const std::vector<std::string>& facts, const DerivationLog& log,
-                       const RelationList& relations, const std::vector<std::string>& ruleLines,
-                       std::ostream& out) {
+                       const std::vector<Rule>& rules, const RelationList& relations,
+                       const std::vector<std::string>& ruleLines, std::ostream& out) {
   out << "--- levezetes ---\n";
   for (const std::string& fact : facts) {
-    writeExplanation(fact, log, relations, ruleLines, out);
+    writeExplanation(fact, log, rules, relations, ruleLines, out);
   }
 }

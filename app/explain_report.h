@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/relation_section.h"
-#include "eval/explain.h"
+#include "eval/derivation_log.h"
 #include "eval/relation_list.h"
-
-// Gives `log` the declared relations of `relations` (as loaded, before any
-// rule ran) with where their tuple lines stood, one entry of `lines` per
-// relation; nothing when `lines` is empty.
-void recordDeclared(const RelationList& relations, std::vector<TupleLines> lines,
-                    DerivationLog& log);
+#include "eval/rule.h"
 
 // The tuple as a fact: name(1,'Anna'), values of "string" columns quoted.
 std::string factText(const std::string& name, const Tuple& tuple,
@@ -25,9 +19,10 @@ std::string factText(const std::string& name, const Tuple& tuple,
 // tc(1,3), nev('Anna',7)), its derivation tree: the tuple, then one step
 // deeper the rule line and the bindings that gave it and the tuples they
 // used, each explained in turn, or the input line of a declared tuple. A fact
-// of no relation, or not in its relation, gets one line saying so.
+// of no relation, or not in its relation, gets one line saying so. `rules`
+// are the rules the run evaluated, `ruleLines` the rule section's lines.
 void writeExplanations(const std::vector<std::string>& facts, const DerivationLog& log,
-                       const RelationList& relations, const std::vector<std::string>& ruleLines,
-                       std::ostream& out);
+                       const std::vector<Rule>& rules, const RelationList& relations,
+                       const std::vector<std::string>& ruleLines, std::ostream& out);
 
 #endif  // APP_EXPLAIN_REPORT_H_

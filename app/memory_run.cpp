@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 constexpr const char* workLimitMessage = "Elfogyott a munkakeret!! ";
 
 // Reads bytes that the caller keeps, without copying them.

@@ -5,18 +5,12 @@
 
 #include <iostream>
 
+#include "app/trace_report.h"
+
 namespace {
 
 constexpr auto firstDrawAfter = std::chrono::seconds(1);
 constexpr auto redrawEvery = std::chrono::milliseconds(100);
-
-std::string joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) {
-    text += (text.empty() ? "" : ", ") + name;
-  }
-  return text;
-}
 
 // Columns the line may take: one less than the terminal's, so that it never wraps.
 std::size_t lineWidth() {
@@ -62,13 +56,14 @@ void ProgressLine::setPhase(std::string phase) {
   activity_.clear();
 }
 
-void ProgressLine::groupBegun(const Trace::Group& group) {
+void ProgressLine::groupBegun(const EvaluationGroup& group) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  activity_ = (group.recursive ? "rekurziv csoport: " : "szabalyok: ") + joined(group.members);
+  activity_ = std::string(group.recursive ? recursiveGroupLabel : "szabalyok: ") +
+              joinedNames(group.members);
   rows_ = 0;
 }
 
-void ProgressLine::ruleEvaluated(std::size_t /*line*/, std::size_t rows) {
+void ProgressLine::evaluationEnded(const Rule& /*rule*/, std::size_t rows, double /*seconds*/) {
   const std::lock_guard<std::mutex> lock(mutex_);
   rows_ += rows;
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "eval/trace.h"
+#include "eval/evaluation_listener.h"
 
 // The line's text: the phase, what is being evaluated (empty outside the
 // evaluation) and the rows the evaluations of the current group gave so far.
@@ -19,8 +19,8 @@ std::string progressText(const std::string& phase, const std::string& activity, 
 // One line on standard error, drawn once the run has gone on for a second and
 // then redrawn at most ten times a second while it changes, by a thread of
 // its own; erased when stopped. Draws nothing, and starts no thread, unless
-// `shown`. Listens to the trace for the group being evaluated and its rows.
-class ProgressLine : public Trace::Listener {
+// `shown`. Listens to the evaluation for the group being evaluated and its rows.
+class ProgressLine : public EvaluationListener {
  public:
   explicit ProgressLine(bool shown);
   ~ProgressLine() override;
@@ -30,8 +30,8 @@ class ProgressLine : public Trace::Listener {
   bool shown() const { return worker_.joinable(); }
 
   void setPhase(std::string phase);
-  void groupBegun(const Trace::Group& group) override;
-  void ruleEvaluated(std::size_t line, std::size_t rows) override;
+  void groupBegun(const EvaluationGroup& group) override;
+  void evaluationEnded(const Rule& rule, std::size_t rows, double seconds) override;
 
   // Runs `write`, which writes to standard error, with the line out of its way.
   void around(const std::function<void()>& write);

@@ -10,20 +10,12 @@ std::string seconds(double value) {
   return text;
 }
 
-std::string joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) {
-    text += (text.empty() ? "" : ", ") + name;
-  }
-  return text;
-}
-
 void writeOrder(const Trace& trace, std::ostream& out) {
   out << "kiertekelesi sorrend:\n";
   std::size_t step = 0;
   for (const Trace::Group& group : trace.groups()) {
-    out << "  " << ++step << ". " << (group.recursive ? "rekurziv csoport: " : "")
-        << joined(group.members) << '\n';
+    out << "  " << ++step << ". " << (group.recursive ? recursiveGroupLabel : "")
+        << joinedNames(group.members) << '\n';
   }
 }
 
@@ -41,7 +33,7 @@ void writeGroups(const Trace& trace, const RelationList& relations, std::ostream
     if (!group.recursive) {
       continue;
     }
-    out << "  " << joined(group.members) << ": " << group.rounds << " kor";
+    out << "  " << joinedNames(group.members) << ": " << group.rounds << " kor";
     for (const std::string& member : group.members) {
       const Relation* relation = relations.findFirst(member);
       out << "; " << member << ' ' << (relation == nullptr ? 0 : relation->tupleCount()) << " sor";
@@ -51,6 +43,14 @@ void writeGroups(const Trace& trace, const RelationList& relations, std::ostream
 }
 
 }  // namespace
+
+std::string joinedNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    text += (text.empty() ? "" : ", ") + name;
+  }
+  return text;
+}
 
 void writeTraceReport(const Trace& trace, const std::vector<std::string>& ruleLines,
                       const RelationList& relations, const PassTimes& times, std::ostream& out) {

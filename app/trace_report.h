@@ -9,6 +9,12 @@
 #include "eval/relation_list.h"
 #include "eval/trace.h"
 
+// Stands before the members of a recursive group.
+inline constexpr const char* recursiveGroupLabel = "rekurziv csoport: ";
+
+// The names separated by ", ".
+std::string joinedNames(const std::vector<std::string>& names);
+
 // Seconds a run spent in each of its passes.
 struct PassTimes {
   double reading = 0;

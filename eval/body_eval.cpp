@@ -8,7 +8,7 @@
 #include "algebra/project.h"
 #include "algebra/select.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
+#include "relation/tuple_text.h"
 
 namespace {
 
@@ -57,7 +57,9 @@ Relation constantRelation(const Relation& partialResult, const std::string& left
                           const std::string& right) {
   const bool number = !right.empty() && isDigit(static_cast<unsigned char>(right.front()));
   Relation constant(partialResult.name(), {number ? intType : stringType}, {left});
-  constant.addTupleText(right);
+  RowBuffer row(1);
+  appendTupleRow(constant.types(), right, row);
+  constant.addRows(std::move(row));
   return constant;
 }
 
@@ -81,12 +83,12 @@ Relation bindFromColumn(const Relation& partialResult, const std::string& boundN
     if (column >= types.size() || !types[column].isString()) {
       outcome = ElementOutcome::pairedAcrossTuples;
     }
-    Relation pairs = project(partialResult, partialResult.name(), boundName + "," + boundName);
+    Relation pairs = project(partialResult, partialResult.name(), {boundName, boundName});
     pairs.setAttributes({boundName, newName});
     return select(product(partialResult, pairs), conditionResultName, condition);
   }
   outcome = ElementOutcome::pairedAcrossTuples;
-  Relation column = project(partialResult, partialResult.name(), boundName);
+  Relation column = project(partialResult, partialResult.name(), {boundName});
   column.setAttributes({newName});
   return select(product(partialResult, column), conditionResultName, condition);
 }

@@ -6,38 +6,13 @@
 #include <utility>
 
 #include "algebra/condition.h"
-#include "algebra/integer_value.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
+#include "relation/row.h"
 
 namespace {
 
 constexpr std::size_t none = DerivationLog::none;
-
-std::size_t rowHash(Row row) {
-  std::size_t hash = row.size();
-  for (const Value value : row) {
-    hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(value);
-  }
-  return hash;
-}
-
-bool rowsEqual(Row first, Row second) {
-  return first.size() == second.size() &&
-         std::equal(first.begin(), first.end(), second.begin(), valuesEqual);
-}
-
-bool integersEqual(Value first, Value second) {
-  char firstBuffer[valueBufferSize];
-  char secondBuffer[valueBufferSize];
-  return compareIntegers(integerValueOf(valueText(first, firstBuffer)),
-                         integerValueOf(valueText(second, secondBuffer))) == 0;
-}
-
-Relation schemaOf(const Relation& relation) {
-  return Relation(relation.name(), relation.types(), relation.attributes());
-}
 
 Tuple tupleOf(Row row) {
   Tuple tuple;
@@ -49,206 +24,14 @@ Tuple tupleOf(Row row) {
 
 }  // namespace
 
-Row DerivationLog::History::row(std::size_t r) const {
-  if (ends.empty()) {
-    return Row(cells.data() + r * width, width);
-  }
-  const std::size_t begin = r == 0 ? 0 : ends[r - 1];
-  return Row(cells.data() + begin, ends[r] - begin);
-}
-
-std::size_t DerivationLog::History::scan(Row wanted, std::size_t begin, std::size_t end) const {
-  for (std::size_t r = begin; r < end; ++r) {
-    if (rowsEqual(row(r), wanted)) {
-      return r;
-    }
-  }
-  return end;
-}
-
-void DerivationLog::History::append(Row added) {
-  if (rows == 0) {
-    width = added.size();
-  }
-  if (ends.empty() && added.size() != width) {
-    for (std::size_t r = 1; r <= rows; ++r) {
-      ends.push_back(r * width);
-    }
-  }
-  cells.insert(cells.end(), added.begin(), added.end());
-  ++rows;
-  if (!ends.empty()) {
-    ends.push_back(cells.size());
-  }
-}
-
-bool DerivationLog::History::appendNew(Row added) {
-  for (; indexed < size(); ++indexed) {
-    index.emplace(rowHash(row(indexed)), indexed);
-  }
-  const std::size_t hash = rowHash(added);
-  const auto [first, last] = index.equal_range(hash);
-  for (auto held = first; held != last; ++held) {
-    if (rowsEqual(row(held->second), added)) {
-      return false;
-    }
-  }
-  append(added);
-  index.emplace(hash, indexed++);
-  return true;
-}
-
-const Rule* DerivationLog::ruleOnLine(std::size_t line) const {
-  const auto found = std::find_if(rules_.begin(), rules_.end(),
-                                  [line](const Rule& rule) { return rule.lineNumber == line; });
-  return found == rules_.end() ? nullptr : &*found;
-}
-
-std::size_t DerivationLog::newHistory(const std::string& name) {
-  histories_.emplace_back();
-  histories_.back().name = name;
-  return histories_.size() - 1;
-}
-
-std::size_t DerivationLog::namedIn(const std::vector<std::size_t>& ids,
-                                   const std::string& name) const {
-  const auto found = std::find_if(ids.begin(), ids.end(),
-                                  [&](std::size_t id) { return histories_[id].name == name; });
-  return found == ids.end() ? none : *found;
-}
-
-std::size_t DerivationLog::firstNamed(const std::string& name) const {
-  return namedIn(order_, name);
-}
-
-std::size_t DerivationLog::currentOrPending(const std::string& name) {
-  std::size_t id = firstNamed(name);
-  if (id == none) {
-    id = namedIn(pending_, name);
-  }
-  if (id == none) {
-    id = newHistory(name);
-    pending_.push_back(id);
-  }
-  return id;
-}
-
-void DerivationLog::recordDeclared(const std::string& name, const RowBuffer& rows,
-                                   std::size_t firstLine) {
-  const std::size_t id = newHistory(name);
-  order_.push_back(id);
-  History& history = histories_[id];
-  for (std::size_t k = 0; k < rows.count; ++k) {
-    if (history.appendNew(Row(rows.cells.data() + k * rows.width, rows.width))) {
-      history.declaredLines.push_back(firstLine + k);
-    }
-  }
-  history.declaredRows = history.size();
-}
-
-void DerivationLog::beginEvaluation(const Rule& rule, const RelationList& knownRelations,
-                                    const std::vector<AtomInput>& given) {
-  Evaluation evaluation{rule.lineNumber, {}};
-  for (std::size_t e = 0; e < rule.body.size(); ++e) {
-    if (!rule.body[e].isAtom) {
-      continue;
-    }
-    const auto input = std::find_if(given.begin(), given.end(),
-                                    [e](const AtomInput& atom) { return atom.element == e; });
-    if (input != given.end()) {
-      evaluation.atoms.push_back(*input);
-      evaluation.atoms.back().history = currentOrPending(input->schema.name());
-      continue;
-    }
-    AtomInput atom;
-    atom.element = e;
-    if (const Relation* found = knownRelations.findFirst(rule.body[e].atom.name)) {
-      atom.found = true;
-      atom.schema = schemaOf(*found);
-      atom.history = firstNamed(found->name());
-      atom.end = atom.history == none ? 0 : histories_[atom.history].size();
-    }
-    evaluation.atoms.push_back(std::move(atom));
-  }
-  evaluations_.push_back(std::move(evaluation));
-}
-
-void DerivationLog::recordMerge(const Relation& merged) {
-  std::size_t id = firstNamed(merged.name());
-  if (id == none) {
-    id = newHistory(merged.name());
-  } else {
-    order_.erase(std::find(order_.begin(), order_.end(), id));
-  }
-  order_.push_back(id);
-  History& history = histories_[id];
-  if (history.size() == 0 && merged.isDuplicateFree()) {
-    for (std::size_t i = 0; i < merged.rowCount(); ++i) {
-      history.append(merged.row(i));
-    }
-  } else {
-    for (std::size_t i = 0; i < merged.rowCount(); ++i) {
-      history.appendNew(merged.row(i));
-    }
-  }
-  claim(history, history.size());
-}
-
-void DerivationLog::claimRows(const std::string& name, std::size_t rowCount) {
-  claim(histories_[currentOrPending(name)], rowCount);
-}
-
-void DerivationLog::claim(History& history, std::size_t rowCount) const {
-  const std::size_t claimed =
-      std::max(history.declaredRows, history.marks.empty() ? 0 : history.marks.back().end);
-  if (rowCount > claimed && !evaluations_.empty()) {
-    history.marks.push_back(History::Mark{rowCount, evaluations_.size() - 1});
-  }
-}
-
-void DerivationLog::appendRows(const std::string& name, const RowBuffer& rows) {
-  History& history = histories_[currentOrPending(name)];
-  for (std::size_t k = 0; k < rows.count; ++k) {
-    history.append(Row(rows.cells.data() + k * rows.width, rows.width));
-  }
-}
-
-std::size_t DerivationLog::rowCount(const std::string& name) const {
-  std::size_t id = firstNamed(name);
-  if (id == none) {
-    id = namedIn(pending_, name);
-  }
-  return id == none ? 0 : histories_[id].size();
-}
-
-void DerivationLog::followOrder(const RelationList& knownRelations) {
-  std::unordered_map<std::string, std::deque<std::size_t>> byName;
-  for (const std::size_t id : order_) {
-    byName[histories_[id].name].push_back(id);
-  }
-  for (const std::size_t id : pending_) {
-    byName[histories_[id].name].push_back(id);
-  }
-  std::vector<std::size_t> order;
-  for (const Relation& relation : knownRelations) {
-    std::deque<std::size_t>& held = byName[relation.name()];
-    if (held.empty()) {
-      order.push_back(newHistory(relation.name()));
-    } else {
-      order.push_back(held.front());
-      held.pop_front();
-    }
-  }
-  order_ = std::move(order);
-  pending_.clear();
-}
-
 namespace {
 
 // Builds the derivation tree node by node.
 class Explainer {
  public:
-  Explainer(const DerivationLog& log, const RelationList& finalRelations) : log_(log) {
+  Explainer(const DerivationLog& log, const std::vector<Rule>& rules,
+            const RelationList& finalRelations)
+      : log_(log), rules_(rules) {
     const std::vector<std::size_t>& order = log.order();
     for (std::size_t p = 0; p < order.size() && p < finalRelations.size(); ++p) {
       finalTypes_.emplace(order[p], finalRelations[p].types());
@@ -283,7 +66,7 @@ class Explainer {
       return id;
     }
     const DerivationLog::Evaluation& evaluation = log_.evaluation(mark->evaluation);
-    if (const Rule* rule = log_.ruleOnLine(evaluation.ruleLine)) {
+    if (const Rule* rule = ruleOnLine(evaluation.ruleLine)) {
       const std::vector<std::pair<std::size_t, std::size_t>> used =
           derive(id, *rule, evaluation, history.row(r));
       for (const auto& [usedRelation, usedRow] : used) {
@@ -297,6 +80,12 @@ class Explainer {
   std::vector<DerivationNode> release() { return std::move(nodes_); }
 
  private:
+  const Rule* ruleOnLine(std::size_t line) const {
+    const auto found = std::find_if(rules_.begin(), rules_.end(),
+                                    [line](const Rule& rule) { return rule.lineNumber == line; });
+    return found == rules_.end() ? nullptr : &*found;
+  }
+
   // Evaluates the rule again on what `evaluation` read, finds the first binding
   // that gives `target`, and returns the rows its atoms took (relation, row).
   std::vector<std::pair<std::size_t, std::size_t>> derive(
@@ -313,7 +102,7 @@ class Explainer {
       }
     }
     const Relation bindings = evaluateBindings(rule, RelationList(), given);
-    const std::size_t b = bindingGiving(bindings, rule.headArguments, target);
+    const std::size_t b = bindingGiving(bindings, rule.headTerms, target);
     std::vector<std::pair<std::size_t, std::size_t>> used;
     if (b == none) {
       return used;
@@ -353,15 +142,15 @@ class Explainer {
   }
 
   // The first binding whose head projection is `target`, or none.
-  static std::size_t bindingGiving(const Relation& bindings, const std::string& headArguments,
+  static std::size_t bindingGiving(const Relation& bindings, const std::vector<Term>& head,
                                    Row target) {
     std::vector<std::size_t> columns;
-    for (const std::string& item : splitList(headArguments)) {
+    for (const Term& term : head) {
       std::size_t column = 0;
-      if (item.empty()) {
+      if (term.kind == TermKind::empty) {
         continue;
       }
-      if (!findColumn(bindings, item, column)) {
+      if (!findColumn(bindings, term.text, column)) {
         return none;
       }
       columns.push_back(column);
@@ -411,7 +200,7 @@ class Explainer {
       for (std::size_t i = 0; i < selected.rowCount(); ++i) {
         if (holdsBound(atom, selected.row(i), bindings, bound, exact)) {
           const DerivationLog::History& history = log_.history(read.history);
-          const std::size_t r = history.scan(selected.row(i), read.begin, read.end);
+          const std::size_t r = history.rows.find(selected.row(i), read.begin, read.end);
           return r == read.end ? none : r;
         }
       }
@@ -432,7 +221,7 @@ class Explainer {
       }
       const bool asText =
           exact || (column < bindings.types().size() && bindings.types()[column].isString());
-      if (asText ? !valuesEqual(row[t], bound[column]) : !integersEqual(row[t], bound[column])) {
+      if (!valuesEqual(joinKey(row[t], asText), joinKey(bound[column], asText))) {
         return false;
       }
     }
@@ -440,6 +229,7 @@ class Explainer {
   }
 
   const DerivationLog& log_;
+  const std::vector<Rule>& rules_;
   std::unordered_map<std::size_t, std::vector<ValueType>> finalTypes_;  // by relation
   std::vector<DerivationNode> nodes_;
   std::set<std::pair<std::size_t, std::size_t>> explained_;
@@ -447,18 +237,19 @@ class Explainer {
 
 }  // namespace
 
-std::vector<DerivationNode> explainTuple(const DerivationLog& log, const std::string& name, Row row,
+std::vector<DerivationNode> explainTuple(const DerivationLog& log, const std::vector<Rule>& rules,
+                                         const std::string& name, Row row,
                                          const RelationList& finalRelations) {
   const std::size_t relation = log.firstNamed(name);
   if (relation == DerivationLog::none) {
     return {};
   }
   const DerivationLog::History& history = log.history(relation);
-  const std::size_t r = history.scan(row, 0, history.size());
+  const std::size_t r = history.rows.find(row, 0, history.size());
   if (r == history.size()) {
     return {};
   }
-  Explainer explainer(log, finalRelations);
+  Explainer explainer(log, rules, finalRelations);
   explainer.explain(relation, r);
   return explainer.release();
 }

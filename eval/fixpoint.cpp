@@ -8,9 +8,7 @@
 
 #include "algebra/product.h"
 #include "eval/body_eval.h"
-#include "eval/explain.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
 #include "relation/row_set.h"
 
 namespace {
@@ -18,11 +16,9 @@ namespace {
 constexpr std::size_t deltaSlice = std::size_t{1} << 15;
 
 std::size_t headArity(const Rule& rule) {
-  std::size_t arity = 0;
-  for (const std::string& item : splitList(rule.headArguments)) {
-    arity += item.empty() ? 0 : 1;
-  }
-  return arity;
+  return static_cast<std::size_t>(
+      std::count_if(rule.headTerms.begin(), rule.headTerms.end(),
+                    [](const Term& term) { return term.kind != TermKind::empty; }));
 }
 
 // A rule of the group, with the atoms that name members.
@@ -65,13 +61,8 @@ struct Member {
 class Fixpoint {
  public:
   Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
-           RelationList& knownRelations, Warnings& warnings, Trace* trace, DerivationLog* log)
-      : allRules_(rules),
-        names_(names),
-        knownRelations_(knownRelations),
-        warnings_(warnings),
-        trace_(trace),
-        log_(log) {
+           RelationList& knownRelations, EvaluationContext& context)
+      : allRules_(rules), names_(names), knownRelations_(knownRelations), context_(context) {
     std::unordered_map<std::string, std::size_t> memberIndex;
     for (const std::string& name : names) {
       memberIndex.emplace(name, members_.size());
@@ -157,7 +148,7 @@ class Fixpoint {
     }
     for (Member& member : members_) {
       if (member.exists() && moved(member)) {
-        logNewRows(member);
+        context_.relationMade(member.name, *member.rows);
         Relation result = member.schema;
         result.addRows(member.rows->release(), true);
         ordered.push_back(std::move(result));
@@ -262,9 +253,7 @@ class Fixpoint {
   // in this round when they come after the change, else in the next. True when
   // the next round has a rule to take.
   bool round() {
-    if (trace_ != nullptr) {
-      trace_->countRound();
-    }
+    context_.roundBegun();
     std::set<std::size_t> thisRound;
     thisRound.swap(nextRound_);
     while (!thisRound.empty()) {
@@ -311,8 +300,7 @@ class Fixpoint {
     }
     // A rule found to pair tuples, even by a slice just now, is evaluated whole.
     if (!rule.ran || rule.pairsTuples) {
-      logEvaluation(rule, now, noMember, 0, 0);
-      absorb(members_[rule.head], evaluate(rule, now, noMember, nullptr, &rule.pairsTuples));
+      absorb(members_[rule.head], evaluate(rule, now, noMember, nullptr, 0, &rule.pairsTuples));
     }
     rule.ran = true;
     rule.seen = std::move(now);
@@ -327,41 +315,46 @@ class Fixpoint {
       Relation delta = used.schema;
       const std::size_t end = std::min(begin + deltaSlice, now[a]);
       delta.addRows(used.rows->rows(begin, end), true);
-      logEvaluation(rule, now, rule.memberAtoms[a].first, begin, end);
       absorb(members_[rule.head],
-             evaluate(rule, now, rule.memberAtoms[a].first, &delta, &rule.pairsTuples, &common));
+             evaluate(rule, now, rule.memberAtoms[a].first, &delta, begin, &rule.pairsTuples,
+                      &common));
     }
   }
 
   // The rule evaluated with every member atom reading the first `now` rows of
-  // its member, except the one at `element`, which reads `delta`. With
-  // `common`, the elements before `element` are taken from there, evaluated
-  // first where they are not yet.
+  // its member, except the one at `element`, which reads `delta`: the rows
+  // of its member from `deltaBegin` on. With `common`, the elements before
+  // `element` are taken from there, evaluated first where they are not yet.
   Relation evaluate(const GroupRule& rule, const std::vector<std::size_t>& now, std::size_t element,
-                    const Relation* delta, bool* pairsTuples, BodyProgress* common = nullptr) {
+                    const Relation* delta, std::size_t deltaBegin, bool* pairsTuples,
+                    BodyProgress* common = nullptr) {
     AtomRelations given(rule.rule->body.size());
     for (std::size_t e = 0; e < rule.prepared.size(); ++e) {
       given[e].prepared = rule.prepared[e].get();
     }
+    std::vector<AtomRows> read;
     for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
       const auto [e, m] = rule.memberAtoms[a];
       if (e == element) {
         given[e].rows = delta;
+        read.push_back({e, &members_[m].schema, deltaBegin, deltaBegin + delta->rowCount()});
       } else {
         refreshFull(members_[m], now[a]);
         given[e].rows = &members_[m].full;
+        read.push_back({e, &members_[m].schema, 0, now[a]});
       }
     }
     const Rule& evaluated = *rule.rule;
-    return traced(trace_, evaluated.lineNumber, [&] {
+    Warnings& warnings = context_.warnings();
+    return context_.evaluation(evaluated, knownRelations_, read, [&] {
       if (common == nullptr) {
-        return evaluateRule(evaluated, knownRelations_, warnings_, &given, pairsTuples);
+        return evaluateRule(evaluated, knownRelations_, warnings, &given, pairsTuples);
       }
-      continueBody(evaluated, knownRelations_, warnings_, &given, pairsTuples, element, *common);
+      continueBody(evaluated, knownRelations_, warnings, &given, pairsTuples, element, *common);
       BodyProgress progress = *common;
-      continueBody(evaluated, knownRelations_, warnings_, &given, pairsTuples,
-                   evaluated.body.size(), progress);
-      return headRowsOf(evaluated, progress, warnings_);
+      continueBody(evaluated, knownRelations_, warnings, &given, pairsTuples, evaluated.body.size(),
+                   progress);
+      return headRowsOf(evaluated, progress, warnings);
     });
   }
 
@@ -383,47 +376,13 @@ class Fixpoint {
       member.full.setTypes(result.types());
     }
     member.rows->insertAll(result);
-    if (log_ != nullptr) {
-      log_->claimRows(member.name, member.rows->size());
-    }
-  }
-
-  // Tells the log what the evaluation of `rule` about to start reads: each
-  // member atom the first `now` rows of its member, the one at `element` the
-  // rows [begin, end); atoms over other relations all of them.
-  void logEvaluation(const GroupRule& rule, const std::vector<std::size_t>& now,
-                     std::size_t element, std::size_t begin, std::size_t end) {
-    if (log_ == nullptr) {
-      return;
-    }
-    std::vector<DerivationLog::AtomInput> inputs;
-    for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
-      const auto [e, m] = rule.memberAtoms[a];
-      const bool delta = e == element;
-      inputs.push_back({e, true, members_[m].schema, delta ? begin : 0, delta ? end : now[a]});
-    }
-    log_->beginEvaluation(*rule.rule, knownRelations_, inputs);
-  }
-
-  // Hands the log the rows the member gained, in the order they came; its
-  // first rows, those it held before, the log has in its own order.
-  void logNewRows(const Member& member) {
-    if (log_ == nullptr) {
-      return;
-    }
-    for (std::size_t held = log_->rowCount(member.name); held < member.rows->size();
-         held = log_->rowCount(member.name)) {
-      log_->appendRows(member.name,
-                       member.rows->rows(held, std::min(held + deltaSlice, member.rows->size())));
-    }
+    context_.rowsGained(member.name, member.rows->size());
   }
 
   const std::vector<Rule>& allRules_;
   const std::vector<std::string>& names_;
   RelationList& knownRelations_;
-  Warnings& warnings_;
-  Trace* trace_;
-  DerivationLog* log_;
+  EvaluationContext& context_;
   std::vector<Member> members_;
   std::vector<GroupRule> rules_;
   std::vector<std::size_t> roundOrder_;                 // rules, in the order of a round
@@ -436,8 +395,8 @@ class Fixpoint {
 
 bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
                               const std::vector<std::string>& members, RelationList& knownRelations,
-                              Warnings& warnings, Trace* trace, DerivationLog* log) {
-  Fixpoint fixpoint(rules, members, knownRelations, warnings, trace, log);
+                              EvaluationContext& context) {
+  Fixpoint fixpoint(rules, members, knownRelations, context);
   if (!fixpoint.eligible()) {
     return false;
   }

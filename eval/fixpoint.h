@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "eval/evaluation_listener.h"
+#include "eval/relation_list.h"
 #include "eval/rule.h"
-#include "eval/trace.h"
-#include "relation/relation.h"
-
-class DerivationLog;
 
 // Evaluates the rules of the group `members` to their least fixpoint, joining
 // in each round only the tuples that the round before added, and leaves the
@@ -17,11 +15,10 @@ class DerivationLog;
 // same tuples, schemas and list order. False, with nothing changed, where that
 // cannot be promised: a member named by two relations, a member whose rules or
 // relation disagree on the width of its tuples, or a relation that a rule of
-// the group reads holding tuples of several widths. With `log`, each
-// evaluation and the rows it first gave are recorded there.
+// the group reads holding tuples of several widths. Warnings and events go
+// to `context`.
 bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
                               const std::vector<std::string>& members, RelationList& knownRelations,
-                              Warnings& warnings, Trace* trace = nullptr,
-                              DerivationLog* log = nullptr);
+                              EvaluationContext& context);
 
 #endif  // EVAL_FIXPOINT_H_

@@ -1,36 +1,26 @@
 #include "eval/groups.h"
 
 #include <algorithm>
+#include <string>
 #include <unordered_map>
-#include <utility>
 
-#include "eval/body_eval.h"
-#include "eval/explain.h"
 #include "eval/fixpoint.h"
-#include "eval/rule.h"
-#include "input/line_reader.h"
 
 namespace {
 
 // Evaluates `rule` on the list and merges its result to the end.
-void evaluateAndMerge(const Rule& rule, RelationList& knownRelations, Warnings& warnings,
-                      Trace* trace, DerivationLog* log) {
-  if (log != nullptr) {
-    log->beginEvaluation(rule, knownRelations);
-  }
-  knownRelations.mergeToEnd(
-      traced(trace, rule.lineNumber, [&] { return evaluateRule(rule, knownRelations, warnings); }));
-  if (log != nullptr) {
-    log->recordMerge(knownRelations.back());
-  }
+void evaluateAndMerge(const Rule& rule, RelationList& knownRelations, EvaluationContext& context) {
+  knownRelations.mergeToEnd(context.evaluation(rule, knownRelations, {}, [&] {
+    return evaluateRule(rule, knownRelations, context.warnings());
+  }));
+  context.resultMerged(knownRelations.back());
 }
 
 void evaluateHead(const std::vector<Rule>& rules, const std::string& head,
-                  RelationList& knownRelations, Warnings& warnings, Trace* trace,
-                  DerivationLog* log) {
+                  RelationList& knownRelations, EvaluationContext& context) {
   for (const Rule& rule : rules) {
     if (rule.headName == head) {
-      evaluateAndMerge(rule, knownRelations, warnings, trace, log);
+      evaluateAndMerge(rule, knownRelations, context);
     }
   }
 }
@@ -46,10 +36,8 @@ bool waitsForMember(const Rule& rule, const std::vector<std::string>& members,
 // One round over the group's rules, given by member; true when some member changed.
 bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
                    const std::vector<std::string>& members, RelationList& knownRelations,
-                   Warnings& warnings, Trace* trace, DerivationLog* log) {
-  if (trace != nullptr) {
-    trace->countRound();
-  }
+                   EvaluationContext& context) {
+  context.roundBegun();
   bool changed = false;
   for (std::size_t m = 0; m < members.size(); ++m) {
     const std::string& member = members[m];
@@ -61,7 +49,7 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
       const Relation* before = knownRelations.findFirst(member);
       const std::size_t tuplesBefore = before == nullptr ? 0 : before->tupleCount();
       const bool created = before == nullptr;
-      evaluateAndMerge(rule, knownRelations, warnings, trace, log);
+      evaluateAndMerge(rule, knownRelations, context);
       changed = changed || created || knownRelations.back().tupleCount() != tuplesBefore;
     }
   }
@@ -69,10 +57,10 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
 }
 
 void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<std::string>& members,
-                            RelationList& knownRelations, Warnings& warnings, RecursionMode mode,
-                            Trace* trace, DerivationLog* log) {
+                            RelationList& knownRelations, EvaluationContext& context,
+                            RecursionMode mode) {
   if (mode == RecursionMode::semiNaive &&
-      evaluateGroupSemiNaively(rules, members, knownRelations, warnings, trace, log)) {
+      evaluateGroupSemiNaively(rules, members, knownRelations, context)) {
     return;
   }
   std::unordered_map<std::string, std::size_t> memberIndex;
@@ -86,33 +74,24 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
       rulesOfMembers[member->second].push_back(&rule);
     }
   }
-  while (evaluateRound(rulesOfMembers, members, knownRelations, warnings, trace, log)) {
+  while (evaluateRound(rulesOfMembers, members, knownRelations, context)) {
   }
   appendEmptyMembers(knownRelations, members, rules);
 }
 
 }  // namespace
 
-void evaluateRules(const std::vector<ParsedRule>& ruleLines,
-                   const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
-                   Warnings& warnings, RecursionMode mode, Trace* trace, DerivationLog* log) {
-  const std::vector<Rule> rules = parseRules(ruleLines);
-  if (log != nullptr) {
-    log->keepRules(rules);
-  }
+void evaluateRules(const std::vector<Rule>& rules, const std::vector<EvaluationGroup>& order,
+                   RelationList& knownRelations, EvaluationContext& context, RecursionMode mode) {
   for (const EvaluationGroup& group : order) {
-    if (trace != nullptr) {
-      trace->beginGroup(group.members, group.recursive);
-    }
+    context.groupBegun(group);
     if (group.recursive) {
-      evaluateRecursiveGroup(rules, group.members, knownRelations, warnings, mode, trace, log);
-      if (log != nullptr) {
-        log->followOrder(knownRelations);
-      }
+      evaluateRecursiveGroup(rules, group.members, knownRelations, context, mode);
     } else {
       for (const std::string& head : group.members) {
-        evaluateHead(rules, head, knownRelations, warnings, trace, log);
+        evaluateHead(rules, head, knownRelations, context);
       }
     }
+    context.groupEnded(group, knownRelations);
   }
 }

@@ -2,17 +2,12 @@
 #ifndef EVAL_GROUPS_H_
 #define EVAL_GROUPS_H_
 
-#include <string>
 #include <vector>
 
-#include "eval/diagnostics.h"
+#include "eval/evaluation_listener.h"
 #include "eval/relation_list.h"
-#include "eval/trace.h"
-#include "input/rule_model.h"
+#include "eval/rule.h"
 #include "input/rule_order.h"
-#include "relation/relation.h"
-
-class DerivationLog;
 
 // How a recursive group reaches its fixpoint: by rounds that evaluate every
 // rule again, or by rounds that join only the tuples the previous round added
@@ -24,12 +19,10 @@ enum class RecursionMode { plainRounds, semiNaive };
 // is appended to `knownRelations`, or united with the first relation of the
 // head's name, which then moves to the end of the list. A recursive group is
 // evaluated in rounds until a round changes none of its members; a member left
-// without a relation then gets an empty one. Warnings go to `warnings` as they
-// arise; with `trace`, what each group and rule did is recorded there, and
-// with `log`, which evaluation first gave each tuple and what it read.
-void evaluateRules(const std::vector<ParsedRule>& ruleLines,
-                   const std::vector<EvaluationGroup>& order, RelationList& knownRelations,
-                   Warnings& warnings, RecursionMode mode = RecursionMode::semiNaive,
-                   Trace* trace = nullptr, DerivationLog* log = nullptr);
+// without a relation then gets an empty one. Warnings and events go to
+// `context` as they arise.
+void evaluateRules(const std::vector<Rule>& rules, const std::vector<EvaluationGroup>& order,
+                   RelationList& knownRelations, EvaluationContext& context,
+                   RecursionMode mode = RecursionMode::semiNaive);
 
 #endif  // EVAL_GROUPS_H_

@@ -6,11 +6,10 @@
 #include <string_view>
 
 #include "algebra/condition.h"
-#include "algebra/integer_value.h"
 #include "algebra/project.h"
 #include "eval/body_eval.h"
 #include "input/char_class.h"
-#include "input/line_reader.h"
+#include "relation/integer_value.h"
 #include "relation/work_meter.h"
 
 namespace {
@@ -43,8 +42,8 @@ std::size_t columnsReachedBy(const std::string& text) {
 // column is dropped.
 std::size_t leadingColumnsReached(const Rule& rule) {
   std::size_t leading = 0;
-  for (const std::string& item : splitList(rule.headArguments)) {
-    leading = std::max(leading, columnsReachedBy(item));
+  for (const Term& term : rule.headTerms) {
+    leading = std::max(leading, columnsReachedBy(term.text));
   }
   for (const BodyElement& element : rule.body) {
     if (!element.isAtom) {
@@ -59,7 +58,7 @@ std::size_t leadingColumnsReached(const Rule& rule) {
 // For each element, the columns used after it.
 std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
   std::vector<NeededColumns> needed(rule.body.size());
-  std::vector<std::string> names = splitList(rule.headArguments);
+  std::vector<std::string> names = textsOf(rule.headTerms);
   const std::size_t leading = leadingColumnsReached(rule);
   for (std::size_t i = rule.body.size(); i-- > 0;) {
     needed[i] = NeededColumns{names, leading};
@@ -72,7 +71,7 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
 
 }  // namespace
 
-std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines) {
+std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
   std::vector<Rule> rules;
   for (ParsedRule parsed : ruleLines) {
     if (!parsed.isRule()) {
@@ -81,11 +80,10 @@ std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines) {
     Rule rule;
     rule.lineNumber = parsed.lineNumber;
     rule.headName = parsed.headName;
-    rule.headArguments = parsed.headArguments;
     rule.headTerms = parsed.headTerms;
     for (std::size_t e : parsed.evaluationOrder) {
       rule.body.push_back(std::move(parsed.written[e]));
-      rule.seedTypes.emplace_back(rule.body.back().text);
+      rule.seedTypes.emplace_back(rule.body.back().text == stringType ? stringType : intType);
       if (rule.body.back().isAtom) {
         rule.atomNames.push_back(rule.body.back().atom.name);
       }
@@ -114,7 +112,7 @@ void warnAboutTextOrdered(const Rule& rule, const BodyElement& element,
     const TermKind kind = termKindOf(*side);
     std::size_t column = 0;
     if ((kind == TermKind::variable || kind == TermKind::columnReference) &&
-        findColumn(partialResult, *side, column) && column < types.size() &&
+        columnOfOperand(partialResult, *side, column) && column < types.size() &&
         types[column].isString()) {
       warnings.warn(Warning::textOrdered, rule.lineNumber,
                     element.column + condition.operatorColumn + 1, {*side, condition.operatorText});
@@ -122,9 +120,9 @@ void warnAboutTextOrdered(const Rule& rule, const BodyElement& element,
   }
 }
 
-void warnAboutUnboundHead(const Rule& rule, const Relation& partialResult, Warnings& warnings) {
-  const std::optional<std::string> unknown =
-      unknownProjectionItem(partialResult, rule.headArguments);
+void warnAboutUnboundHead(const Rule& rule, const std::vector<std::string>& head,
+                          const Relation& partialResult, Warnings& warnings) {
+  const std::optional<std::string> unknown = unknownProjectionItem(partialResult, head);
   if (!unknown) {
     return;
   }
@@ -179,7 +177,7 @@ void evaluateElements(const Rule& rule, const RelationList& knownRelations, Warn
 }  // namespace
 
 BodyProgress startBody(const Rule& rule) {
-  return BodyProgress{Relation(partialResultName, rule.seedTypes), true, 0};
+  return BodyProgress{Relation(partialResultName, rule.seedTypes, {}), true, 0};
 }
 
 void continueBody(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
@@ -189,11 +187,12 @@ void continueBody(const Rule& rule, const RelationList& knownRelations, Warnings
 }
 
 Relation headRowsOf(const Rule& rule, const BodyProgress& progress, Warnings& warnings) {
+  const std::vector<std::string> head = textsOf(rule.headTerms);
   if (warnings.enabled()) {
-    warnAboutUnboundHead(rule, progress.partialResult, warnings);
+    warnAboutUnboundHead(rule, head, progress.partialResult, warnings);
   }
   // The result is only ever united into a relation, so it may repeat rows.
-  return project(progress.partialResult, rule.headName, rule.headArguments, true);
+  return project(progress.partialResult, rule.headName, head, true);
 }
 
 Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
@@ -222,7 +221,7 @@ void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::str
     });
     std::vector<std::string> attributes;
     if (firstRule != rules.end()) {
-      attributes = splitList(firstRule->headArguments);
+      attributes = textsOf(firstRule->headTerms);
     }
     knownRelations.append(Relation(member, std::vector<ValueType>(), std::move(attributes)));
   }

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "algebra/product.h"
-#include "eval/diagnostics.h"
 #include "eval/relation_list.h"
+#include "input/diagnostics.h"
 #include "input/rule_model.h"
 #include "relation/relation.h"
 
@@ -16,21 +16,22 @@
 struct Rule {
   std::size_t lineNumber = 0;
   std::string headName;
-  std::string headArguments;      // as written between the head's parentheses
-  std::vector<Term> headTerms;    // the same, cut
+  std::vector<Term> headTerms;    // between the head's parentheses
   std::vector<BodyElement> body;  // in evaluation order
-  // The partial result's types start as the element texts: the first element
-  // that fills it brings its own types, and a rule whose elements never fill it
-  // keeps these (as "int", unless an element is the text "string"), as does
-  // the relation its head projection gives.
+  // The partial result's types before an element fills it, one per element:
+  // "string" for an element whose text is exactly "string", "int" for any
+  // other. The first element that fills it brings its own types; a rule whose
+  // elements never fill it keeps these, as does the relation its head
+  // projection gives (and a column number may reach each of them).
   std::vector<ValueType> seedTypes;
   std::vector<std::string> atomNames;  // the predicates its atoms name
   // Per element, the columns that later elements and the head use.
   std::vector<NeededColumns> neededAfter;
 };
 
-// The well-formed rules among the rule lines.
-std::vector<Rule> parseRules(const std::vector<ParsedRule>& ruleLines);
+// The well-formed rules among the parsed rule lines, each with its body in
+// evaluation order.
+std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines);
 
 // What an atom reads instead of the relation its name finds: rows to select
 // and project as the atom says, or the atom's relation already made (by

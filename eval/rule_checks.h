@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "eval/diagnostics.h"
 #include "eval/relation_list.h"
+#include "input/diagnostics.h"
 #include "input/rule_model.h"
 
 // Diagnoses every rule line against the relations declared in the input

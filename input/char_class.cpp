@@ -36,14 +36,8 @@ bool isVariableInitial(unsigned char byte) {
   }
 }
 
-bool startsWithAtomInitial(std::string_view text) {
-  return !text.empty() && isAtomInitial(static_cast<unsigned char>(text.front()));
-}
-
 bool startsWithVariableInitial(std::string_view text) {
   return !text.empty() && isVariableInitial(static_cast<unsigned char>(text.front()));
 }
-
-bool isDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
 
 bool isBlank(unsigned char byte) { return byte == ' ' || byte == '\t'; }

@@ -12,12 +12,11 @@ bool isAtomInitial(unsigned char byte);
 // A term that starts with one is a variable (or an attribute name).
 bool isVariableInitial(unsigned char byte);
 
-// The tests above on the first byte of a text; false for the empty text.
-bool startsWithAtomInitial(std::string_view text);
+// The variable test on the first byte of a text; false for the empty text.
 bool startsWithVariableInitial(std::string_view text);
 
 // An ASCII decimal digit.
-bool isDigit(unsigned char byte);
+inline bool isDigit(unsigned char byte) { return byte >= '0' && byte <= '9'; }
 
 // A blank or a tab: bytes the reading never skips.
 bool isBlank(unsigned char byte);

@@ -140,15 +140,8 @@ bool LineReader::nextLineIsEmpty() { return fill() && lookaheadEmpty_; }
 
 std::vector<std::string> splitList(const std::string& text) {
   std::vector<std::string> pieces;
-  std::size_t position = 0;
-  while (position < text.size()) {
-    if (text[position] == ',') {
-      ++position;
-    }
-    const std::size_t comma = text.find(',', position);
-    const std::size_t end = comma == std::string::npos ? text.size() : comma;
-    pieces.push_back(text.substr(position, end - position));
-    position = end;
-  }
+  cutList(text, [&](std::size_t position, std::size_t length) {
+    pieces.push_back(text.substr(position, length));
+  });
   return pieces;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reads an input stream one line at a time, with one line of lookahead.
@@ -66,9 +67,25 @@ class LineReader {
   void noteEncoding(const std::string& line);
 };
 
-// The comma-separated pieces of `text`, in order. A comma at the very start is
-// dropped, a comma at the end adds one empty piece, two commas in a row give an
-// empty piece between them. Nothing is trimmed; the empty text gives no piece.
+// Calls `take(position, length)` for each comma-separated piece of `text`, in
+// order. A comma at the very start is dropped, a comma at the end adds one
+// empty piece, two commas in a row give an empty piece between them. Nothing
+// is trimmed; the empty text gives no piece.
+template <typename Take>
+void cutList(std::string_view text, Take&& take) {
+  std::size_t position = 0;
+  while (position < text.size()) {
+    if (text[position] == ',') {
+      ++position;
+    }
+    const std::size_t comma = text.find(',', position);
+    const std::size_t end = comma == std::string_view::npos ? text.size() : comma;
+    take(position, end - position);
+    position = end;
+  }
+}
+
+// The pieces that cutList cuts, in order.
 std::vector<std::string> splitList(const std::string& text);
 
 #endif  // INPUT_LINE_READER_H_

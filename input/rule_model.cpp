@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "input/char_class.h"
+#include "input/line_reader.h"
 
 namespace {
 
@@ -22,25 +23,13 @@ std::string operatorTextAt(std::string_view condition, std::size_t position) {
   }
 }
 
-Atom atomOf(std::string_view text, std::size_t column) {
-  Atom atom;
-  const std::size_t open = text.find('(');
-  atom.name = std::string(text.substr(0, open));
-  atom.closed = !text.empty() && text.back() == ')';
-  if (open != std::string_view::npos && open + 1 < text.size()) {
-    atom.argumentText = std::string(text.substr(open + 1, text.size() - open - 2));
-    atom.terms = termsOf(atom.argumentText, column + open + 1);
-  }
-  return atom;
-}
-
 BodyElement elementOf(std::string_view text, std::size_t column, bool isAtom) {
   BodyElement element;
   element.text = std::string(text);
   element.column = column;
   element.isAtom = isAtom;
   if (isAtom) {
-    element.atom = atomOf(text, column);
+    element.atom = cutAtom(text, column);
   } else {
     element.condition = cutCondition(text);
   }
@@ -80,20 +69,32 @@ TermKind termKindOf(std::string_view text) {
 
 std::vector<Term> termsOf(std::string_view argumentText, std::size_t column) {
   std::vector<Term> terms;
-  std::size_t position = 0;
-  while (position < argumentText.size()) {
-    if (argumentText[position] == ',') {
-      ++position;
-    }
-    std::size_t end = argumentText.find(',', position);
-    if (end == std::string_view::npos) {
-      end = argumentText.size();
-    }
-    const std::string_view text = argumentText.substr(position, end - position);
+  cutList(argumentText, [&](std::size_t position, std::size_t length) {
+    const std::string_view text = argumentText.substr(position, length);
     terms.push_back(Term{termKindOf(text), std::string(text), column + position});
-    position = end;
-  }
+  });
   return terms;
+}
+
+std::vector<std::string> textsOf(const std::vector<Term>& terms) {
+  std::vector<std::string> texts;
+  texts.reserve(terms.size());
+  for (const Term& term : terms) {
+    texts.push_back(term.text);
+  }
+  return texts;
+}
+
+Atom cutAtom(std::string_view text, std::size_t column) {
+  Atom atom;
+  const std::size_t open = text.find('(');
+  atom.name = std::string(text.substr(0, open));
+  atom.closed = !text.empty() && text.back() == ')';
+  if (open != std::string_view::npos && open + 1 < text.size()) {
+    atom.argumentText = std::string(text.substr(open + 1, text.size() - open - 2));
+    atom.terms = termsOf(atom.argumentText, column + open + 1);
+  }
+  return atom;
 }
 
 ConditionParts cutCondition(std::string_view condition) {

@@ -27,6 +27,9 @@ TermKind termKindOf(std::string_view text);
 // `column` is where the argument text starts.
 std::vector<Term> termsOf(std::string_view argumentText, std::size_t column);
 
+// The texts of `terms`, in order.
+std::vector<std::string> textsOf(const std::vector<Term>& terms);
+
 // A condition cut as evaluation reads it. The operator is decided by the first
 // byte among "!=<>" and the one after it; the left operand ends before that
 // byte, the right operand starts after the last byte among "!=<>" of the whole
@@ -65,6 +68,10 @@ struct Atom {
   std::vector<Term> terms;   // of the argument text
   bool closed = false;       // ends with ")"
 };
+
+// The atom that `text` is, standing at `column`: a body element, or a fact
+// such as tc(1,3).
+Atom cutAtom(std::string_view text, std::size_t column);
 
 // One element of a rule body: an atom (it starts with an atom initial) or a
 // condition (anything else, up to the next comma).

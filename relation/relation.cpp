@@ -7,10 +7,8 @@
 #include <numeric>
 #include <utility>
 
-#include "input/line_reader.h"
 #include "relation/large_table.h"
 #include "relation/row_sort.h"
-#include "relation/tuple_text.h"
 #include "relation/work_meter.h"
 
 // Where the rows of a duplicate-free store stand, by their hash, so that rows
@@ -123,26 +121,9 @@ int compareRows(Row a, Row b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-std::vector<Value> valuesOf(const Tuple& tuple) {
-  std::vector<Value> values;
-  values.reserve(tuple.size());
-  for (const std::string& text : tuple) {
-    values.push_back(makeValue(text));
-  }
-  return values;
-}
-
 }  // namespace
 
 namespace {
-
-Hash hashRow(Row row) {
-  Hash hash = row.size();
-  for (const Value value : row) {
-    hash = hash * 0x9E3779B97F4A7C15ULL + hashValue(value);
-  }
-  return mixBits(hash);
-}
 
 // A position in [0, size) taken from the hash's high bits (size below 2^32).
 std::size_t slotOf(Hash hash, std::size_t size) {
@@ -181,7 +162,7 @@ std::size_t RowPositions::find(const ValueCells& cells, std::size_t rows, std::s
   for (std::size_t slot = slotOf(lastHash_, slots_.size()); slots_[slot] != 0;
        slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
     const std::size_t position = slots_[slot] - 1;
-    if (compareRows(Row(cells.data() + position * width, width), row) == 0) {
+    if (rowsEqual(Row(cells.data() + position * width, width), row)) {
       return position;
     }
   }
@@ -226,22 +207,7 @@ bool rowGreater(Row first, Row second) {
   return false;
 }
 
-bool tupleGreater(const Tuple& first, const Tuple& second) {
-  const std::vector<Value> a = valuesOf(first);
-  const std::vector<Value> b = valuesOf(second);
-  return rowGreater(a, b);
-}
-
 Relation::Relation() : store_(std::make_shared<Store>()) {}
-
-Relation::Relation(const std::string& headerText, std::vector<ValueType> types)
-    : types_(std::move(types)), store_(std::make_shared<Store>()) {
-  const std::size_t open = headerText.find('(');
-  name_ = headerText.substr(0, open);
-  if (open != std::string::npos && open + 1 < headerText.size()) {
-    attributes_ = splitList(headerText.substr(open + 1, headerText.size() - open - 2));
-  }
-}
 
 Relation::Relation(std::string name, std::vector<ValueType> types,
                    std::vector<std::string> attributes)
@@ -274,14 +240,6 @@ std::vector<Tuple> Relation::tuples() const {
 void Relation::setTuplesOf(const Relation& other) { store_ = other.store_; }
 
 void Relation::clearTuples() { store_ = std::make_shared<Store>(); }
-
-void Relation::addTupleText(const std::string& text) {
-  RowBuffer rows(types_.size());
-  appendTupleRow(types_, text, rows);
-  addRows(std::move(rows));
-}
-
-bool Relation::insertTuple(const Tuple& tuple) { return insertRow(valuesOf(tuple)); }
 
 bool Relation::insertRow(Row row) {
   const std::vector<Value> values(row.begin(), row.end());
@@ -323,25 +281,6 @@ bool Relation::insertRow(Row row) {
   return true;
 }
 
-void Relation::insertTuples(const std::vector<Tuple>& tuples) {
-  if (tuples.empty()) {
-    return;
-  }
-  const std::size_t rowWidth = tuples.front().size();
-  if (std::all_of(tuples.begin(), tuples.end(),
-                  [rowWidth](const Tuple& tuple) { return tuple.size() == rowWidth; })) {
-    RowBuffer rows(rowWidth);
-    for (const Tuple& tuple : tuples) {
-      rows.append(valuesOf(tuple));
-    }
-    addRows(std::move(rows));
-    return;
-  }
-  for (const Tuple& tuple : tuples) {
-    insertTuple(tuple);
-  }
-}
-
 void Relation::addRows(RowBuffer rows, bool duplicateFree) {
   if (rows.count == 0) {
     return;
@@ -366,7 +305,7 @@ void Relation::addRows(RowBuffer rows, bool duplicateFree) {
     return;
   }
   for (std::size_t i = 0; i < rows.count; ++i) {
-    insertRow(Row(rows.cells.data() + i * rows.width, rows.width));
+    insertRow(rows.row(i));
   }
 }
 

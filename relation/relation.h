@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "relation/growing_array.h"
+#include "relation/row.h"
 #include "relation/value.h"
 
 // One value per column, as text without quotes.
@@ -19,11 +19,9 @@ using Tuple = std::vector<std::string>;
 inline constexpr const char* stringType = "string";
 inline constexpr const char* intType = "int";
 
-// A column's type tag, kept as its text: "int" or "string" for relations read
-// from the input. Only the exact tag "string" quotes values and makes "=" and
-// "!=" compare them as bytes; every other tag behaves as "int". Other tags do
-// occur: a rule's partial result starts with the rule's element texts as its
-// types (see evaluateRule).
+// A column's type tag, kept as its text: "int" or "string". Only the exact tag
+// "string" quotes values and makes "=" and "!=" compare them as bytes; any
+// other tag behaves as "int".
 class ValueType {
  public:
   ValueType() = default;
@@ -38,14 +36,10 @@ class ValueType {
   std::string tag_;
 };
 
-// One stored row: its values in column order.
-using Row = std::span<const Value>;
-
 // True when `first` sorts strictly after `second`: values compared column by
 // column as unsigned byte strings, the first difference deciding. A longer first
-// tuple that agrees with all of the second's values sorts after it. When the two
+// row that agrees with all of the second's values sorts after it. When the two
 // widths differ, the "sor1: " diagnostic is written to standard output first.
-bool tupleGreater(const Tuple& first, const Tuple& second);
 bool rowGreater(Row first, Row second);
 
 // While it lives, the "sor1: " diagnostic goes to `stream` instead of standard
@@ -61,22 +55,6 @@ class WidthReportTarget {
   std::ostream* previous_;
 };
 
-// Values of rows, one row after another.
-using ValueCells = GrowingArray<Value>;
-
-// Rows of one width, gathered before they enter a relation.
-struct RowBuffer {
-  explicit RowBuffer(std::size_t rowWidth) : width(rowWidth) {}
-  void append(Row row) {
-    cells.append(row.begin(), row.end());
-    ++count;
-  }
-  std::size_t width;
-  std::size_t count = 0;
-  ValueCells cells;
-  bool inTupleOrder = false;  // ascending tuple order, no row repeated
-};
-
 // A named table: attribute names, one type tag per column, and a set of tuples.
 // The tuples read as one list in ascending tuple order without duplicates.
 // Rows added in bulk are sorted only when the order is first needed, and a
@@ -84,11 +62,6 @@ struct RowBuffer {
 class Relation {
  public:
   Relation();
-
-  // From a header text such as p(a,b): the name is the text before the first
-  // "(" (the whole text without one), the attributes are the comma-separated
-  // text between that "(" and the last character. No tuples.
-  Relation(const std::string& headerText, std::vector<ValueType> types);
 
   // From parts. No tuples.
   Relation(std::string name, std::vector<ValueType> types, std::vector<std::string> attributes);
@@ -110,23 +83,17 @@ class Relation {
   // Drops every tuple.
   void clearTuples();
 
-  // Parses one tuple line by the relation's types and inserts the tuple.
-  void addTupleText(const std::string& text);
-
-  // Places `tuple` at its place in the tuple order unless an equal tuple is
-  // present; false when it was a duplicate. The listed tuples are walked from
-  // the front, so tuples of another width print their diagnostics.
-  bool insertTuple(const Tuple& tuple);
+  // Places `row` at its place in the tuple order unless an equal row is
+  // present; false when it was a duplicate. Where the stored rows are of
+  // another width, they are walked from the front, so that rows of another
+  // width print their diagnostics.
   bool insertRow(Row row);
 
-  // Inserts the tuples in their order, exactly as insertTuple one at a time
-  // would, diagnostics included; in bulk when all widths agree.
-  void insertTuples(const std::vector<Tuple>& tuples);
-  // `duplicateFree` promises that the rows repeat no row (they may be in any
-  // order). Rows in tuple order given to a relation without rows keep that order.
+  // Adds the rows of `rows`. `duplicateFree` promises that the rows repeat no row (they may be in
+  // any order). Rows in tuple order given to a relation without rows keep that order.
   void addRows(RowBuffer rows, bool duplicateFree = false);
 
-  // Inserts the tuples of `other` in its tuple order, as insertTuple would.
+  // Inserts the tuples of `other` in its tuple order, as insertRow would.
   void addTuplesOf(const Relation& other);
 
   // Stored rows; until the relation is normalized they may repeat and stand in

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "input/relation_section.h"
 #include "relation/tuple_text.h"
 
 namespace {
@@ -79,12 +80,7 @@ class BlockWriter {
 }  // namespace
 
 std::string headerText(const Relation& relation) {
-  std::string header = relation.name() + '(';
-  const std::vector<std::string>& attributes = relation.attributes();
-  for (std::size_t i = 0; i < attributes.size(); ++i) {
-    header.append(i == 0 ? "" : ",").append(attributes[i]);
-  }
-  return header + ')';
+  return headerText(relation.name(), relation.attributes());
 }
 
 namespace {

@@ -242,13 +242,6 @@ RowSet::Code RowSet::codeOf(std::size_t column, Value value, Hash hash) {
   return code;
 }
 
-RowSet::Lookup RowSet::lookup() const {
-  if (bitmapped_) {
-    return Lookup::bitmap;
-  }
-  return packed_ ? Lookup::packedSlots : Lookup::indexedSlots;
-}
-
 std::vector<unsigned> RowSet::codeBits() const {
   std::vector<unsigned> bits;
   for (const ColumnCodes& column : columns_) {

@@ -24,11 +24,6 @@ class RowSet {
 
   std::size_t size() const { return count_; }
 
-  // How look-ups find a row: a slot that holds the row, a slot that holds its
-  // index, or a bitmap over every row its values could make.
-  enum class Lookup { packedSlots, indexedSlots, bitmap };
-  Lookup lookup() const;
-
   // The rows from `begin` up to `end` (positions in insertion order).
   RowBuffer rows(std::size_t begin, std::size_t end) const;
 

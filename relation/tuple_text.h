@@ -1,4 +1,4 @@
-// The tuple text form: values separated by commas, string values in quotes.
+// Tuples and their text form (input/tuple_line.h) by a relation's column types.
 #ifndef RELATION_TUPLE_TEXT_H_
 #define RELATION_TUPLE_TEXT_H_
 
@@ -8,11 +8,8 @@
 
 #include "relation/relation.h"
 
-// The tuple that `text` denotes for the given column types: always exactly one
-// value per type. A "string" value drops the character before it (the opening
-// quote) and runs to the next quote; any other value runs to the next comma, the
-// last column taking the whole rest. One line feed at the end is ignored, and
-// text after the last column is ignored. No text is ever rejected.
+// The tuple that `text` denotes for the given column types, cut as
+// cutTupleLine cuts it: always exactly one value per type.
 Tuple parseTupleText(const std::vector<ValueType>& types, std::string_view text);
 
 // The same tuple, appended to `rows` (whose width is the number of types).

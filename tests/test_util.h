@@ -5,16 +5,36 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "input/relation_section.h"
 #include "relation/relation.h"
+#include "relation/tuple_text.h"
+
+// Adds the tuple that the tuple line `text` gives by the relation's types.
+inline void addTupleText(Relation& relation, const std::string& text) {
+  RowBuffer rows(relation.types().size());
+  appendTupleRow(relation.types(), text, rows);
+  relation.addRows(std::move(rows));
+}
+
+// Inserts `tuple` as Relation::insertRow does; false when it was a duplicate.
+inline bool insertTuple(Relation& relation, const Tuple& tuple) {
+  std::vector<Value> values;
+  for (const std::string& text : tuple) {
+    values.push_back(makeValue(text));
+  }
+  return relation.insertRow(values);
+}
 
 // A relation from a header text, its types and tuple lines in the tuple text form.
 inline Relation relationOf(const std::string& header, const std::vector<ValueType>& types,
-                           const std::vector<std::string>& tupleTexts) {
-  Relation relation(header, types);
+                           const std::vector<std::string>& tupleTexts = {}) {
+  Declaration declaration = cutDeclaration(header);
+  Relation relation(std::move(declaration.name), types, std::move(declaration.attributes));
   for (const std::string& text : tupleTexts) {
-    relation.addTupleText(text);
+    addTupleText(relation, text);
   }
   return relation;
 }

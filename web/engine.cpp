@@ -41,8 +41,8 @@ std::vector<std::string> unpackOptions(const char* packed, std::size_t length) {
 extern "C" {
 
 // Runs the `length` bytes at `input` as the input file, under the arguments in
-// `options` (`optionsLength` bytes, see unpackOptions): -w and --trace act as
-// on the command line, the first file name is the name diagnostics give the
+// `options` (`optionsLength` bytes, see unpackOptions): -w, --trace and
+// --explain act as on the command line, the first file name is the name diagnostics give the
 // input, and the other options change nothing here. Returns a RunStatus; the
 // texts are read with levezetPart.
 int levezetRun(const char* input, std::size_t length, const char* options,

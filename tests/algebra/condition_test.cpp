@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "algebra/integer_value.h"
+#include "relation/integer_value.h"
 #include "test_util.h"
 
 namespace {
@@ -72,7 +72,7 @@ TEST(IntegerValueTest, PlainValuesCompareAsTheirIntegerValuesDo) {
 
 TEST(TestConditionTest, EveryOperatorGivesWhatTheIntegerValuesOfTheTextsGive) {
   std::mt19937 random(12);
-  Relation r("r(X,Y)", {"int", "int"});
+  Relation r = relationOf("r(X,Y)", {"int", "int"});
   RowBuffer rows(2);
   std::vector<std::pair<std::string, std::string>> texts;
   for (int i = 0; i < 3000; ++i) {

@@ -17,7 +17,7 @@ TEST(ProductTest, WithoutSharedNamesIsTheCartesianProduct) {
   EXPECT_EQ(result.attributes(), (Names{"X", "Y", "Z"}));
   EXPECT_EQ(result.types(), (std::vector<ValueType>{"int", "int", "string"}));
   EXPECT_EQ(result.tuples().size(), 4u);
-  EXPECT_TRUE(product(left, Relation("r(Z)", {"int"})).tuples().empty());
+  EXPECT_TRUE(product(left, relationOf("r(Z)", {"int"})).tuples().empty());
 }
 
 TEST(ProductTest, JoinsOnEqualNamesAndDropsTheRightCopies) {
@@ -74,9 +74,9 @@ TEST(ProductTest, KeepsAnIndexPerKeyAndComparisonForLaterJoins) {
 }
 
 TEST(ProductTest, CombinesTuplesOfOtherWidthsOneStepAtATime) {
-  Relation left("l(X)", {"int"});
-  left.insertTuple({"1"});
-  left.insertTuple({"2", "extra"});
+  Relation left = relationOf("l(X)", {"int"});
+  insertTuple(left, {"1"});
+  insertTuple(left, {"2", "extra"});
   const Relation right = relationOf("r(X)", {"int"}, {"1", "2"});
   CapturedStdout out;
   const Relation result = product(left, right);
@@ -108,9 +108,9 @@ TEST(ProductTest, KeepsTheLeadingColumnsWhateverTheirNames) {
 
   // Rows of another width take the step-by-step way, which keeps the same columns.
   CapturedStdout out;
-  Relation mixed("l(X,Y)", {"int", "int"});
-  mixed.insertTuple({"1", "2"});
-  mixed.insertTuple({"9"});
+  Relation mixed = relationOf("l(X,Y)", {"int", "int"});
+  insertTuple(mixed, {"1", "2"});
+  insertTuple(mixed, {"9"});
   const Relation stepped = product(mixed, right, &zAndFirst);
   EXPECT_EQ(stepped.attributes(), (Names{"X", "Z"}));
   EXPECT_EQ(stepped.tuples(), (Tuples{{"1", "3"}}));
@@ -124,16 +124,17 @@ TEST(UnionTest, KeepsTheFirstSchemaAndAddsMissingTuples) {
   EXPECT_EQ(result.attributes(), Names{"x"});
   EXPECT_EQ(result.types(), std::vector<ValueType>{"int"});
   EXPECT_EQ(result.tuples(), (Tuples{{"1"}, {"2"}, {"3"}}));
-  EXPECT_EQ(unionOf(Relation("a(x)", {"int"}), second).tuples(), (Tuples{{"2"}, {"3"}}));
+  EXPECT_EQ(unionOf(relationOf("a(x)", {"int"}), second).tuples(), (Tuples{{"2"}, {"3"}}));
 }
 
 TEST(UnionTest, AFirstRelationWithoutTuplesTakesTheTypesOfWhatFillsIt) {
   const Relation strings = relationOf("b(y)", {"string"}, {"'p'"});
-  const Relation filled = unionOf(Relation("a(x)", {}), strings);
+  const Relation filled = unionOf(relationOf("a(x)", {}), strings);
   EXPECT_EQ(filled.attributes(), Names{"x"});
   EXPECT_EQ(filled.types(), std::vector<ValueType>{"string"});
-  EXPECT_EQ(unionOf(Relation("a(x)", {"int"}), strings).types(), std::vector<ValueType>{"string"});
-  EXPECT_EQ(unionOf(Relation("a(x)", {"int"}), Relation("b(y)", {"string"})).types(),
+  EXPECT_EQ(unionOf(relationOf("a(x)", {"int"}), strings).types(),
+            std::vector<ValueType>{"string"});
+  EXPECT_EQ(unionOf(relationOf("a(x)", {"int"}), relationOf("b(y)", {"string"})).types(),
             std::vector<ValueType>{"int"});
 }
 

@@ -25,7 +25,7 @@ TEST(SelectTest, ReturnsTheSourceForAnEmptyTextAndAnEmptyRelationForNoTuples) {
   const Relation same = select(edge, "s", "");
   EXPECT_EQ(same.name(), "edge");
   EXPECT_EQ(same.tuples(), edge.tuples());
-  const Relation none = select(Relation("e(a)", {"string"}), "s", "nonsense");
+  const Relation none = select(relationOf("e(a)", {"string"}), "s", "nonsense");
   EXPECT_EQ(none.name(), "s");
   EXPECT_EQ(none.types(), std::vector<ValueType>{"string"});
   EXPECT_TRUE(none.tuples().empty());
@@ -34,32 +34,32 @@ TEST(SelectTest, ReturnsTheSourceForAnEmptyTextAndAnEmptyRelationForNoTuples) {
 
 TEST(ProjectTest, ChoosesColumnsByNumberOrNameAndDropsDuplicates) {
   const Relation r = relationOf("r(A,B)", {"int", "string"}, {"1,'a'", "1,'b'", "2,'a'"});
-  const Relation swapped = project(r, "p", "$1,$0");
+  const Relation swapped = project(r, "p", {"$1", "$0"});
   EXPECT_EQ(swapped.attributes(), (Names{"B", "A"}));
   EXPECT_EQ(swapped.types(), (std::vector<ValueType>{"string", "int"}));
   EXPECT_EQ(swapped.tuples(), (Tuples{{"a", "1"}, {"a", "2"}, {"b", "1"}}));
-  EXPECT_EQ(project(r, "p", "$0").tuples(), (Tuples{{"1"}, {"2"}}));
-  EXPECT_EQ(project(r, "p", "B,B").attributes(), (Names{"B", "B"}));
-  EXPECT_EQ(project(r, "p", "x1").attributes(), Names{"B"});
-  EXPECT_EQ(project(r, "p", "abc").attributes(), Names{"A"});
-  EXPECT_EQ(project(r, "p", ",$1").tuples(), (Tuples{{"a"}, {"b"}}));
+  EXPECT_EQ(project(r, "p", {"$0"}).tuples(), (Tuples{{"1"}, {"2"}}));
+  EXPECT_EQ(project(r, "p", {"B", "B"}).attributes(), (Names{"B", "B"}));
+  EXPECT_EQ(project(r, "p", {"x1"}).attributes(), Names{"B"});
+  EXPECT_EQ(project(r, "p", {"abc"}).attributes(), Names{"A"});
+  EXPECT_EQ(project(r, "p", {"", "$1"}).tuples(), (Tuples{{"a"}, {"b"}}));
 }
 
 TEST(ProjectTest, OntoNoColumnsGivesTheEmptyTupleOnlyWhenTheSourceHasOne) {
   const Relation r = relationOf("r(A)", {"int"}, {"1", "2"});
-  EXPECT_EQ(project(r, "p", "").tuples(), Tuples{Tuple{}});
-  EXPECT_TRUE(project(Relation("r(A)", {"int"}), "p", "").tuples().empty());
+  EXPECT_EQ(project(r, "p", {}).tuples(), Tuples{Tuple{}});
+  EXPECT_TRUE(project(relationOf("r(A)", {"int"}), "p", {}).tuples().empty());
 }
 
 TEST(ProjectTest, AnItemNamingNoColumnEmptiesTheResult) {
   const Relation r = relationOf("r(A)", {"string"}, {"'x'"});
-  const Relation p = project(r, "p", "A,Z");
+  const Relation p = project(r, "p", {"A", "Z"});
   EXPECT_EQ(p.attributes(), (Names{"A", "Z"}));
   EXPECT_EQ(p.types(), (std::vector<ValueType>{"string", "int"}));
   EXPECT_TRUE(p.tuples().empty());
-  EXPECT_TRUE(project(r, "p", "$1").tuples().empty());
-  EXPECT_EQ(unknownProjectionItem(r, "A,Z,$7"), "Z");
-  EXPECT_EQ(unknownProjectionItem(r, "A,$0"), std::nullopt);
+  EXPECT_TRUE(project(r, "p", {"$1"}).tuples().empty());
+  EXPECT_EQ(unknownProjectionItem(r, {"A", "Z", "$7"}), "Z");
+  EXPECT_EQ(unknownProjectionItem(r, {"A", "$0"}), std::nullopt);
 }
 
 // The column forms against the texts they replace, on schemas whose type list
@@ -68,17 +68,19 @@ TEST(ColumnFormsTest, GiveWhatTheirReferenceTextsGive) {
   const std::vector<Relation> sources = {
       relationOf("r(A,B,C)", {"int", "string", "int"}, {"1,'a',3", "007,'b',7", "2,'a',1"}),
       relationOf("w(A)", {"int", "int"}, {"5,6", "6,5", "1,1"}),
-      Relation("e(A,B)", {"string", "int"}),
+      relationOf("e(A,B)", {"string", "int"}),
   };
   const std::vector<std::vector<std::size_t>> columnLists = {{},     {0}, {1, 0}, {2, 2, 0},
                                                              {0, 3}, {5}, {1}};
   for (const Relation& source : sources) {
     for (const std::vector<std::size_t>& columns : columnLists) {
+      std::vector<std::string> references;
       std::string text;
       for (std::size_t column : columns) {
-        text += (text.empty() ? "$" : ",$") + std::to_string(column);
+        references.push_back("$" + std::to_string(column));
+        text += references.back() + ' ';
       }
-      const Relation byText = project(source, "p", text);
+      const Relation byText = project(source, "p", references);
       const Relation byColumns = projectColumns(source, "p", columns);
       EXPECT_EQ(byColumns.attributes(), byText.attributes()) << source.name() << " " << text;
       EXPECT_EQ(byColumns.types(), byText.types()) << source.name() << " " << text;

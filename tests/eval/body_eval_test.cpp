@@ -23,7 +23,7 @@ BodyResult evaluateBody(const std::string& body, const std::vector<Relation>& kn
     texts.push_back(written[e].text);
   }
   BodyResult result{
-      Relation("reszeredmeny", std::vector<ValueType>(texts.begin(), texts.end())), true, {}};
+      Relation("reszeredmeny", std::vector<ValueType>(texts.begin(), texts.end()), {}), true, {}};
   const RelationList list(known);
   for (std::size_t e : evaluationOrderOf(written)) {
     result.outcomes.push_back(
@@ -133,7 +133,7 @@ namespace {
 // Rows that repeat in a stored relation (lines repeated in the input) must not
 // multiply through the products that bind a variable from a column.
 TEST(EvaluateBodyTest, RepeatedStoredRowsDoNotMultiplyThroughProducts) {
-  Relation repeated("r(a)", std::vector<ValueType>{"int"});
+  Relation repeated = relationOf("r(a)", std::vector<ValueType>{"int"});
   RowBuffer rows(1);
   for (int copy = 0; copy < 200; ++copy) {
     for (const char* text : {"1", "2", "3"}) {

@@ -428,7 +428,8 @@ TEST(FixpointTest, JoinsMoreNewRowsThanOneSliceHolds) {
 TEST(FixpointTest, LeavesAGroupWithAMemberWithoutRulesToPlainRounds) {
   RelationList relations;
   Warnings warnings;
-  EXPECT_FALSE(evaluateGroupSemiNaively({}, {"lonely"}, relations, warnings));
+  EvaluationContext context(warnings);
+  EXPECT_FALSE(evaluateGroupSemiNaively({}, {"lonely"}, relations, context));
   EXPECT_EQ(relations.size(), 0U);
 }
 

@@ -132,4 +132,42 @@ TEST(ParseRuleLineTest, SaysWhyALineIsNoRule) {
   EXPECT_TRUE(parseRuleLine("p()<-", 1).isRule());
 }
 
+// The element texts of `body` in the order of evaluation.
+Texts inEvaluationOrder(const std::string& body) {
+  const std::vector<BodyElement> elements = cutBody(body, 0);
+  Texts texts;
+  for (std::size_t e : evaluationOrderOf(elements)) {
+    texts.push_back(elements[e].text);
+  }
+  return texts;
+}
+
+TEST(EvaluationOrderTest, OrdersAtomsConstantEqualitiesVariableEqualitiesThenOthers) {
+  EXPECT_EQ(inEvaluationOrder("p(X,Y),X<Y,Y=3,q(Y,Z),Z=X,W=5"),
+            (Texts{"p(X,Y)", "q(Y,Z)", "W=5", "Y=3", "Z=X", "X<Y"}));
+  EXPECT_EQ(inEvaluationOrder("edge(X,Y),edge(Y,3),Z=X,X!=Y"),
+            (Texts{"edge(X,Y)", "edge(Y,3)", "Z=X", "X!=Y"}));
+  EXPECT_EQ(inEvaluationOrder("X=1,Y=2"), (Texts{"Y=2", "X=1"}));
+  EXPECT_EQ(inEvaluationOrder("X=Y,Z=W"), (Texts{"X=Y", "Z=W"}));
+  EXPECT_EQ(inEvaluationOrder("X=Y,X=1"), (Texts{"X=1", "X=Y"}));
+  EXPECT_EQ(inEvaluationOrder("X<3,p(X)"), (Texts{"p(X)", "X<3"}));
+  EXPECT_EQ(inEvaluationOrder("X>=3,X<=3,X!=Y,X<Y"), (Texts{"X>=3", "X<=3", "X!=Y", "X<Y"}));
+  EXPECT_EQ(inEvaluationOrder(""), Texts{});
+}
+
+TEST(EvaluationOrderTest, ClassifiesAnEqualityByTheByteAfterItsOwnEqualSign) {
+  EXPECT_EQ(inEvaluationOrder("W<5,Z=X,A=1"), (Texts{"A=1", "Z=X", "W<5"}));
+  EXPECT_EQ(inEvaluationOrder("A=1,X=\xD5"), (Texts{"A=1", "X=\xD5"}));
+  EXPECT_EQ(inEvaluationOrder("X=\xF6,A=1"), (Texts{"A=1", "X=\xF6"}));
+  EXPECT_EQ(inEvaluationOrder("X='abc',Y=abc,\xE9r(X)"), (Texts{"\xE9r(X)", "Y=abc", "X='abc'"}));
+  EXPECT_EQ(inEvaluationOrder("1=X, p(X)"), (Texts{"1=X", " p(X)"}));
+}
+
+TEST(EvaluationOrderTest, CutsMalformedBodiesWithoutLosingOrLoopingOnText) {
+  EXPECT_EQ(inEvaluationOrder("p(X,Y"), Texts{"p(X,Y"});
+  EXPECT_EQ(inEvaluationOrder("p(X),,q(X),"), (Texts{"p(X)", "q(X)"}));
+  EXPECT_EQ(inEvaluationOrder("X,p(X),Y=1"), (Texts{"p(X)", "Y=1", "X"}));
+  EXPECT_EQ(inEvaluationOrder("p(X),X="), (Texts{"p(X)", "X="}));
+}
+
 }  // namespace

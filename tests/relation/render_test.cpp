@@ -25,13 +25,13 @@ TEST(WriteRelationTest, QuotesByColumnTypeNotByContent) {
 }
 
 TEST(WriteRelationTest, WritesEmptyRelationsAndTheEmptyTuple) {
-  EXPECT_EQ(rendered(Relation("p(a,b)", std::vector<ValueType>{})), "p(a,b)\n\n");
+  EXPECT_EQ(rendered(relationOf("p(a,b)", std::vector<ValueType>{})), "p(a,b)\n\n");
   EXPECT_EQ(rendered(relationOf("e()", {}, {""})), "e()\n\n\n");
 }
 
 TEST(WriteRelationTest, WritesValuesBeyondTheLastTypeBare) {
-  Relation relation("p(a)", {"string"});
-  relation.insertTuple({"x", "y"});
+  Relation relation = relationOf("p(a)", {"string"});
+  insertTuple(relation, {"x", "y"});
   EXPECT_EQ(rendered(relation), "p(a)\n'x',y\n\n");
 }
 
@@ -39,7 +39,7 @@ TEST(WriteRelationTest, WritesEveryLengthOfValueAcrossManyBlocksOfOutput) {
   // Texts of 0 to 11 bytes, numbers (held in their codes, written digit by
   // digit), and bytes past ASCII; enough rows to fill the writer's block
   // many times over, so that rows meet its end at every offset.
-  Relation relation("p(a,b,c)", {"string", "int", "string"});
+  Relation relation = relationOf("p(a,b,c)", {"string", "int", "string"});
   RowBuffer rows(3);
   std::string expected = "p(a,b,c)\n";
   for (int i = 0; i < 40000; ++i) {

@@ -1,8 +1,8 @@
 // Where the program reads the input otherwise than its text plainly says, as
 // values: what it is, where it stands and the pieces its message names. The
 // messages themselves are worded where they are printed.
-#ifndef EVAL_DIAGNOSTICS_H_
-#define EVAL_DIAGNOSTICS_H_
+#ifndef INPUT_DIAGNOSTICS_H_
+#define INPUT_DIAGNOSTICS_H_
 
 #include <cstddef>
 #include <set>
@@ -85,4 +85,4 @@ class Warnings {
   std::vector<Diagnostic> diagnostics_;
 };
 
-#endif  // EVAL_DIAGNOSTICS_H_
+#endif  // INPUT_DIAGNOSTICS_H_

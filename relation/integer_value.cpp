@@ -1,4 +1,4 @@
-#include "algebra/integer_value.h"
+#include "relation/integer_value.h"
 
 #include <limits>
 

@@ -1,20 +1,20 @@
 // What the relation lines' text shows the program reads otherwise than the
 // user wrote: declarations that are not name(attributes), tuple lines whose
 // values do not fit the columns, and blanks and quotes out of place.
-#ifndef APP_RELATION_CHECKS_H_
-#define APP_RELATION_CHECKS_H_
+#ifndef INPUT_RELATION_CHECKS_H_
+#define INPUT_RELATION_CHECKS_H_
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "eval/diagnostics.h"
-#include "relation/relation.h"
+#include "input/diagnostics.h"
+#include "input/relation_section.h"
 
-// A declaration line, read into `relation`. `followsTuples` when it came
+// A declaration line, cut into `declaration`. `followsTuples` when it came
 // right after a tuple line, with no empty line between.
-void checkDeclaration(const std::string& line, std::size_t lineNumber, const Relation& relation,
-                      bool followsTuples, Warnings& warnings);
+void checkDeclaration(const std::string& line, std::size_t lineNumber,
+                      const Declaration& declaration, bool followsTuples, Warnings& warnings);
 
 // The line after a declaration, whose values give the relation its columns:
 // a blank that makes a column "string", or a count of values other than the
@@ -22,9 +22,10 @@ void checkDeclaration(const std::string& line, std::size_t lineNumber, const Rel
 bool checkFirstDataLine(const std::string& line, std::size_t lineNumber, std::size_t attributeCount,
                         Warnings& warnings);
 
-// A tuple line read by the relation's column types: the first place where
-// the stored tuple is not what the line says.
-void checkTupleLine(const std::vector<ValueType>& types, const std::string& line,
+// A tuple line read by the relation's columns (`stringColumn` marks those
+// that hold text): the first place where the stored tuple is not what the
+// line says.
+void checkTupleLine(const std::vector<bool>& stringColumn, const std::string& line,
                     std::size_t lineNumber, Warnings& warnings);
 
-#endif  // APP_RELATION_CHECKS_H_
+#endif  // INPUT_RELATION_CHECKS_H_

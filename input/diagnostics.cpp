@@ -1,4 +1,4 @@
-#include "eval/diagnostics.h"
+#include "input/diagnostics.h"
 
 #include <algorithm>
 #include <utility>

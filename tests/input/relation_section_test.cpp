@@ -1,5 +1,5 @@
-// Diagnostics of the relation section, and how diagnostics are written.
-#include "app/relation_checks.h"
+// The relation section: declarations cut, and what its lines are diagnosed with.
+#include "input/relation_section.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,24 @@
 #include <tuple>
 #include <vector>
 
-#include "app/diagnostic_report.h"
-#include "app/relation_section.h"
-
 namespace {
+
+TEST(DeclarationTest, GivesNameAndAttributesDroppingTheLastByte) {
+  const Declaration declaration = cutDeclaration("p(a,b)");
+  EXPECT_EQ(declaration.name, "p");
+  EXPECT_EQ(declaration.attributes, (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(cutDeclaration("p").attributes.empty());
+  EXPECT_TRUE(cutDeclaration("p()").attributes.empty());
+  EXPECT_EQ(cutDeclaration("p(").name, "p");
+  EXPECT_EQ(cutDeclaration("p(a,b").attributes, (std::vector<std::string>{"a", ""}));
+  EXPECT_EQ(headerText("p", {"a", ""}), "p(a,)");
+}
+
+class IgnoredRelations : public RelationSectionSink {
+  void beginRelation(const RelationBlock& /*block*/) override {}
+  void tupleLine(std::string_view /*line*/) override {}
+  void endRelation() override {}
+};
 
 using Found = std::vector<std::tuple<std::size_t, std::size_t, Warning, std::string>>;
 
@@ -21,7 +35,8 @@ Found diagnose(const std::string& section) {
   std::istringstream in(section);
   LineReader reader(in);
   Warnings warnings;
-  loadRelations(reader, warnings);
+  IgnoredRelations ignored;
+  readRelationSection(reader, warnings, ignored);
   Found found;
   for (const Diagnostic& diagnostic : warnings.sorted()) {
     found.emplace_back(diagnostic.line, diagnostic.column, diagnostic.kind,
@@ -78,42 +93,6 @@ TEST(RelationChecksTest, NamesLinesThatStartRelationsUnasked) {
                    {19, 4, Warning::declarationWithoutClosing, "k()"},
                    {21, 1, Warning::blankOnlyLine, ""},
                    {23, 1, Warning::duplicateDeclaration, "1"}}));
-}
-
-TEST(DiagnosticReportTest, WritesTheFormEditorsReadAndStopsAtTheLimit) {
-  std::vector<Diagnostic> diagnostics;
-  diagnostics.push_back(Diagnostic{Warning::unknownRelation, 1, 10, {"nosuch"}, ""});
-  diagnostics.push_back(Diagnostic{Warning::blankOnlyLine, 2, 0, {}, ""});
-  diagnostics.push_back(Diagnostic{Warning::blankAroundValue, 5, 4, {"1,\t 2"}, "1,\t 2"});
-  std::ostringstream out;
-  writeDiagnostics(diagnostics, "in.txt", {"q(X)<-e(X),nosuch(X)", "  "}, out);
-  EXPECT_EQ(out.str(),
-            "in.txt:1:10: figyelmeztetes: az atomot kihagyja: nincs 'nosuch' nevu relacio\n"
-            "q(X)<-e(X),nosuch(X)\n"
-            "         ^\n"
-            "in.txt:2: figyelmeztetes: a sor csak szokozokbol all: nem ures sor, nem zar le "
-            "semmit\n"
-            "  \n"
-            "in.txt:5:4: figyelmeztetes: szokoz az ertek mellett: nem hagyja ki; igy tarolja: "
-            "1,\t 2\n"
-            "1,\t 2\n"
-            "  \t^\n");
-  diagnostics.assign(diagnosticLimit + 3, diagnostics.front());
-  std::ostringstream many;
-  writeDiagnostics(diagnostics, "in.txt", {"q(X)<-e(X),nosuch(X)"}, many);
-  const std::string text = many.str();
-  EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '^')), diagnosticLimit);
-  EXPECT_EQ(text.substr(text.rfind("in.txt:")),
-            "in.txt: meg 3 figyelmeztetes, ezeket nem irja ki\n");
-}
-
-TEST(DiagnosticReportTest, EveryKindHasAMessageThatUsesItsParts) {
-  for (int kind = 0; kind <= static_cast<int>(Warning::duplicateDeclaration); ++kind) {
-    const std::string message =
-        diagnosticMessage(Diagnostic{static_cast<Warning>(kind), 1, 1, {"P0", "P1", "P2"}, ""});
-    EXPECT_FALSE(message.empty()) << kind;
-    EXPECT_EQ(message.find('{'), std::string::npos) << message;
-  }
 }
 
 }  // namespace

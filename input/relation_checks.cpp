@@ -1,12 +1,11 @@
-#include "app/relation_checks.h"
+#include "input/relation_checks.h"
 
 #include <optional>
 #include <string_view>
 
 #include "input/char_class.h"
 #include "input/rule_model.h"
-#include "relation/render.h"
-#include "relation/tuple_text.h"
+#include "input/tuple_line.h"
 
 namespace {
 
@@ -76,12 +75,12 @@ std::optional<TupleProblem> bareValueProblem(std::string_view line, std::size_t&
   return problem;
 }
 
-std::optional<TupleProblem> firstTupleProblem(const std::vector<ValueType>& types,
+std::optional<TupleProblem> firstTupleProblem(const std::vector<bool>& stringColumn,
                                               std::string_view line) {
   std::size_t position = 0;
-  for (std::size_t column = 0; column < types.size(); ++column) {
-    const bool lastColumn = column + 1 == types.size();
-    std::optional<TupleProblem> problem = types[column].isString()
+  for (std::size_t column = 0; column < stringColumn.size(); ++column) {
+    const bool lastColumn = column + 1 == stringColumn.size();
+    std::optional<TupleProblem> problem = stringColumn[column]
                                               ? quotedValueProblem(line, position, lastColumn)
                                               : bareValueProblem(line, position, lastColumn);
     if (problem) {
@@ -107,10 +106,18 @@ std::size_t valueCount(std::string_view line) {
   }
 }
 
+// The tuple the line gives, in the form it is written out.
+std::string storedTuple(const std::vector<bool>& stringColumn, std::string_view line) {
+  std::vector<std::string> values;
+  cutTupleLine(stringColumn, line,
+               [&values](std::string_view value) { values.emplace_back(value); });
+  return tupleLineOf(values, stringColumn);
+}
+
 }  // namespace
 
-void checkDeclaration(const std::string& line, std::size_t lineNumber, const Relation& relation,
-                      bool followsTuples, Warnings& warnings) {
+void checkDeclaration(const std::string& line, std::size_t lineNumber,
+                      const Declaration& declaration, bool followsTuples, Warnings& warnings) {
   const auto warn = [&](Warning kind, std::size_t column, std::vector<std::string> parts) {
     warnings.warn(kind, lineNumber, column + 1, std::move(parts), line);
   };
@@ -125,18 +132,21 @@ void checkDeclaration(const std::string& line, std::size_t lineNumber, const Rel
   const bool looksLikeData =
       isBlankByte(line.front()) || line.front() == '-' || line.front() == '+';
   if (looksLikeData || (open == std::string::npos && followsTuples)) {
-    warn(Warning::dataLikeDeclaration, 0, {headerText(relation)});
+    warn(Warning::dataLikeDeclaration, 0, {headerText(declaration.name, declaration.attributes)});
     return;
   }
   if (open == std::string::npos) {
-    warn(Warning::declarationWithoutParenthesis, 0, {headerText(relation)});
+    warn(Warning::declarationWithoutParenthesis, 0,
+         {headerText(declaration.name, declaration.attributes)});
     return;
   }
   const std::size_t close = line.find(')', open);
   if (close == std::string::npos) {
-    warn(Warning::declarationWithoutClosing, line.size(), {headerText(relation)});
+    warn(Warning::declarationWithoutClosing, line.size(),
+         {headerText(declaration.name, declaration.attributes)});
   } else if (close + 1 < line.size()) {
-    warn(Warning::textAfterDeclaration, close + 1, {headerText(relation)});
+    warn(Warning::textAfterDeclaration, close + 1,
+         {headerText(declaration.name, declaration.attributes)});
   }
 }
 
@@ -161,18 +171,18 @@ bool checkFirstDataLine(const std::string& line, std::size_t lineNumber, std::si
   return true;
 }
 
-void checkTupleLine(const std::vector<ValueType>& types, const std::string& line,
+void checkTupleLine(const std::vector<bool>& stringColumn, const std::string& line,
                     std::size_t lineNumber, Warnings& warnings) {
-  const std::optional<TupleProblem> problem = firstTupleProblem(types, line);
+  const std::optional<TupleProblem> problem = firstTupleProblem(stringColumn, line);
   if (!problem) {
     return;
   }
   std::vector<std::string> parts;
   if (problem->kind == Warning::fewerValues || problem->kind == Warning::moreValues) {
-    parts = {std::to_string(valueCount(line)), std::to_string(types.size())};
+    parts = {std::to_string(valueCount(line)), std::to_string(stringColumn.size())};
   } else if (problem->kind == Warning::unquotedText) {
     parts = {line.substr(problem->column, line.find(',', problem->column) - problem->column)};
   }
-  parts.push_back(tupleText(parseTupleText(types, line), types));
+  parts.push_back(storedTuple(stringColumn, line));
   warnings.warn(problem->kind, lineNumber, problem->column + 1, std::move(parts), line);
 }

@@ -1,6 +1,6 @@
 // The integer value of a text, compared exactly whatever its length.
-#ifndef ALGEBRA_INTEGER_VALUE_H_
-#define ALGEBRA_INTEGER_VALUE_H_
+#ifndef RELATION_INTEGER_VALUE_H_
+#define RELATION_INTEGER_VALUE_H_
 
 #include <string>
 #include <string_view>
@@ -35,4 +35,4 @@ inline bool isPlainInteger(Value value) { return isInlineValue(value); }
 // equal to or above that of plain `b`.
 inline int comparePlainIntegers(Value a, Value b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
-#endif  // ALGEBRA_INTEGER_VALUE_H_
+#endif  // RELATION_INTEGER_VALUE_H_
