@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/diagnostic_report.h"
+#include "app/explain_data.h"
 #include "app/explain_report.h"
+#include "app/graph_report.h"
 #include "app/output_file.h"
 #include "app/progress.h"
 #include "app/trace_report.h"
@@ -60,6 +62,14 @@ std::vector<EvaluationGroup> orderRules(const std::vector<ParsedRule>& rules) {
     recordDependencies(rule, nodes);
   }
   return orderPredicates(nodes);
+}
+
+std::vector<std::string> namesOf(const RelationList& relations) {
+  std::vector<std::string> names;
+  for (const Relation& relation : relations) {
+    names.push_back(relation.name());
+  }
+  return names;
 }
 
 void echoRules(const std::vector<std::string>& ruleLines, std::ostream& out) {
@@ -157,13 +167,16 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
   echoRules(ruleLines, output);
+  const std::vector<std::string> declared =
+      settings.graph ? namesOf(knownRelations) : std::vector<std::string>();
   const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
+  const std::vector<EvaluationGroup> order = orderRules(parsed);
   checkRuleLines(parsed, knownRelations, warnings);
   const std::vector<Rule> rules = wellFormedRules(parsed);
   Trace trace;
   EvaluationContext context(warnings);
   listenAsAsked(settings, trace, progress, derivations, context);
-  evaluateRules(rules, orderRules(parsed), knownRelations, context, settings.mode);
+  evaluateRules(rules, order, knownRelations, context, settings.mode);
   times.evaluating = stopwatch.lap();
   progress.around(
       [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err); });
@@ -175,9 +188,20 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   if (settings.trace) {
     writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
   }
-  if (explaining) {
+  if (explaining && console.data != nullptr) {
+    writeExplanationData(settings.explain, derivations, rules, knownRelations, ruleLines,
+                         *console.data);
+  } else if (explaining) {
     writeExplanations(settings.explain, derivations, rules, knownRelations, ruleLines,
                       *console.out);
+  }
+  if (settings.graph) {
+    const ProgramGraph graph = programGraph(parsed, order, declared);
+    if (console.data != nullptr) {
+      writeGraphData(graph, *console.data);
+    } else {
+      writeGraphDot(graph, *console.out);
+    }
   }
   return !output.fail();
 }

@@ -13,13 +13,15 @@
 // How a run goes: how recursive rule groups are evaluated, whether warnings
 // about the rules are written, whether a report of the evaluation follows
 // the run on standard error, the facts whose derivation follows it on
-// standard output, and whether a long run shows its progress on standard error.
+// standard output, whether the graph of the program follows them there, and
+// whether a long run shows its progress on standard error.
 struct RunSettings {
   RecursionMode mode = RecursionMode::semiNaive;
   bool showWarnings = true;
   bool trace = false;
   std::string inputName = "input";  // how diagnostics name the input file
   std::vector<std::string> explain = {};
+  bool graph = false;
   bool progress = false;
 };
 
@@ -37,10 +39,13 @@ inline constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 enum class RunPhase { reading, evaluating, writing };
 
 // Where a run's console text goes: what it writes to standard output (the
-// "sor1: " lines) to `out`, the diagnostics and the trace report to `err`.
+// "sor1: " lines, the explanations, the graph) to `out`, the diagnostics and
+// the trace report to `err`. With `data`, the explanations and the graph go
+// there instead, as JSON (app/explain_data.h, app/graph_report.h).
 struct ConsoleStreams {
   std::ostream* out = &std::cout;
   std::ostream* err = &std::cerr;
+  std::ostream* data = nullptr;
 };
 
 // The whole run on streams: reads the program text from `input` and writes the

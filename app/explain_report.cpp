@@ -31,18 +31,6 @@ class SilencedOutput {
   WidthReportTarget target_{stream_};
 };
 
-std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings) {
-  if (bindings.empty()) {
-    return "nincs";
-  }
-  std::string text;
-  for (const DerivationNode::Binding& binding : bindings) {
-    text += (text.empty() ? "" : ", ") + binding.variable + '=';
-    text += binding.isString ? '\'' + binding.value + '\'' : binding.value;
-  }
-  return text;
-}
-
 void writeNode(const std::vector<DerivationNode>& nodes, std::size_t id, std::size_t depth,
                const std::vector<std::string>& ruleLines, std::ostream& out) {
   const DerivationNode& node = nodes[id];
@@ -101,31 +89,50 @@ std::size_t findFact(const Relation& relation, const Atom& fact) {
 void writeExplanation(const std::string& fact, const DerivationLog& log,
                       const std::vector<Rule>& rules, const RelationList& relations,
                       const std::vector<std::string>& ruleLines, std::ostream& out) {
+  const FactDerivation derivation = deriveFact(fact, log, rules, relations);
+  if (derivation.nodes.empty()) {
+    out << fact << ": " << derivation.missing << '\n';
+    return;
+  }
+  writeNode(derivation.nodes, 0, 0, ruleLines, out);
+}
+
+}  // namespace
+
+std::string bindingsText(const std::vector<DerivationNode::Binding>& bindings) {
+  if (bindings.empty()) {
+    return "nincs";
+  }
+  std::string text;
+  for (const DerivationNode::Binding& binding : bindings) {
+    text += (text.empty() ? "" : ", ") + binding.variable + '=';
+    text += binding.isString ? '\'' + binding.value + '\'' : binding.value;
+  }
+  return text;
+}
+
+FactDerivation deriveFact(const std::string& fact, const DerivationLog& log,
+                          const std::vector<Rule>& rules, const RelationList& relations) {
   // A fact is written as an atom, and cut as one.
   const Atom cut = cutAtom(fact, 0);
   const Relation* relation = relations.findFirst(cut.name);
   if (relation == nullptr) {
-    out << fact << ": nincs ilyen nevu relacio: " << cut.name << '\n';
-    return;
+    return FactDerivation{{}, "nincs ilyen nevu relacio: " + cut.name};
   }
   const std::size_t r = findFact(*relation, cut);
   if (r == relation->rowCount()) {
-    out << fact << ": nem eleme a relacionak\n";
-    return;
+    return FactDerivation{{}, "nem eleme a relacionak"};
   }
-  std::vector<DerivationNode> nodes;
+  FactDerivation derivation;
   {
     const SilencedOutput silenced;
-    nodes = explainTuple(log, rules, cut.name, relation->row(r), relations);
+    derivation.nodes = explainTuple(log, rules, cut.name, relation->row(r), relations);
   }
-  if (nodes.empty()) {
-    out << fact << ": a futas nem jegyezte fel, honnan jott\n";
-    return;
+  if (derivation.nodes.empty()) {
+    derivation.missing = "a futas nem jegyezte fel, honnan jott";
   }
-  writeNode(nodes, 0, 0, ruleLines, out);
+  return derivation;
 }
-
-}  // namespace
 
 std::string factText(const std::string& name, const Tuple& tuple,
                      const std::vector<ValueType>& types) {

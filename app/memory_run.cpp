@@ -41,10 +41,12 @@ class RunScope {
 
 }  // namespace
 
-MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::size_t workLimit) {
+MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::size_t workLimit,
+                      bool reportsAsData) {
   MemoryRun run;
   std::ostringstream standardOutput;
   std::ostringstream standardError;
+  std::ostringstream data;
   RunPhase phase = RunPhase::reading;
   try {
     const RunScope scope(workLimit);
@@ -52,7 +54,8 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
     std::istream in(&bytes);
     std::ostringstream output;
     // With streams in memory, a failed read or write is memory running out.
-    if (evaluateProgram(in, output, &phase, settings, {&standardOutput, &standardError})) {
+    if (evaluateProgram(in, output, &phase, settings,
+                        {&standardOutput, &standardError, reportsAsData ? &data : nullptr})) {
       run.output = output.str();
     } else {
       run.status = MemoryRunStatus::outOfMemory;
@@ -72,5 +75,8 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
   }
   run.standardOutput = standardOutput.str();
   run.standardError = standardError.str();
+  if (run.status == MemoryRunStatus::completed) {
+    run.data = data.str();
+  }
   return run;
 }

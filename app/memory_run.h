@@ -17,6 +17,7 @@ struct MemoryRun {
   std::string output;          // the output file's bytes; empty unless completed
   std::string standardOutput;  // what the run writes there ("sor1: " lines)
   std::string standardError;   // diagnostics, the trace report, the message of a failed run
+  std::string data;            // with reportsAsData: the explanations and the graph as JSON
 };
 
 // Runs `input` as the input file, as the command line runs a file under
@@ -24,9 +25,11 @@ struct MemoryRun {
 // above 0, a run that would do more work (in units of relation/work_meter.h)
 // stops with workLimitReached. A failed run (memory running out, the work
 // limit) ends with its message on standard error, without a line end, and
-// the module stays usable. Forgets the long values of earlier runs. Throws
-// nothing; one run at a time.
+// the module stays usable. With `reportsAsData`, the explanations and the
+// graph the settings ask for go to `data` as JSON instead of to standard
+// output as text. Forgets the long values of earlier runs. Throws nothing;
+// one run at a time.
 MemoryRun runInMemory(std::string_view input, const RunSettings& settings = RunSettings(),
-                      std::size_t workLimit = 0);
+                      std::size_t workLimit = 0, bool reportsAsData = false);
 
 #endif  // APP_MEMORY_RUN_H_

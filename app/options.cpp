@@ -18,6 +18,8 @@ bool takeFlag(const std::string& argument, Options& options) {
     options.noWarnings = true;
   } else if (argument == "--trace") {
     options.trace = true;
+  } else if (argument == "--graph") {
+    options.graph = true;
   } else {
     return false;
   }
@@ -69,6 +71,9 @@ const char* usageText() {
          "                      csoportonkent a korok, es a reszek ideje\n"
          "  --explain TENY      a futas utan a kimeneten: hogyan adodott a TENY, pl.\n"
          "                      tc(1,3) vagy nev('Anna',7); tobbszor is megadhato\n"
+         "  --graph             a futas utan a kimeneten: a program grafja Graphviz DOT\n"
+         "                      alakban (UTF-8), pl. levezet -q --graph be.txt ki.txt |\n"
+         "                      dot -Tsvg >graf.svg\n"
          "  --                  a kapcsolok vege: ami utana jon, file nev\n"
          "\n"
          "Kilepesi kod: 0 siker, 1 sikertelen futas, 2 hibas parancssor.\n";
@@ -81,5 +86,6 @@ RunSettings runSettingsOf(const Options& options) {
   settings.showWarnings = !options.noWarnings;
   settings.trace = options.trace;
   settings.explain = options.explain;
+  settings.graph = options.graph;
   return settings;
 }

@@ -14,6 +14,7 @@ struct Options {
   bool noWarnings = false;           // no warnings on standard error
   bool trace = false;                // a report of the evaluation on standard error
   std::vector<std::string> explain;  // facts whose derivation goes to standard output
+  bool graph = false;                // the program's graph in DOT on standard output
   std::vector<std::string> files;    // the arguments after the options
   std::string error;                 // what made the command line unusable, else empty
 };
@@ -26,7 +27,7 @@ struct Options {
 Options parseOptions(const std::vector<std::string>& arguments);
 
 // The settings of a run as the options ask for them (warnings, the trace,
-// the facts to explain); where the run goes and what it shows of its
+// the facts to explain, the graph); where the run goes and what it shows of its
 // progress are the caller's.
 RunSettings runSettingsOf(const Options& options);
 

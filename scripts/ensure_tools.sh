@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, when any is missing.
-# Usage: ensure_tools.sh [--tests] [--fuzz]
+# Usage: ensure_tools.sh [--tests] [--fuzz] [--web] [--browser] [--m32] [--npm] [--graphviz]
 #   --tests  GoogleTest, for the unit tests
 #   --fuzz   clang++ with libFuzzer, llvm-cov and llvm-profdata, for the
 #            sanitizer, fuzz and coverage builds
 #   --web    emscripten and node, for the web page's engine
 #   --browser  Chromium and npm, for the page's tests in a browser
 #   --m32    g++-multilib, for the 32-bit build
+#   --npm    npm, for the page's packages (web/package-lock.json)
+#   --graphviz  Graphviz's dot, which reads what --graph writes
 set -eu
 packages=()
 command -v cmake >/dev/null 2>&1 || packages+=(cmake)
@@ -37,6 +39,12 @@ for option in "$@"; do
     --browser)
       [ -x /usr/bin/chromium ] || packages+=(chromium)
       command -v npm >/dev/null 2>&1 || packages+=(npm)
+      ;;
+    --npm)
+      command -v npm >/dev/null 2>&1 || packages+=(npm)
+      ;;
+    --graphviz)
+      command -v dot >/dev/null 2>&1 || packages+=(graphviz)
       ;;
     --m32)
       printf 'int main() { return 0; }\n' | g++ -m32 -x c++ - -o /dev/null >/dev/null 2>&1 ||

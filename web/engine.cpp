@@ -1,5 +1,6 @@
 // The engine as the web page's worker calls it: one run in memory per call,
 // with options as on the command line, its results kept until the next call.
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -36,18 +37,50 @@ std::vector<std::string> unpackOptions(const char* packed, std::size_t length) {
   return options;
 }
 
+// The text of the last run that levezetPart names.
+const std::string& partOf(int part) {
+  switch (part) {
+    case 0:
+      return lastRun.output;
+    case 1:
+      return lastRun.standardOutput;
+    case 2:
+      return lastRun.standardError;
+    default:
+      return lastRun.data;
+  }
+}
+
+// The page's own switch, which the command line does not have: the
+// explanations and the graph as JSON in part 3 instead of text on standard
+// output. Taken out of `options` (before a "--"); true when it was there.
+constexpr const char* dataSwitch = "--data";
+
+bool takeDataSwitch(std::vector<std::string>& options) {
+  const auto end = std::find(options.begin(), options.end(), "--");
+  const auto found = std::find(options.begin(), end, dataSwitch);
+  if (found == end) {
+    return false;
+  }
+  options.erase(found);
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
 
 // Runs the `length` bytes at `input` as the input file, under the arguments in
-// `options` (`optionsLength` bytes, see unpackOptions): -w, --trace and
-// --explain act as on the command line, the first file name is the name diagnostics give the
-// input, and the other options change nothing here. Returns a RunStatus; the
-// texts are read with levezetPart.
+// `options` (`optionsLength` bytes, see unpackOptions): -w, --trace,
+// --explain and --graph act as on the command line, --data as takeDataSwitch
+// says, the first file name is the name diagnostics give the input, and the
+// other options change nothing here. Returns a RunStatus; the texts are read
+// with levezetPart.
 int levezetRun(const char* input, std::size_t length, const char* options,
                std::size_t optionsLength) {
-  const Options parsed = parseOptions(unpackOptions(options, optionsLength));
+  std::vector<std::string> arguments = unpackOptions(options, optionsLength);
+  const bool reportsAsData = takeDataSwitch(arguments);
+  const Options parsed = parseOptions(arguments);
   if (!parsed.error.empty()) {
     lastRun = MemoryRun();
     lastRun.standardError = parsed.error;
@@ -58,7 +91,7 @@ int levezetRun(const char* input, std::size_t length, const char* options,
     settings.inputName = parsed.files.front();
   }
   lastRun = MemoryRun();  // the previous run's texts go before the next run
-  lastRun = runInMemory({input, length}, settings, workLimit);
+  lastRun = runInMemory({input, length}, settings, workLimit, reportsAsData);
   switch (lastRun.status) {
     case MemoryRunStatus::completed:
       return completed;
@@ -69,17 +102,11 @@ int levezetRun(const char* input, std::size_t length, const char* options,
   }
 }
 
-// The bytes of the last run's output file (part 0), standard output (1) or
-// standard error (2), and their number.
-const char* levezetPart(int part) {
-  return part == 0 ? lastRun.output.data()
-                   : (part == 1 ? lastRun.standardOutput.data() : lastRun.standardError.data());
-}
+// The bytes of the last run's output file (part 0), standard output (1),
+// standard error (2) or data (3, see takeDataSwitch), and their number.
+const char* levezetPart(int part) { return partOf(part).data(); }
 
-std::size_t levezetPartLength(int part) {
-  return part == 0 ? lastRun.output.size()
-                   : (part == 1 ? lastRun.standardOutput.size() : lastRun.standardError.size());
-}
+std::size_t levezetPartLength(int part) { return partOf(part).size(); }
 
 // Sets the work limit of later runs; 0 lifts it (for measurements).
 void levezetSetWorkLimit(unsigned units) { workLimit = units; }

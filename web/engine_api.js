@@ -38,7 +38,8 @@
     }
 
     // Runs `inputBytes` as the input file with `options` (texts, as on the
-    // command line). `status` is one of statusNames.
+    // command line, and --data: the explanations and the graph as JSON in
+    // `data`). `status` is one of statusNames.
     function run(inputBytes, options = []) {
       const packed = packOptions(options, encode);
       const input = copyIn(inputBytes);
@@ -55,6 +56,7 @@
         output: part(0),
         standardOutput: part(1),
         standardError: part(2),
+        data: part(3),
       };
     }
 

@@ -1,6 +1,7 @@
-// What the page reads out of the engine's texts: the diagnostics on standard
-// error with the input line each concerns, and the fact that an output line
-// stands for. Plain functions, loaded by the page and by node (require).
+// What the page reads out of the engine's texts and the input's bytes: the
+// diagnostics on standard error with the input line each concerns, the fact
+// or relation block an output line stands for, the reading of a file, and
+// texts cut for showing. Plain functions, loaded by the page and by node (require).
 (function (root) {
   'use strict';
 
@@ -60,7 +61,63 @@
     return `${name}(${lines[index]})`;
   }
 
-  const pageLogic = { parseDiagnostics, factAt };
+  // The header line of the first block of relation `name` in the output
+  // file's `lines` (after the first empty line), or -1.
+  function blockLine(lines, name) {
+    const firstEmpty = lines.indexOf('');
+    for (let i = firstEmpty + 1; firstEmpty >= 0 && i < lines.length; i++) {
+      if (lines[i - 1] === '' && lines[i] !== '') {
+        const open = lines[i].indexOf('(');
+        if ((open < 0 ? lines[i] : lines[i].slice(0, open)) === name) {
+          return i;
+        }
+      }
+    }
+    return -1;
+  }
+
+  // How the engine reads `bytes` (a Uint8Array): 'utf-8' for valid UTF-8
+  // holding at least one multi-byte sequence (a leading byte-order mark
+  // allowed), else 'latin2', byte for byte.
+  function readingOf(bytes) {
+    if (!bytes.some((b) => b >= 0x80)) {
+      return 'latin2';
+    }
+    try {
+      new TextDecoder('utf-8', { fatal: true }).decode(bytes);
+      return 'utf-8';
+    } catch (error) {
+      return 'latin2';
+    }
+  }
+
+  // The character column (from 1) of byte column `byteColumn` of `lineText`
+  // in a file read as `reading`.
+  function characterColumn(lineText, byteColumn, reading) {
+    if (reading !== 'utf-8') {
+      return byteColumn;
+    }
+    let bytes = 0;
+    let characters = 0;
+    for (const character of lineText) {
+      if (bytes >= byteColumn - 1) {
+        break;
+      }
+      const code = character.codePointAt(0);
+      bytes += code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+      characters += character.length;
+    }
+    return characters + 1;
+  }
+
+  // `text` as a pane shows it: at most `limit` characters, and how many were
+  // left out (0 when none).
+  function capped(text, limit) {
+    return text.length <= limit ? { shown: text, left: 0 }
+      : { shown: text.slice(0, limit), left: text.length - limit };
+  }
+
+  const pageLogic = { parseDiagnostics, factAt, blockLine, readingOf, characterColumn, capped };
   if (typeof module !== 'undefined' && module.exports) {
     module.exports = pageLogic;
   } else {

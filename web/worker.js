@@ -4,7 +4,9 @@
 //
 // Messages in:  { id, input: Uint8Array, options: [text], workLimit?: number }
 // Messages out: { ready: true } once the engine is loaded, or { failed: text };
-//               { id, status, output, standardOutput, standardError (Uint8Arrays), milliseconds }
+//               { id, status, output, standardOutput, standardError, data (Uint8Arrays),
+//                 milliseconds }; status 'crashed' with `message` when the engine
+//                 threw (its stack ran out, say): the page then starts a new worker.
 'use strict';
 importScripts('latin2.js', 'engine_api.js', 'levezet_web.js');
 
@@ -29,8 +31,16 @@ onmessage = async (event) => {
     engine.setWorkLimit(workLimit);
   }
   const started = performance.now();
-  const result = engine.run(input, options);
+  let result;
+  try {
+    result = engine.run(input, options);
+  } catch (error) {
+    const nothing = new Uint8Array(0);
+    result = { status: 'crashed', message: String(error), output: nothing,
+      standardOutput: nothing, standardError: new TextEncoder().encode(String(error)), data: nothing };
+  }
   result.milliseconds = performance.now() - started;
   result.id = id;
-  postMessage(result, [result.output.buffer, result.standardOutput.buffer, result.standardError.buffer]);
+  postMessage(result, [result.output.buffer, result.standardOutput.buffer,
+    result.standardError.buffer, result.data.buffer].filter((b, i, all) => all.indexOf(b) === i));
 };

@@ -1,4 +1,4 @@
-// Every golden case (examples/*) through the web page's engine under node:
+// Every golden case (examples/*, examples/page/*) through the web page's engine under node:
 // the output file, standard output and standard error must be the bytes the
 // expected files hold (no standard error where none is expected), run after
 // run in one module.
@@ -27,8 +27,9 @@ async function main() {
   const wasm = fs.readFileSync(path.join(site, 'levezet_web.wasm'));
   const engine = await startEngine(createLevezet, wasm, (text) => latin2.encode(text).bytes);
   const failures = [];
-  const cases = fs.readdirSync(examples).filter((name) =>
-    fs.existsSync(path.join(examples, name, 'input.txt'))).sort();
+  const cases = fs.readdirSync(examples).sort()
+    .concat(fs.readdirSync(path.join(examples, 'page')).map((name) => path.join('page', name)))
+    .filter((name) => fs.existsSync(path.join(examples, name, 'input.txt')));
   for (const name of cases) {
     const dir = path.join(examples, name);
     // As the golden runner runs the command line: levezet [OPTIONS] input.txt

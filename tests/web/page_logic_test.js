@@ -6,7 +6,7 @@ const path = require('path');
 const test = require('node:test');
 
 const latin2 = require(path.join(__dirname, '..', '..', 'web', 'latin2.js'));
-const { parseDiagnostics, factAt } = require(path.join(__dirname, '..', '..', 'web', 'page_logic.js'));
+const { parseDiagnostics, factAt, blockLine, readingOf, characterColumn, capped } = require(path.join(__dirname, '..', '..', 'web', 'page_logic.js'));
 
 test('every byte decodes to one character and encodes back to itself', () => {
   const bytes = Uint8Array.from({ length: 256 }, (_, b) => b);
@@ -67,4 +67,28 @@ test('an output line gives the fact of its block, headers and rules give none', 
   for (const index of [-1, 0, 1, 2, 5, 6, 11, 40]) {
     assert.equal(factAt(lines, index), null, `line ${index}`);
   }
+});
+
+test('a relation name finds the header of its first block, a rule line none', () => {
+  const lines = ['p(X)<-q(X)', '', 'q(a)', '1', '', 'p(X)', '1', '', 'p(b)', ''];
+  assert.equal(blockLine(lines, 'q'), 2);
+  assert.equal(blockLine(lines, 'p'), 5);
+  assert.equal(blockLine(lines, 'r'), -1);
+  assert.equal(blockLine(['p(X)<-q(X)'], 'p'), -1);
+});
+
+test('a file is read as UTF-8 only when it is valid UTF-8 with a multi-byte sequence', () => {
+  assert.equal(readingOf(Buffer.from("p('P\u00e9cs')\n", 'utf8')), 'utf-8');
+  assert.equal(readingOf(Buffer.from("p('P\u00e9cs')\n", 'latin1')), 'latin2');
+  assert.equal(readingOf(Buffer.from('p(a)\n')), 'latin2');
+  assert.equal(readingOf(Uint8Array.from([0xef, 0xbb, 0xbf, 0x70])), 'utf-8');
+  // Byte columns of a UTF-8 line count the bytes of each character.
+  assert.equal(characterColumn("p('\u0151\u20ac',X", 8, 'utf-8'), 6);
+  assert.equal(characterColumn("p('\u0151\u20ac',X", 8, 'latin2'), 8);
+  assert.equal(characterColumn('\u{1f600}a', 5, 'utf-8'), 3);
+});
+
+test('a pane shows at most its limit and says how much it left out', () => {
+  assert.deepEqual(capped('abcdef', 6), { shown: 'abcdef', left: 0 });
+  assert.deepEqual(capped('abcdef', 4), { shown: 'abcd', left: 2 });
 });
