@@ -703,6 +703,15 @@ def ratio(a, b):
     return a["median"] / b["median"]
 
 
+def paired_ratio(a, b):
+    """Median of the run-by-run ratios a/b: run r of each was taken in the same
+    turn, so a drift of the machine's speed moves both sides of a pair."""
+    if not a or not b or not a["ok"] or not b["ok"]:
+        return None
+    pairs = [x["wall"] / y["wall"] for x, y in zip(a["runs"], b["runs"]) if y["wall"]]
+    return statistics.median(pairs) if pairs else None
+
+
 def rss_ratio(a, b):
     if not a or not b or not a["ok"] or not b["ok"] or not a["rss"] or not b["rss"]:
         return None
@@ -765,7 +774,7 @@ def report(rows, info, scale):
         base_cells = ""
         if with_base:
             base = row.get("baseline")
-            base_cells = (f"{cell(base)} {fmt(ratio(lev, base), '.3f', 8)} "
+            base_cells = (f"{cell(base)} {fmt(paired_ratio(lev, base), '.3f', 8)} "
                           f"{fmt(rss_ratio(lev, base), '.3f', 8)} | ")
         print(f"{row['name']:5}{row['input_tuples']:>9}"
               f"{fmt(row['rows'], 'd', 9)} | {cell(lev)}{fmt(us, '.2f', 9)} | "
@@ -777,8 +786,9 @@ def report(rows, info, scale):
     print("us/tup = levezet's microseconds per input tuple; lev/sql and lev/sort = "
           "levezet's median time divided by the other's (below 1: levezet is faster).")
     if with_base:
-        print(f"baseline = {info.get('baseline')}; lev/base = levezet's median time "
-              "divided by the baseline's, MiB/base = the same for peak memory.")
+        print(f"baseline = {info.get('baseline')}; lev/base = the median of the run-by-run "
+              "ratios of levezet's time to the baseline's (paired), MiB/base = "
+              "levezet's peak memory divided by the baseline's.")
     for row in rows:
         for note in row["notes"]:
             print(f"{row['name']}: {note}")
