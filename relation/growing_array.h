@@ -122,6 +122,17 @@ class GrowingArray {
     size_ += count;
   }
 
+  // Adds `count` elements of unspecified values at the end, for the caller to
+  // write, and returns the first of them.
+  T* extend(std::size_t count) {
+    if (size_ + count > capacity_) {
+      grow(size_ + count);
+    }
+    T* first = data_ + size_;
+    size_ += count;
+    return first;
+  }
+
   void resize(std::size_t count, T value = T()) {
     reserve(count);
     for (std::size_t i = size_; i < count; ++i) {

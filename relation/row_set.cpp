@@ -91,10 +91,9 @@ class RankKeys {
 
   // Appends the values of the row whose key is `key`.
   void appendRow(Key key, ValueCells& cells) const {
-    const std::size_t start = cells.size();
-    cells.resize(start + bits_.size());
+    Value* row = cells.extend(bits_.size());
     for (std::size_t c = bits_.size(); c-- > 0;) {
-      cells[start + c] = byRank_[c][key & ((Key{1} << bits_[c]) - 1)];
+      row[c] = byRank_[c][key & ((Key{1} << bits_[c]) - 1)];
       key >>= bits_[c];
     }
   }
