@@ -97,11 +97,7 @@ class GrowingArray {
     if (count == 0) {
       return;
     }
-    if (size_ + count > capacity_) {
-      grow(size_ + count);
-    }
-    std::memcpy(data_ + size_, first, count * sizeof(T));
-    size_ += count;
+    std::memcpy(extend(count), first, count * sizeof(T));
   }
 
   // Inserts the elements [first, last) of contiguous storage that is not
@@ -114,12 +110,10 @@ class GrowingArray {
     if (count == 0) {
       return;
     }
-    if (size_ + count > capacity_) {
-      grow(size_ + count);
-    }
-    std::memmove(data_ + at + count, data_ + at, (size_ - at) * sizeof(T));
+    const std::size_t after = size_ - at;
+    extend(count);
+    std::memmove(data_ + at + count, data_ + at, after * sizeof(T));
     std::memcpy(data_ + at, first, count * sizeof(T));
-    size_ += count;
   }
 
   // Adds `count` elements of unspecified values at the end, for the caller to
