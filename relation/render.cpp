@@ -119,20 +119,27 @@ void writeRelation(const Relation& relation, std::ostream& out) {
   const std::vector<bool> quoted = stringColumns(relation.types());
   relation.normalize();
   const std::size_t rows = relation.rowCount();
+  // Rows of one width are read straight from the cells.
+  std::size_t width = 0;
+  const bool uniform = relation.hasUniformWidth(width);
+  const Value* cells = uniform ? relation.cellData() : nullptr;
+  const auto rowAt = [&](std::size_t r) {
+    return uniform ? Row(cells + r * width, width) : relation.row(r);
+  };
   constexpr std::size_t recordAhead = 16;
   constexpr std::size_t bytesAhead = 8;
   for (std::size_t r = 0; r < rows; ++r) {
     if (r + recordAhead < rows) {
-      for (Value value : relation.row(r + recordAhead)) {
+      for (Value value : rowAt(r + recordAhead)) {
         prefetchValueRecord(value);
       }
     }
     if (r + bytesAhead < rows) {
-      for (Value value : relation.row(r + bytesAhead)) {
+      for (Value value : rowAt(r + bytesAhead)) {
         prefetchValueBytes(value);
       }
     }
-    putRow(writer, relation.row(r), quoted);
+    putRow(writer, rowAt(r), quoted);
   }
   writer.put('\n');
 }
