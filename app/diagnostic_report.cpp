@@ -1,5 +1,7 @@
 #include "app/diagnostic_report.h"
 
+#include "app/console_text.h"
+
 namespace {
 
 // The message of each kind; "{0}", "{1}" and "{2}" stand for its parts.
@@ -99,11 +101,13 @@ const char* messageTemplate(Warning kind) {
   return "";
 }
 
-// The line with every byte before `column` blanked (tabs kept), then a caret.
+// The line with every byte before `column` blanked as wide as the console
+// shows it (tabs kept), then a caret.
 std::string caretLine(const std::string& line, std::size_t column) {
   std::string caret;
   for (std::size_t i = 0; i + 1 < column; ++i) {
-    caret += i < line.size() && line[i] == '\t' ? '\t' : ' ';
+    const auto byte = static_cast<unsigned char>(i < line.size() ? line[i] : ' ');
+    caret += byte == '\t' ? std::string(1, '\t') : std::string(consoleWidth(byte), ' ');
   }
   return caret + '^';
 }
@@ -127,14 +131,13 @@ std::string diagnosticMessage(const Diagnostic& diagnostic) {
   return message;
 }
 
-void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::string& fileName,
-                      const std::vector<std::string>& ruleLines, std::ostream& out) {
+void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, std::size_t given,
+                      const std::string& fileName, const std::vector<std::string>& ruleLines,
+                      std::ostream& out) {
   std::size_t written = 0;
   for (const Diagnostic& diagnostic : diagnostics) {
     if (written == diagnosticLimit) {
-      out << fileName << ": meg " << diagnostics.size() - written
-          << " figyelmeztetes, ezeket nem irja ki\n";
-      return;
+      break;
     }
     ++written;
     out << fileName << ':' << diagnostic.line << ':';
@@ -150,5 +153,8 @@ void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::str
     if (diagnostic.column != 0) {
       out << caretLine(line, diagnostic.column) << '\n';
     }
+  }
+  if (given > written) {
+    out << fileName << ": meg " << given - written << " figyelmeztetes, ezeket nem irja ki\n";
   }
 }

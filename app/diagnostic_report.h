@@ -12,16 +12,16 @@
 
 #include "input/diagnostics.h"
 
-// At most this many diagnostics are written in full; one line counts the rest.
-constexpr std::size_t diagnosticLimit = 100;
-
 // The message of one diagnostic, in Hungarian, ASCII, with its quoted pieces.
 std::string diagnosticMessage(const Diagnostic& diagnostic);
 
-// Writes `diagnostics` (in the order given) for the input file `fileName`.
-// A diagnostic without a line text takes the rule line of its number from
+// Writes the first diagnosticLimit of `diagnostics` (in the order given) for
+// the input file `fileName`, then a line that counts the rest of the `given`
+// diagnostics (which the list may leave out) when there are some. A
+// diagnostic without a line text takes the rule line of its number from
 // `ruleLines`. Without a column, "COLUMN:" and the caret line are left out.
-void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, const std::string& fileName,
-                      const std::vector<std::string>& ruleLines, std::ostream& out);
+void writeDiagnostics(const std::vector<Diagnostic>& diagnostics, std::size_t given,
+                      const std::string& fileName, const std::vector<std::string>& ruleLines,
+                      std::ostream& out);
 
 #endif  // APP_DIAGNOSTIC_REPORT_H_

@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <new>
 #include <stdexcept>
 #include <vector>
 
+#include "app/console_text.h"
 #include "app/diagnostic_report.h"
 #include "app/explain_data.h"
 #include "app/explain_report.h"
@@ -114,6 +116,31 @@ void writeRelations(const RelationList& knownRelations, std::ostream& out) {
   }
 }
 
+// The explanations of `facts`, if any, as data for the page when it takes
+// them, else as text on `out`.
+void explain(const std::vector<std::string>& facts, const DerivationLog& derivations,
+             const std::vector<Rule>& rules, const RelationList& knownRelations,
+             const std::vector<std::string>& ruleLines, std::ostream& out, std::ostream* data) {
+  if (facts.empty()) {
+    return;
+  }
+  if (data != nullptr) {
+    writeExplanationData(facts, derivations, rules, knownRelations, ruleLines, *data);
+  } else {
+    writeExplanations(facts, derivations, rules, knownRelations, ruleLines, out);
+  }
+}
+
+// The graph as data for the page when it takes it, else as DOT on standard
+// output, in UTF-8 for Graphviz with escapes of its own, so written as it is.
+void writeGraph(const ProgramGraph& graph, const ConsoleStreams& console) {
+  if (console.data != nullptr) {
+    writeGraphData(graph, *console.data);
+  } else {
+    writeGraphDot(graph, *console.out);
+  }
+}
+
 // Seconds since it started or since the last lap.
 class Stopwatch {
  public:
@@ -136,14 +163,20 @@ const char* activityText(RunPhase phase) {
       return "a file beolvasasa kozben";
     case RunPhase::evaluating:
       return "a szabalyok kiertekelese kozben";
-    default:
+    case RunPhase::writing:
       return "az outputfile irasa kozben";
+    default:
+      return "a levezetesek kiirasa kozben";
   }
 }
 
 bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
-                     const RunSettings& settings, const ConsoleStreams& console) {
-  const WidthReportTarget widthReports(*console.out);
+                     const RunSettings& settings, const ConsoleStreams& console,
+                     const std::function<bool()>& commit) {
+  // Text of the input reaches the console with its control bytes escaped.
+  EscapingStream out(*console.out);
+  EscapingStream err(*console.err);
+  const WidthReportTarget widthReports(out);
   Stopwatch stopwatch;
   PassTimes times;
   RunPhase ignored = RunPhase::reading;
@@ -166,7 +199,6 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   times.reading = stopwatch.lap();
   current = RunPhase::evaluating;
   progress.setPhase("kiertekeles");
-  echoRules(ruleLines, output);
   const std::vector<std::string> declared =
       settings.graph ? namesOf(knownRelations) : std::vector<std::string>();
   const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
@@ -178,32 +210,27 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase,
   listenAsAsked(settings, trace, progress, derivations, context);
   evaluateRules(rules, order, knownRelations, context, settings.mode);
   times.evaluating = stopwatch.lap();
-  progress.around(
-      [&] { writeDiagnostics(warnings.sorted(), settings.inputName, ruleLines, *console.err); });
+  progress.around([&] {
+    writeDiagnostics(warnings.sorted(), warnings.count(), settings.inputName, ruleLines, err);
+  });
   current = RunPhase::writing;
   progress.setPhase("kiiras");
+  echoRules(ruleLines, output);
   writeRelations(knownRelations, output);
   times.writing = stopwatch.lap();
   progress.stop();
   if (settings.trace) {
-    writeTraceReport(trace, ruleLines, knownRelations, times, *console.err);
+    writeTraceReport(trace, ruleLines, knownRelations, times, err);
   }
-  if (explaining && console.data != nullptr) {
-    writeExplanationData(settings.explain, derivations, rules, knownRelations, ruleLines,
-                         *console.data);
-  } else if (explaining) {
-    writeExplanations(settings.explain, derivations, rules, knownRelations, ruleLines,
-                      *console.out);
+  if (output.fail() || (commit && !commit())) {
+    return false;
   }
+  current = RunPhase::explaining;
+  explain(settings.explain, derivations, rules, knownRelations, ruleLines, out, console.data);
   if (settings.graph) {
-    const ProgramGraph graph = programGraph(parsed, order, declared);
-    if (console.data != nullptr) {
-      writeGraphData(graph, *console.data);
-    } else {
-      writeGraphDot(graph, *console.out);
-    }
+    writeGraph(programGraph(parsed, order, declared), console);
   }
-  return !output.fail();
+  return true;
 }
 
 bool runProgram(const std::string& inputName, const std::string& outputName,
@@ -226,13 +253,13 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
     if (!output.open(outputName)) {
       return fail("Nem tudtam megnyitni az outputfile-t!! ", outputName);
     }
-    if (!evaluateProgram(input, output.stream(), &phase, named) && !output.stream().fail()) {
-      return fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
+    if (evaluateProgram(input, output.stream(), &phase, named, ConsoleStreams(),
+                        [&output] { return output.commit(); })) {
+      return true;
     }
-    if (!output.commit()) {
-      return fail("Nem tudtam kiirni az outputfile-t!! ", outputName);
-    }
-    return true;
+    // Reading is the only failure before the output is written.
+    return phase == RunPhase::writing ? fail("Nem tudtam kiirni az outputfile-t!! ", outputName)
+                                      : fail("Nem tudtam beolvasni az inputfile-t!! ", inputName);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {  // a size beyond what can be asked for
   }

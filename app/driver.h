@@ -2,6 +2,7 @@
 #ifndef APP_DRIVER_H_
 #define APP_DRIVER_H_
 
+#include <functional>
 #include <iostream>
 #include <istream>
 #include <ostream>
@@ -29,6 +30,7 @@ struct RunSettings {
 // output file is in place; false after a message on standard error (a file
 // that cannot be opened, read or written, the output naming the input, or
 // memory running out), in which case an existing output file is unchanged.
+// The explanations are written once the output file is in place.
 bool runProgram(const std::string& inputName, const std::string& outputName,
                 const RunSettings& settings = RunSettings());
 
@@ -36,7 +38,7 @@ bool runProgram(const std::string& inputName, const std::string& outputName,
 inline constexpr const char* outOfMemoryMessage = "Elfogyott a memoria!! ";
 
 // Where a run stands, for the message when memory runs out.
-enum class RunPhase { reading, evaluating, writing };
+enum class RunPhase { reading, evaluating, writing, explaining };
 
 // Where a run's console text goes: what it writes to standard output (the
 // "sor1: " lines, the explanations, the graph) to `out`, the diagnostics and
@@ -49,12 +51,15 @@ struct ConsoleStreams {
 };
 
 // The whole run on streams: reads the program text from `input` and writes the
-// output file's bytes to `output`. False when reading the input fails or when
-// `output` has failed (its state tells which). `phase`, when given, follows
-// the run.
+// output file's bytes to `output`, all of them in the writing phase. `commit`,
+// when given, is called once they are written; the explanations follow it. False
+// when reading the input fails, when `output` has failed or `commit` returned
+// false (the phase tells which: reading, or writing). `phase`, when given,
+// follows the run.
 bool evaluateProgram(std::istream& input, std::ostream& output, RunPhase* phase = nullptr,
                      const RunSettings& settings = RunSettings(),
-                     const ConsoleStreams& console = ConsoleStreams());
+                     const ConsoleStreams& console = ConsoleStreams(),
+                     const std::function<bool()>& commit = nullptr);
 
 // What a run in `phase` was doing, for the message when memory runs out.
 const char* activityText(RunPhase phase);

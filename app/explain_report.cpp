@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <iostream>
 #include <streambuf>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "eval/explain.h"
 #include "input/rule_model.h"
@@ -31,11 +34,21 @@ class SilencedOutput {
   WidthReportTarget target_{stream_};
 };
 
-void writeNode(const std::vector<DerivationNode>& nodes, std::size_t id, std::size_t depth,
+// Lines this many steps deep and less are indented by blanks; deeper ones
+// start with their depth, so that the text grows with its lines alone.
+constexpr std::size_t deepestIndented = 50;
+
+// The start of a line `depth` steps deep: two blanks a step, or "[51] ".
+std::string indentation(std::size_t depth) {
+  return depth <= deepestIndented ? std::string(2 * depth, ' ')
+                                  : '[' + std::to_string(depth) + "] ";
+}
+
+// The lines of one node, `depth` steps deep, without those of its body.
+void writeNode(const DerivationNode& node, std::size_t depth,
                const std::vector<std::string>& ruleLines, std::ostream& out) {
-  const DerivationNode& node = nodes[id];
-  const std::string inner(2 * depth + 2, ' ');
-  out << std::string(2 * depth, ' ') << factText(node.relation, node.tuple, node.types) << '\n';
+  const std::string inner = indentation(depth + 1);
+  out << indentation(depth) << factText(node.relation, node.tuple, node.types) << '\n';
   switch (node.source) {
     case DerivationNode::Source::declared:
       out << inner << "bemenet, " << node.inputLine << ". sor\n";
@@ -54,8 +67,21 @@ void writeNode(const std::vector<DerivationNode>& nodes, std::size_t id, std::si
   for (const std::string& atom : node.skipped) {
     out << inner << "kimaradt, nem volt ilyen nevu relacio: " << atom << '\n';
   }
-  for (const std::size_t child : node.body) {
-    writeNode(nodes, child, depth + 1, ruleLines, out);
+}
+
+// The tree from node 0, each node followed by its body one step deeper, walked
+// with a stack of its own however deep it goes.
+void writeTree(const std::vector<DerivationNode>& nodes, const std::vector<std::string>& ruleLines,
+               std::ostream& out) {
+  std::vector<std::pair<std::size_t, std::size_t>> pending{{0, 0}};  // node, depth; last first
+  while (!pending.empty()) {
+    const auto [id, depth] = pending.back();
+    pending.pop_back();
+    writeNode(nodes[id], depth, ruleLines, out);
+    const std::vector<std::size_t>& body = nodes[id].body;
+    for (std::size_t k = body.size(); k-- > 0;) {
+      pending.emplace_back(body[k], depth + 1);
+    }
   }
 }
 
@@ -94,7 +120,7 @@ void writeExplanation(const std::string& fact, const DerivationLog& log,
     out << fact << ": " << derivation.missing << '\n';
     return;
   }
-  writeNode(derivation.nodes, 0, 0, ruleLines, out);
+  writeTree(derivation.nodes, ruleLines, out);
 }
 
 }  // namespace

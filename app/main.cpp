@@ -10,6 +10,7 @@
 
 #include "app/driver.h"
 #include "app/options.h"
+#include "app/signals.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ constexpr const char* outputPrompt = "Adja meg az output file nev\xE9t!";
 constexpr const char* outputOnlyPrompt = "Adja meg az output file nev\xE9t is!";
 constexpr const char* successMessage =
     "A program sikeresen lefutott. Egy gomb, es az enter leutesevel kilephet.";
+constexpr const char* standardOutputFailed = "Nem tudtam irni a szabvanyos kimenetre!!";
 
 // Prints `prompt` and reads one whitespace-delimited word into `name`; at the
 // end of standard input `name` keeps its value.
@@ -48,6 +50,17 @@ void chooseFiles(const Options& options, std::string& inputName, std::string& ou
   }
 }
 
+// True when everything meant for standard output and standard error reached
+// them; otherwise says so on standard error, after `separator`, where it can.
+bool consoleWritten(const char* separator) {
+  std::cout.flush();
+  if (std::cout.bad()) {
+    std::cerr << separator << standardOutputFailed << std::flush;
+    return false;
+  }
+  return !std::cerr.bad();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -60,6 +73,7 @@ int main(int argc, char* argv[]) {
   // back at every free.
   mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
   mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+  prepareProcess();
   std::ios::sync_with_stdio(false);
   const Options options =
       parseOptions(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
@@ -69,7 +83,7 @@ int main(int argc, char* argv[]) {
   }
   if (options.help || options.version) {
     std::cout << (options.help ? usageText() : versionLine() + '\n') << std::flush;
-    return 0;
+    return consoleWritten("") ? 0 : 1;
   }
   std::string inputName = defaultInputName;
   std::string outputName = defaultOutputName;
@@ -80,10 +94,10 @@ int main(int argc, char* argv[]) {
   if (completed && !options.quiet) {
     std::cout << successMessage << std::endl;
   }
-  std::cout.flush();
+  const bool written = consoleWritten(completed ? "" : "\n");
   if (!options.quiet) {
     char key = 0;
     std::cin >> key;
   }
-  return completed ? 0 : 1;
+  return completed && written ? 0 : 1;
 }

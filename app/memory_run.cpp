@@ -1,9 +1,12 @@
 #include "app/memory_run.h"
 
+#include <algorithm>
 #include <new>
+#include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <streambuf>
+#include <string>
 
 #include "relation/value.h"
 #include "relation/work_meter.h"
@@ -20,6 +23,39 @@ class ViewBuffer : public std::streambuf {
     char* begin = const_cast<char*>(bytes.data());
     setg(begin, begin, begin + bytes.size());
   }
+};
+
+// Keeps the first `limit` bytes written (all of them for a limit of 0) and
+// counts the others.
+class CappedText : public std::streambuf {
+ public:
+  explicit CappedText(std::size_t limit) : limit_(limit) {}
+
+  std::string& text() { return text_; }
+  std::uint64_t cut() const { return cut_; }
+
+ protected:
+  std::streamsize xsputn(const char* bytes, std::streamsize count) override {
+    const auto size = static_cast<std::size_t>(count);
+    const std::size_t room = limit_ == 0 ? size : limit_ - std::min(limit_, text_.size());
+    const std::size_t kept = std::min(room, size);
+    text_.append(bytes, kept);
+    cut_ += size - kept;
+    return count;
+  }
+
+  int overflow(int byte) override {
+    if (!traits_type::eq_int_type(byte, traits_type::eof())) {
+      const char single = traits_type::to_char_type(byte);
+      xsputn(&single, 1);
+    }
+    return traits_type::not_eof(byte);
+  }
+
+ private:
+  std::size_t limit_;
+  std::string text_;
+  std::uint64_t cut_ = 0;
 };
 
 // Clears the value pool and the work limit when a run ends, however it ends.
@@ -42,10 +78,12 @@ class RunScope {
 }  // namespace
 
 MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::size_t workLimit,
-                      bool reportsAsData) {
+                      bool reportsAsData, std::size_t textLimit) {
   MemoryRun run;
-  std::ostringstream standardOutput;
-  std::ostringstream standardError;
+  CappedText outText(textLimit);
+  CappedText errText(textLimit);
+  std::ostream standardOutput(&outText);
+  std::ostream standardError(&errText);
   std::ostringstream data;
   RunPhase phase = RunPhase::reading;
   try {
@@ -67,14 +105,16 @@ MemoryRun runInMemory(std::string_view input, const RunSettings& settings, std::
   } catch (const std::length_error&) {  // a size beyond what can be asked for
     run.status = MemoryRunStatus::outOfMemory;
   }
+  run.standardOutput = std::move(outText.text());
+  run.standardError = std::move(errText.text());
+  run.standardOutputCut = outText.cut();
+  run.standardErrorCut = errText.cut();
   if (run.status != MemoryRunStatus::completed) {
     run.output.clear();
-    standardError << (run.status == MemoryRunStatus::outOfMemory ? outOfMemoryMessage
-                                                                 : workLimitMessage)
-                  << activityText(phase);
+    run.standardError +=
+        run.status == MemoryRunStatus::outOfMemory ? outOfMemoryMessage : workLimitMessage;
+    run.standardError += activityText(phase);
   }
-  run.standardOutput = standardOutput.str();
-  run.standardError = standardError.str();
   if (run.status == MemoryRunStatus::completed) {
     run.data = data.str();
   }

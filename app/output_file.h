@@ -1,36 +1,66 @@
-// The output file, written so that a failed run leaves the old file as it was.
+// The output file, written so that a run that fails before its commit leaves
+// the old file as it was and nothing beside it.
 #ifndef APP_OUTPUT_FILE_H_
 #define APP_OUTPUT_FILE_H_
 
-#include <fstream>
+#include <ostream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
-// A regular output file is written to a temporary file beside it and renamed
-// into place by commit(); an existing file's permission bits are kept, a new
-// one gets 0664 less the umask. An existing file that is not regular (a
-// terminal, a pipe, /dev/full) is written directly. Without a commit the
-// temporary file is removed.
-class OutputFile {
+// A regular output file (or a new one) is written to a temporary file in its
+// folder, made when the first bytes leave the buffer, and renamed into place
+// by commit(). On Linux the temporary file has no name until it is complete
+// (O_TMPFILE); it is then linked under a temporary name and renamed at once.
+// Elsewhere, or where the file system cannot do that, it is named from the
+// start. The temporary name is never longer than the folder allows. An
+// existing file keeps its permission bits, and its owner and group where the
+// process may set them; a new one gets 0664 less the umask. A symbolic link is
+// followed to its target, also when the target does not exist yet, and stays
+// a link. An existing file that is not regular (a terminal, a pipe,
+// /dev/full) is written directly. Without a commit the temporary file is
+// removed.
+class OutputFile : private std::streambuf {
  public:
-  OutputFile() = default;
+  OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
-  ~OutputFile();
+  ~OutputFile() override;
 
-  // False when the file cannot be created (for example in a missing folder).
+  // Settles where `name` is written and checks that a file can be made there;
+  // false when not (a missing or unwritable folder). Makes no file yet,
+  // except that a file that is not regular is opened.
   bool open(const std::string& name);
 
   std::ostream& stream() { return stream_; }
 
-  // Flushes, closes and renames into place; false on any write error.
+  // Writes what is buffered, closes the file and renames it into place; false
+  // on any write error (the temporary file is then removed).
   bool commit();
 
  private:
-  std::ofstream stream_;
+  enum class Way { direct, unnamed, named };
+
+  int overflow(int byte) override;
+  int sync() override;
+
+  bool drain();          // writes the buffer out, making the file first
+  bool makeTemporary();  // the temporary file, with the target's attributes
+  bool linkIntoPlace();
+  void removeTemporary();
+
   std::vector<char> buffer_;
+  std::ostream stream_;
   std::string target_;
-  std::string temporary_;  // empty when writing directly
+  std::string folder_;     // the target's folder, ending with '/'
+  std::string temporary_;  // the temporary name, once the file has one
+  Way way_ = Way::named;
+  int fd_ = -1;
+  bool failed_ = false;
+  bool exists_ = false;  // the target exists; then the attributes below are its own
+  unsigned mode_ = 0;
+  unsigned owner_ = 0;
+  unsigned group_ = 0;
 };
 
 // True when both names exist and are the same file (same device and inode).

@@ -5,6 +5,8 @@
 
 #include <iostream>
 
+#include "app/console_text.h"
+#include "app/signals.h"
 #include "app/trace_report.h"
 
 namespace {
@@ -44,6 +46,8 @@ std::string progressText(const std::string& phase, const std::string& activity, 
 
 ProgressLine::ProgressLine(bool shown) {
   if (shown) {
+    // The signals that remove a temporary output file reach the thread that makes it.
+    const HeldSignals held;
     worker_ = std::thread([this] { run(); });
   }
 }
@@ -59,7 +63,7 @@ void ProgressLine::setPhase(std::string phase) {
 void ProgressLine::groupBegun(const EvaluationGroup& group) {
   const std::lock_guard<std::mutex> lock(mutex_);
   activity_ = std::string(group.recursive ? recursiveGroupLabel : "szabalyok: ") +
-              joinedNames(group.members);
+              escapedControlBytes(joinedNames(group.members));
   rows_ = 0;
 }
 

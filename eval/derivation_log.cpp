@@ -35,34 +35,29 @@ std::size_t DerivationLog::newHistory(const std::string& name) {
   return histories_.size() - 1;
 }
 
-std::size_t DerivationLog::namedIn(const std::vector<std::size_t>& ids,
-                                   const std::string& name) const {
-  const auto found = std::find_if(ids.begin(), ids.end(),
-                                  [&](std::size_t id) { return histories_[id].name == name; });
-  return found == ids.end() ? none : *found;
-}
-
 std::size_t DerivationLog::firstNamed(const std::string& name) const {
-  return namedIn(order_, name);
+  const std::size_t* id = order_.findFirst(name);
+  return id == nullptr ? none : *id;
 }
 
 std::size_t DerivationLog::currentOrPending(const std::string& name) {
-  std::size_t id = firstNamed(name);
-  if (id == none) {
-    id = namedIn(pending_, name);
+  const std::size_t id = firstNamed(name);
+  if (id != none) {
+    return id;
   }
-  if (id == none) {
-    id = newHistory(name);
-    pending_.push_back(id);
+  const auto pending = pending_.find(name);
+  if (pending != pending_.end()) {
+    return pending->second;
   }
-  return id;
+  return pending_.emplace(name, newHistory(name)).first->second;
 }
 
 void DerivationLog::recordDeclared(const RelationList& relations,
                                    const std::vector<TupleLines>& lines) {
-  for (std::size_t i = 0; i < lines.size() && i < relations.size(); ++i) {
-    const std::size_t id = newHistory(relations[i].name());
-    order_.push_back(id);
+  auto relation = relations.begin();
+  for (std::size_t i = 0; i < lines.size() && relation != relations.end(); ++i, ++relation) {
+    const std::size_t id = newHistory(relation->name());
+    order_.append(relation->name(), id);
     History& history = histories_[id];
     const RowBuffer& rows = lines[i].rows;
     for (std::size_t k = 0; k < rows.count; ++k) {
@@ -102,13 +97,11 @@ void DerivationLog::evaluationBegun(const Rule& rule, const RelationList& knownR
 }
 
 void DerivationLog::resultMerged(const Relation& merged) {
-  std::size_t id = firstNamed(merged.name());
-  if (id == none) {
+  std::size_t id = none;
+  if (!order_.takeFirst(merged.name(), id)) {
     id = newHistory(merged.name());
-  } else {
-    order_.erase(std::find(order_.begin(), order_.end(), id));
   }
-  order_.push_back(id);
+  order_.append(merged.name(), id);
   History& history = histories_[id];
   if (history.size() == 0 && merged.isDuplicateFree()) {
     for (std::size_t i = 0; i < merged.rowCount(); ++i) {
@@ -148,27 +141,14 @@ void DerivationLog::relationMade(const std::string& name, const RowSet& rows) {
   }
 }
 
-void DerivationLog::groupEnded(const EvaluationGroup& group, const RelationList& knownRelations) {
-  if (!group.recursive) {
-    return;
+void DerivationLog::movedToEnd(const std::string& name) {
+  std::size_t id = none;
+  const auto pending = pending_.find(name);
+  if (pending != pending_.end()) {
+    id = pending->second;
+    pending_.erase(pending);
+  } else if (!order_.takeFirst(name, id)) {
+    id = newHistory(name);
   }
-  std::unordered_map<std::string, std::deque<std::size_t>> byName;
-  for (const std::size_t id : order_) {
-    byName[histories_[id].name].push_back(id);
-  }
-  for (const std::size_t id : pending_) {
-    byName[histories_[id].name].push_back(id);
-  }
-  std::vector<std::size_t> order;
-  for (const Relation& relation : knownRelations) {
-    std::deque<std::size_t>& held = byName[relation.name()];
-    if (held.empty()) {
-      order.push_back(newHistory(relation.name()));
-    } else {
-      order.push_back(held.front());
-      held.pop_front();
-    }
-  }
-  order_ = std::move(order);
-  pending_.clear();
+  order_.append(name, id);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "eval/evaluation_listener.h"
+#include "eval/named_order.h"
 #include "eval/relation_list.h"
 #include "eval/rule.h"
 #include "relation/relation.h"
@@ -54,10 +55,9 @@ class DerivationLog : public EvaluationListener {
   void resultMerged(const Relation& merged) override;
   void rowsGained(const std::string& name, std::size_t rowCount) override;
   void relationMade(const std::string& name, const RowSet& rows) override;
-  // After a recursive group rearranged the list: relations of one name keep
-  // their order among themselves, relations become what was being made under
-  // their name, and new ones start empty.
-  void groupEnded(const EvaluationGroup& group, const RelationList& knownRelations) override;
+  // The history being made under `name`, else the first of the name, else a
+  // new one, goes to the end of the list's order.
+  void movedToEnd(const std::string& name) override;
 
   // The rows of one relation and where each came from.
   struct History {
@@ -85,13 +85,11 @@ class DerivationLog : public EvaluationListener {
   std::size_t firstNamed(const std::string& name) const;
   const History& history(std::size_t id) const { return histories_[id]; }
   // The relations in the order of the list.
-  const std::vector<std::size_t>& order() const { return order_; }
+  const NamedOrder<std::size_t>& order() const { return order_; }
   const Evaluation& evaluation(std::size_t index) const { return evaluations_[index]; }
 
  private:
   std::size_t newHistory(const std::string& name);
-  // The first of `ids` whose relation bears `name`, or none.
-  std::size_t namedIn(const std::vector<std::size_t>& ids, const std::string& name) const;
   // The first relation named `name`, else the one being made under the name.
   std::size_t currentOrPending(const std::string& name);
   // Rows of `history` numbered up to `rowCount` not yet claimed came from
@@ -99,8 +97,9 @@ class DerivationLog : public EvaluationListener {
   void claim(History& history, std::size_t rowCount) const;
 
   std::deque<History> histories_;
-  std::vector<std::size_t> order_;    // histories in the order of the list
-  std::vector<std::size_t> pending_;  // being made by a recursive group, not yet listed
+  NamedOrder<std::size_t> order_;  // histories in the order of the list
+  // Being made by a recursive group under a name no relation bears yet.
+  std::unordered_map<std::string, std::size_t> pending_;
   std::vector<Evaluation> evaluations_;
 };
 

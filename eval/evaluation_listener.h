@@ -53,6 +53,10 @@ class EvaluationListener {
   // A recursive group has made the relation `name`: `rows`, in the order they
   // were added, before it goes to the end of the list.
   virtual void relationMade(const std::string& /*name*/, const RowSet& /*rows*/) {}
+  // A member of a recursive group went to the end of the list under `name`:
+  // the relation made under the name, or the first relation of the name, or
+  // (where neither is) a new one without rows.
+  virtual void movedToEnd(const std::string& /*name*/) {}
   // The group begun last has ended, leaving the list as `knownRelations`.
   virtual void groupEnded(const EvaluationGroup& /*group*/,
                           const RelationList& /*knownRelations*/) {}
@@ -103,6 +107,11 @@ class EvaluationContext : public EvaluationListener {
   void relationMade(const std::string& name, const RowSet& rows) override {
     for (EvaluationListener* listener : listeners_) {
       listener->relationMade(name, rows);
+    }
+  }
+  void movedToEnd(const std::string& name) override {
+    for (EvaluationListener* listener : listeners_) {
+      listener->movedToEnd(name);
     }
   }
   void groupEnded(const EvaluationGroup& group, const RelationList& knownRelations) override {

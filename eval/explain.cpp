@@ -32,16 +32,46 @@ class Explainer {
   Explainer(const DerivationLog& log, const std::vector<Rule>& rules,
             const RelationList& finalRelations)
       : log_(log), rules_(rules) {
-    const std::vector<std::size_t>& order = log.order();
-    for (std::size_t p = 0; p < order.size() && p < finalRelations.size(); ++p) {
-      finalTypes_.emplace(order[p], finalRelations[p].types());
+    auto relation = finalRelations.begin();
+    for (auto id = log.order().begin(); id != log.order().end() && relation != finalRelations.end();
+         ++id, ++relation) {
+      finalTypes_.emplace(*id, relation->types());
     }
   }
 
-  // The node of row `r` of the relation `relation`, and below it its derivation.
-  std::size_t explain(std::size_t relation, std::size_t r) {
+  // The node of row `r` of the relation `relation`, and below it its
+  // derivation, node after node in the order of the tree's lines: a stack of
+  // its own holds the nodes whose body is being explained, however deep.
+  void explain(std::size_t relation, std::size_t r) {
+    struct Open {
+      std::size_t id;
+      RowsUsed used;  // the body's rows, explained up to `next`
+      std::size_t next;
+    };
+    std::vector<Open> open;
+    const std::size_t root = addNode(relation, r);
+    open.push_back({root, deriveNode(root, relation, r), 0});
+    while (!open.empty()) {
+      Open& top = open.back();
+      if (top.next == top.used.size()) {
+        open.pop_back();
+        continue;
+      }
+      const auto [usedRelation, usedRow] = top.used[top.next++];
+      const std::size_t child = addNode(usedRelation, usedRow);
+      nodes_[top.id].body.push_back(child);
+      open.push_back({child, deriveNode(child, usedRelation, usedRow), 0});
+    }
+  }
+
+  std::vector<DerivationNode> release() { return std::move(nodes_); }
+
+ private:
+  using RowsUsed = std::vector<std::pair<std::size_t, std::size_t>>;  // relation, row
+
+  // A node for row `r` of `relation`, its source not yet known.
+  std::size_t addNode(std::size_t relation, std::size_t r) {
     const DerivationLog::History& history = log_.history(relation);
-    const std::size_t id = nodes_.size();
     DerivationNode node;
     node.relation = history.name;
     node.tuple = tupleOf(history.row(r));
@@ -50,46 +80,45 @@ class Explainer {
       node.types = types->second;
     }
     nodes_.push_back(std::move(node));
+    return nodes_.size() - 1;
+  }
+
+  // Says where node `id`, row `r` of `relation`, came from, and returns the
+  // rows its body used when it was derived and not explained before.
+  RowsUsed deriveNode(std::size_t id, std::size_t relation, std::size_t r) {
+    const DerivationLog::History& history = log_.history(relation);
     if (r < history.declaredRows) {
       nodes_[id].source = DerivationNode::Source::declared;
       nodes_[id].inputLine = history.declaredLines[r];
-      return id;
+      return {};
     }
     if (!explained_.insert({relation, r}).second) {
       nodes_[id].source = DerivationNode::Source::repeated;
-      return id;
+      return {};
     }
     const auto mark =
         std::upper_bound(history.marks.begin(), history.marks.end(), r,
                          [](std::size_t row, const auto& held) { return row < held.end; });
     if (mark == history.marks.end()) {
-      return id;
+      return {};
     }
     const DerivationLog::Evaluation& evaluation = log_.evaluation(mark->evaluation);
-    if (const Rule* rule = ruleOnLine(evaluation.ruleLine)) {
-      const std::vector<std::pair<std::size_t, std::size_t>> used =
-          derive(id, *rule, evaluation, history.row(r));
-      for (const auto& [usedRelation, usedRow] : used) {
-        const std::size_t child = explain(usedRelation, usedRow);
-        nodes_[id].body.push_back(child);
-      }
-    }
-    return id;
+    const Rule* rule = ruleOnLine(evaluation.ruleLine);
+    return rule == nullptr ? RowsUsed() : derive(id, *rule, evaluation, history.row(r));
   }
 
-  std::vector<DerivationNode> release() { return std::move(nodes_); }
-
- private:
+  // The rule on `line`, or null; the rules stand in line order.
   const Rule* ruleOnLine(std::size_t line) const {
-    const auto found = std::find_if(rules_.begin(), rules_.end(),
-                                    [line](const Rule& rule) { return rule.lineNumber == line; });
-    return found == rules_.end() ? nullptr : &*found;
+    const auto found = std::lower_bound(
+        rules_.begin(), rules_.end(), line,
+        [](const Rule& rule, std::size_t wanted) { return rule.lineNumber < wanted; });
+    return found == rules_.end() || found->lineNumber != line ? nullptr : &*found;
   }
 
   // Evaluates the rule again on what `evaluation` read, finds the first binding
   // that gives `target`, and returns the rows its atoms took (relation, row).
-  std::vector<std::pair<std::size_t, std::size_t>> derive(
-      std::size_t id, const Rule& rule, const DerivationLog::Evaluation& evaluation, Row target) {
+  RowsUsed derive(std::size_t id, const Rule& rule, const DerivationLog::Evaluation& evaluation,
+                  Row target) {
     std::vector<Relation> inputs(evaluation.atoms.size());
     AtomRelations given(rule.body.size());
     for (std::size_t a = 0; a < evaluation.atoms.size(); ++a) {
@@ -103,7 +132,7 @@ class Explainer {
     }
     const Relation bindings = evaluateBindings(rule, RelationList(), given);
     const std::size_t b = bindingGiving(bindings, rule.headTerms, target);
-    std::vector<std::pair<std::size_t, std::size_t>> used;
+    RowsUsed used;
     if (b == none) {
       return used;
     }

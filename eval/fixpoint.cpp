@@ -60,9 +60,9 @@ struct Member {
 // the list come out the same.
 class Fixpoint {
  public:
-  Fixpoint(const std::vector<Rule>& rules, const std::vector<std::string>& names,
+  Fixpoint(const std::vector<const Rule*>& rules, const std::vector<std::string>& names,
            RelationList& knownRelations, EvaluationContext& context)
-      : allRules_(rules), names_(names), knownRelations_(knownRelations), context_(context) {
+      : groupRules_(rules), names_(names), knownRelations_(knownRelations), context_(context) {
     std::unordered_map<std::string, std::size_t> memberIndex;
     for (const std::string& name : names) {
       memberIndex.emplace(name, members_.size());
@@ -73,7 +73,8 @@ class Fixpoint {
       const auto found = memberIndex.find(name);
       return found == memberIndex.end() ? noMember : found->second;
     };
-    for (const Rule& rule : rules) {
+    for (const Rule* rulePointer : rules) {
+      const Rule& rule = *rulePointer;
       const std::size_t head = memberOf(rule.headName);
       if (head == noMember) {
         continue;
@@ -90,27 +91,21 @@ class Fixpoint {
       members_[head].rules.push_back(rules_.size());
       rules_.push_back(std::move(groupRule));
     }
-    for (std::size_t i = 0; i < knownRelations_.size(); ++i) {
-      RelationEntry& entry = relations_[knownRelations_[i].name()];
-      if (entry.count++ == 0) {
-        entry.index = i;
-      }
-    }
   }
 
   bool eligible() const {
     for (const Member& member : members_) {
-      const RelationEntry* existing = findKnown(member.name);
-      if ((existing != nullptr && existing->count > 1) || member.rules.empty()) {
+      if (knownRelations_.countNamed(member.name) > 1 || member.rules.empty()) {
         return false;
       }
+      const Relation* existing = knownRelations_.findFirst(member.name);
       const std::size_t arity = headArity(*rules_[member.rules.front()].rule);
       for (std::size_t r : member.rules) {
         if (headArity(*rules_[r].rule) != arity || !readsOneWidthRelations(*rules_[r].rule)) {
           return false;
         }
       }
-      if (existing != nullptr && !knownRelations_[existing->index].holdsRowsOfWidth(arity)) {
+      if (existing != nullptr && !existing->holdsRowsOfWidth(arity)) {
         return false;
       }
     }
@@ -120,8 +115,8 @@ class Fixpoint {
   void run() {
     for (Member& member : members_) {
       member.arity = headArity(*rules_[member.rules.front()].rule);
-      if (const RelationEntry* entry = findKnown(member.name)) {
-        const Relation& existing = knownRelations_[entry->index];
+      if (const Relation* found = knownRelations_.findFirst(member.name)) {
+        const Relation& existing = *found;
         create(member, existing);
         for (std::size_t i = 0; i < existing.rowCount(); ++i) {
           member.rows->insert(existing.row(i));
@@ -134,52 +129,33 @@ class Fixpoint {
     }
   }
 
+  // A member whose rules ran moves to the end of the list (in member order),
+  // each member holding one relation at most.
   void finish() {
-    std::unordered_map<std::string, const Member*> byName;
-    for (const Member& member : members_) {
-      byName.emplace(member.name, &member);
-    }
-    std::vector<Relation> ordered;
-    for (Relation& relation : knownRelations_.release()) {
-      const auto member = byName.find(relation.name());
-      if (member == byName.end() || !moved(*member->second)) {
-        ordered.push_back(std::move(relation));
-      }
-    }
     for (Member& member : members_) {
       if (member.exists() && moved(member)) {
         context_.relationMade(member.name, *member.rows);
         Relation result = member.schema;
         result.addRows(member.rows->release(), true);
-        ordered.push_back(std::move(result));
+        knownRelations_.replaceToEnd(std::move(result));
+        context_.movedToEnd(member.name);
       }
     }
-    knownRelations_ = RelationList(std::move(ordered));
-    appendEmptyMembers(knownRelations_, names_, allRules_);
+    for (const std::string& empty : appendEmptyMembers(knownRelations_, names_, groupRules_)) {
+      context_.movedToEnd(empty);
+    }
   }
 
  private:
   static constexpr std::size_t noMember = static_cast<std::size_t>(-1);
 
-  // How many relations of the list bear a name, and where the first stands.
-  struct RelationEntry {
-    std::size_t count = 0;
-    std::size_t index = 0;
-  };
-
-  const RelationEntry* findKnown(const std::string& name) const {
-    const auto found = relations_.find(name);
-    return found == relations_.end() ? nullptr : &found->second;
-  }
-
   bool readsOneWidthRelations(const Rule& rule) const {
-    return std::all_of(rule.atomNames.begin(), rule.atomNames.end(),
-                       [this](const std::string& name) {
-                         const RelationEntry* entry = findKnown(name);
-                         std::size_t rowWidth = 0;
-                         return entry == nullptr || knownRelations_[entry->index].rowCount() == 0 ||
-                                knownRelations_[entry->index].hasUniformWidth(rowWidth);
-                       });
+    return std::all_of(
+        rule.atomNames.begin(), rule.atomNames.end(), [this](const std::string& name) {
+          const Relation* found = knownRelations_.findFirst(name);
+          std::size_t rowWidth = 0;
+          return found == nullptr || found->rowCount() == 0 || found->hasUniformWidth(rowWidth);
+        });
   }
 
   // A rule waits while one of its atoms names a member without a relation.
@@ -210,9 +186,9 @@ class Fixpoint {
         if (!elements[e].isAtom || isMemberAtom(rule, e)) {
           continue;
         }
-        if (const RelationEntry* entry = findKnown(elements[e].atom.name)) {
-          rule.prepared[e] = std::make_unique<IndexedRelation>(
-              atomRelation(elements[e].atom, knownRelations_[entry->index]));
+        if (const Relation* found = knownRelations_.findFirst(elements[e].atom.name)) {
+          rule.prepared[e] =
+              std::make_unique<IndexedRelation>(atomRelation(elements[e].atom, *found));
         }
       }
     }
@@ -379,7 +355,7 @@ class Fixpoint {
     context_.rowsGained(member.name, member.rows->size());
   }
 
-  const std::vector<Rule>& allRules_;
+  const std::vector<const Rule*>& groupRules_;
   const std::vector<std::string>& names_;
   RelationList& knownRelations_;
   EvaluationContext& context_;
@@ -388,12 +364,11 @@ class Fixpoint {
   std::vector<std::size_t> roundOrder_;                 // rules, in the order of a round
   std::vector<std::vector<std::size_t>> readerPlaces_;  // per member
   std::set<std::size_t> nextRound_;                     // places to take in the next round
-  std::unordered_map<std::string, RelationEntry> relations_;
 };
 
 }  // namespace
 
-bool evaluateGroupSemiNaively(const std::vector<Rule>& rules,
+bool evaluateGroupSemiNaively(const std::vector<const Rule*>& rules,
                               const std::vector<std::string>& members, RelationList& knownRelations,
                               EvaluationContext& context) {
   Fixpoint fixpoint(rules, members, knownRelations, context);

@@ -8,6 +8,33 @@
 
 namespace {
 
+// The rules of each head, in file order.
+using RulesByHead = std::unordered_map<std::string, std::vector<const Rule*>>;
+const std::vector<const Rule*> noRules;
+
+RulesByHead rulesByHead(const std::vector<Rule>& rules) {
+  RulesByHead byHead;
+  for (const Rule& rule : rules) {
+    byHead[rule.headName].push_back(&rule);
+  }
+  return byHead;
+}
+
+// The rules of a group's members, in file order.
+std::vector<const Rule*> rulesOfGroup(const RulesByHead& byHead,
+                                      const std::vector<std::string>& members) {
+  std::vector<const Rule*> rules;
+  for (const std::string& member : members) {
+    const auto found = byHead.find(member);
+    if (found != byHead.end()) {
+      rules.insert(rules.end(), found->second.begin(), found->second.end());
+    }
+  }
+  std::sort(rules.begin(), rules.end());  // one vector holds them in file order
+  rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
+  return rules;
+}
+
 // Evaluates `rule` on the list and merges its result to the end.
 void evaluateAndMerge(const Rule& rule, RelationList& knownRelations, EvaluationContext& context) {
   knownRelations.mergeToEnd(context.evaluation(rule, knownRelations, {}, [&] {
@@ -16,34 +43,25 @@ void evaluateAndMerge(const Rule& rule, RelationList& knownRelations, Evaluation
   context.resultMerged(knownRelations.back());
 }
 
-void evaluateHead(const std::vector<Rule>& rules, const std::string& head,
-                  RelationList& knownRelations, EvaluationContext& context) {
-  for (const Rule& rule : rules) {
-    if (rule.headName == head) {
-      evaluateAndMerge(rule, knownRelations, context);
-    }
-  }
-}
-
-bool waitsForMember(const Rule& rule, const std::vector<std::string>& members,
+bool waitsForMember(const Rule& rule, const std::unordered_map<std::string, std::size_t>& members,
                     const RelationList& knownRelations) {
   return std::any_of(rule.atomNames.begin(), rule.atomNames.end(), [&](const std::string& name) {
-    return std::find(members.begin(), members.end(), name) != members.end() &&
-           knownRelations.findFirst(name) == nullptr;
+    return members.count(name) != 0 && knownRelations.findFirst(name) == nullptr;
   });
 }
 
 // One round over the group's rules, given by member; true when some member changed.
 bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
-                   const std::vector<std::string>& members, RelationList& knownRelations,
-                   EvaluationContext& context) {
+                   const std::vector<std::string>& members,
+                   const std::unordered_map<std::string, std::size_t>& memberIndex,
+                   RelationList& knownRelations, EvaluationContext& context) {
   context.roundBegun();
   bool changed = false;
   for (std::size_t m = 0; m < members.size(); ++m) {
     const std::string& member = members[m];
     for (const Rule* rulePointer : rulesOfMembers[m]) {
       const Rule& rule = *rulePointer;
-      if (waitsForMember(rule, members, knownRelations)) {
+      if (waitsForMember(rule, memberIndex, knownRelations)) {
         continue;
       }
       const Relation* before = knownRelations.findFirst(member);
@@ -56,9 +74,9 @@ bool evaluateRound(const std::vector<std::vector<const Rule*>>& rulesOfMembers,
   return changed;
 }
 
-void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<std::string>& members,
-                            RelationList& knownRelations, EvaluationContext& context,
-                            RecursionMode mode) {
+void evaluateRecursiveGroup(const std::vector<const Rule*>& rules,
+                            const std::vector<std::string>& members, RelationList& knownRelations,
+                            EvaluationContext& context, RecursionMode mode) {
   if (mode == RecursionMode::semiNaive &&
       evaluateGroupSemiNaively(rules, members, knownRelations, context)) {
     return;
@@ -68,28 +86,35 @@ void evaluateRecursiveGroup(const std::vector<Rule>& rules, const std::vector<st
     memberIndex.emplace(members[m], m);
   }
   std::vector<std::vector<const Rule*>> rulesOfMembers(members.size());
-  for (const Rule& rule : rules) {
-    const auto member = memberIndex.find(rule.headName);
+  for (const Rule* rule : rules) {
+    const auto member = memberIndex.find(rule->headName);
     if (member != memberIndex.end()) {
-      rulesOfMembers[member->second].push_back(&rule);
+      rulesOfMembers[member->second].push_back(rule);
     }
   }
-  while (evaluateRound(rulesOfMembers, members, knownRelations, context)) {
+  while (evaluateRound(rulesOfMembers, members, memberIndex, knownRelations, context)) {
   }
-  appendEmptyMembers(knownRelations, members, rules);
+  for (const std::string& empty : appendEmptyMembers(knownRelations, members, rules)) {
+    context.movedToEnd(empty);
+  }
 }
 
 }  // namespace
 
 void evaluateRules(const std::vector<Rule>& rules, const std::vector<EvaluationGroup>& order,
                    RelationList& knownRelations, EvaluationContext& context, RecursionMode mode) {
+  const RulesByHead byHead = rulesByHead(rules);
   for (const EvaluationGroup& group : order) {
     context.groupBegun(group);
     if (group.recursive) {
-      evaluateRecursiveGroup(rules, group.members, knownRelations, context, mode);
+      evaluateRecursiveGroup(rulesOfGroup(byHead, group.members), group.members, knownRelations,
+                             context, mode);
     } else {
       for (const std::string& head : group.members) {
-        evaluateHead(rules, head, knownRelations, context);
+        const auto found = byHead.find(head);
+        for (const Rule* rule : found == byHead.end() ? noRules : found->second) {
+          evaluateAndMerge(*rule, knownRelations, context);
+        }
       }
     }
     context.groupEnded(group, knownRelations);

@@ -7,39 +7,51 @@
 #include <utility>
 #include <vector>
 
+#include "eval/named_order.h"
 #include "relation/relation.h"
 
 // Declared relations in file order, then results as rules give them. Several
-// relations may bear one name; a name always finds the first of them.
+// relations may bear one name; a name always finds the first of them. Each
+// operation takes constant time (amortized), however long the list.
 class RelationList {
  public:
   RelationList() = default;
-  explicit RelationList(std::vector<Relation> relations) : relations_(std::move(relations)) {}
+  explicit RelationList(std::vector<Relation> relations) {
+    for (Relation& relation : relations) {
+      append(std::move(relation));
+    }
+  }
 
   // The first relation named `name`, or null.
-  const Relation* findFirst(const std::string& name) const;
+  const Relation* findFirst(const std::string& name) const { return relations_.findFirst(name); }
+
+  // How many relations bear `name`.
+  std::size_t countNamed(const std::string& name) const { return relations_.countNamed(name); }
 
   // Appends `relation` as it is.
-  void append(Relation relation) { relations_.push_back(std::move(relation)); }
+  void append(Relation relation) {
+    const std::string name = relation.name();
+    relations_.append(name, std::move(relation));
+  }
 
   // Appends `result`, or unites it with the first relation of its name, which
   // then moves to the end of the list under the result's name.
   void mergeToEnd(Relation result);
 
+  // Appends `relation`, taking the first relation of its name, if any, out of
+  // its place: the relation moves to the end as `relation`.
+  void replaceToEnd(Relation relation);
+
   std::size_t size() const { return relations_.size(); }
-  const Relation& operator[](std::size_t index) const { return relations_[index]; }
   const Relation& back() const { return relations_.back(); }
   auto begin() const { return relations_.begin(); }
   auto end() const { return relations_.end(); }
 
   // Every relation, moved out; the list is left empty.
-  std::vector<Relation> release() { return std::move(relations_); }
+  std::vector<Relation> release() { return relations_.release(); }
 
  private:
-  // Where the first relation named `name` stands; size() when none does.
-  std::size_t firstNamed(const std::string& name) const;
-
-  std::vector<Relation> relations_;
+  NamedOrder<Relation> relations_;
 };
 
 #endif  // EVAL_RELATION_LIST_H_

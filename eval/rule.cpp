@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "algebra/condition.h"
 #include "algebra/project.h"
@@ -210,19 +211,25 @@ Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
   return std::move(progress.partialResult);
 }
 
-void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,
-                        const std::vector<Rule>& rules) {
+std::vector<std::string> appendEmptyMembers(RelationList& knownRelations,
+                                            const std::vector<std::string>& members,
+                                            const std::vector<const Rule*>& rules) {
+  std::vector<std::string> appended;
+  std::unordered_map<std::string, const Rule*> firstRules;
+  for (const Rule* rule : rules) {
+    firstRules.emplace(rule->headName, rule);
+  }
   for (const std::string& member : members) {
     if (knownRelations.findFirst(member) != nullptr) {
       continue;
     }
-    const auto firstRule = std::find_if(rules.begin(), rules.end(), [&member](const Rule& rule) {
-      return rule.headName == member;
-    });
+    const auto firstRule = firstRules.find(member);
     std::vector<std::string> attributes;
-    if (firstRule != rules.end()) {
-      attributes = textsOf(firstRule->headTerms);
+    if (firstRule != firstRules.end()) {
+      attributes = textsOf(firstRule->second->headTerms);
     }
     knownRelations.append(Relation(member, std::vector<ValueType>(), std::move(attributes)));
+    appended.push_back(member);
   }
+  return appended;
 }

@@ -81,8 +81,9 @@ Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
 
 // Appends, for each of `members` that no relation of the list is named after,
 // an empty relation of that name whose attributes are the head arguments of
-// the member's first rule.
-void appendEmptyMembers(RelationList& knownRelations, const std::vector<std::string>& members,
-                        const std::vector<Rule>& rules);
+// the member's first rule among `rules` (in file order). Returns their names.
+std::vector<std::string> appendEmptyMembers(RelationList& knownRelations,
+                                            const std::vector<std::string>& members,
+                                            const std::vector<const Rule*>& rules);
 
 #endif  // EVAL_RULE_H_

@@ -1,9 +1,9 @@
 #include "eval/rule_checks.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "input/char_class.h"
 
@@ -15,7 +15,7 @@ struct KnownWidth {
   std::size_t width = 0;
   bool declared = false;
 };
-using KnownWidths = std::map<std::string, KnownWidth>;
+using KnownWidths = std::unordered_map<std::string, KnownWidth>;
 
 KnownWidths knownWidths(const std::vector<ParsedRule>& rules, const RelationList& declared) {
   KnownWidths widths;

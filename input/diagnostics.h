@@ -5,9 +5,10 @@
 #define INPUT_DIAGNOSTICS_H_
 
 #include <cstddef>
-#include <set>
+#include <cstdint>
+#include <map>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 enum class Warning {
@@ -64,9 +65,14 @@ struct Diagnostic {
   std::string lineText;
 };
 
+// At most this many diagnostics are written in full; one line counts the rest.
+constexpr std::size_t diagnosticLimit = 100;
+
 // Collects diagnostics, each kind once per place however often a rule is
-// evaluated. A disabled collection takes nothing, and finders may ask it
-// before doing work of their own.
+// evaluated, and keeps the first diagnosticLimit of them in order of line,
+// column and kind; of the others only where they stand, to count them. A
+// disabled collection takes nothing, and finders may ask it before doing
+// work of their own.
 class Warnings {
  public:
   explicit Warnings(bool enabled = true) : enabled_(enabled) {}
@@ -76,13 +82,23 @@ class Warnings {
   void warn(Warning kind, std::size_t line, std::size_t column, std::vector<std::string> parts = {},
             std::string lineText = {});
 
-  // Every diagnostic given, in order of line, column and kind.
+  // The first diagnosticLimit diagnostics given, in order of line, column and kind.
   std::vector<Diagnostic> sorted() const;
 
+  // How many diagnostics were given, each place and kind once.
+  std::size_t count() const;
+
  private:
+  // Line, then column and kind together: the order diagnostics are written in.
+  using Place = std::pair<std::uint64_t, std::uint64_t>;
+
+  // Drops repeated places from said_.
+  void pack() const;
+
   bool enabled_;
-  std::set<std::tuple<std::size_t, std::size_t, Warning>> said_;
-  std::vector<Diagnostic> diagnostics_;
+  std::map<Place, Diagnostic> kept_;
+  mutable std::vector<Place> said_;  // every place given, repeats dropped now and then
+  mutable std::size_t packed_ = 0;   // the size of said_ after it was last packed
 };
 
 #endif  // INPUT_DIAGNOSTICS_H_

@@ -2,23 +2,18 @@
 
 #include <algorithm>
 #include <set>
-#include <unordered_map>
 
 namespace {
 
 // For each node, the positions of the nodes it uses (an edge from a head to
 // each predicate its rules use).
-std::vector<std::vector<std::size_t>> usedNodes(const std::vector<PredicateNode>& nodes) {
-  std::unordered_map<std::string, std::size_t> position;
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    position.emplace(nodes[node].name, node);
-  }
-  std::vector<std::vector<std::size_t>> used(nodes.size());
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    for (const std::string& dependent : nodes[node].dependents) {
-      const auto head = position.find(dependent);
-      if (head != position.end()) {
-        used[head->second].push_back(node);
+std::vector<std::vector<std::size_t>> usedNodes(const PredicateGraph& graph) {
+  std::vector<std::vector<std::size_t>> used(graph.nodes.size());
+  for (std::size_t node = 0; node < graph.nodes.size(); ++node) {
+    for (const std::string& dependent : graph.nodes[node].dependents) {
+      const std::size_t head = graph.indexOf(dependent);
+      if (head != PredicateGraph::none) {
+        used[head].push_back(node);
       }
     }
   }
@@ -79,42 +74,60 @@ std::vector<std::size_t> componentsOf(const std::vector<std::vector<std::size_t>
   return component;
 }
 
-// The recursive group to take when no node is free: of the components that use
-// no node outside themselves, the one holding the earliest-listed node.
-std::vector<std::size_t> stuckGroup(const std::vector<PredicateNode>& nodes) {
-  const std::vector<std::vector<std::size_t>> edges = usedNodes(nodes);
-  const std::vector<std::size_t> component = componentsOf(edges);
-  std::vector<bool> leavesComponent(nodes.size(), false);
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    for (std::size_t used : edges[node]) {
-      if (component[used] != component[node]) {
-        leavesComponent[component[node]] = true;
+// The cycles of the graph: the strongly connected components that hold more
+// than one node or a node that uses itself, each with its members in list
+// order and the number of uses that leave it for a node not yet taken.
+struct Cycles {
+  std::vector<std::size_t> component;             // per node
+  std::vector<std::vector<std::size_t>> members;  // per component, in list order
+  std::vector<bool> cyclic;                       // per component
+  std::vector<std::size_t> usesOutside;           // per component, of nodes not taken
+};
+
+Cycles cyclesOf(const std::vector<std::vector<std::size_t>>& edges) {
+  Cycles cycles;
+  cycles.component = componentsOf(edges);
+  std::size_t count = 0;
+  for (const std::size_t component : cycles.component) {
+    count = std::max(count, component + 1);
+  }
+  cycles.members.resize(count);
+  cycles.cyclic.assign(count, false);
+  cycles.usesOutside.assign(count, 0);
+  for (std::size_t node = 0; node < edges.size(); ++node) {
+    const std::size_t component = cycles.component[node];
+    cycles.members[component].push_back(node);
+    for (const std::size_t used : edges[node]) {
+      if (cycles.component[used] == component) {
+        cycles.cyclic[component] = true;
+      } else {
+        ++cycles.usesOutside[component];
       }
     }
   }
-  std::vector<std::size_t> members;
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    if (leavesComponent[component[node]]) {
-      continue;
-    }
-    for (std::size_t member = node; member < nodes.size(); ++member) {
-      if (component[member] == component[node]) {
-        members.push_back(member);
-      }
-    }
-    break;
+  for (std::size_t component = 0; component < count; ++component) {
+    cycles.cyclic[component] = cycles.cyclic[component] || cycles.members[component].size() > 1;
   }
-  return members;
+  return cycles;
 }
 
 // The nodes not yet ordered, in list order, with the ready ones (pending 0)
-// that the current sweep takes and those it leaves to the next.
+// that the current sweep takes and those it leaves to the next, and the
+// cycles that use no node outside themselves that is not taken: when no node
+// is ready, one of them is (the nodes of a cycle never are, each waiting for
+// another of it).
 class Sweeps {
  public:
-  explicit Sweeps(PredicateGraph& graph) : graph_(graph), taken_(graph.nodes.size(), false) {
+  explicit Sweeps(PredicateGraph& graph)
+      : graph_(graph), taken_(graph.nodes.size(), false), cycles_(cyclesOf(usedNodes(graph))) {
     for (std::size_t node = 0; node < graph.nodes.size(); ++node) {
       if (graph.nodes[node].pending == 0) {
         nextSweep_.insert(node);
+      }
+    }
+    for (std::size_t component = 0; component < cycles_.members.size(); ++component) {
+      if (cycles_.cyclic[component] && cycles_.usesOutside[component] == 0) {
+        readyCycles_.insert(cycles_.members[component].front());
       }
     }
   }
@@ -140,21 +153,18 @@ class Sweeps {
   // earliest-listed node, as one recursive group; what it frees waits for the
   // next sweep.
   void takeStuckGroup(std::vector<EvaluationGroup>& order) {
-    std::vector<std::size_t> waiting;
-    std::vector<PredicateNode> waitingNodes;
-    for (std::size_t node = 0; node < graph_.nodes.size(); ++node) {
-      if (!taken_[node]) {
-        waiting.push_back(node);
-        waitingNodes.push_back(graph_.nodes[node]);
-      }
-    }
     EvaluationGroup group{{}, true};
-    const std::vector<std::size_t> members = stuckGroup(waitingNodes);
-    for (std::size_t member : members) {
-      group.members.push_back(waitingNodes[member].name);
+    if (readyCycles_.empty()) {
+      return;  // a graph whose nodes wait for nodes it does not hold
     }
-    for (std::size_t member : members) {
-      take(waiting[member], [this](std::size_t freed) { nextSweep_.insert(freed); });
+    const std::size_t first = *readyCycles_.begin();
+    readyCycles_.erase(readyCycles_.begin());
+    const std::vector<std::size_t>& members = cycles_.members[cycles_.component[first]];
+    for (const std::size_t member : members) {
+      group.members.push_back(graph_.nodes[member].name);
+    }
+    for (const std::size_t member : members) {
+      take(member, [this](std::size_t freed) { nextSweep_.insert(freed); });
     }
     order.push_back(std::move(group));
   }
@@ -167,6 +177,7 @@ class Sweeps {
     taken_[node] = true;
     ++takenCount_;
     nextSweep_.erase(node);
+    const std::size_t component = cycles_.component[node];
     for (const std::string& dependent : graph_.nodes[node].dependents) {
       const std::size_t waiter = graph_.indexOf(dependent);
       if (waiter == PredicateGraph::none || taken_[waiter]) {
@@ -175,6 +186,10 @@ class Sweeps {
       if (--graph_.nodes[waiter].pending == 0) {
         freed(waiter);
       }
+      const std::size_t waiting = cycles_.component[waiter];
+      if (waiting != component && --cycles_.usesOutside[waiting] == 0 && cycles_.cyclic[waiting]) {
+        readyCycles_.insert(cycles_.members[waiting].front());
+      }
     }
   }
 
@@ -182,6 +197,8 @@ class Sweeps {
   std::vector<bool> taken_;
   std::size_t takenCount_ = 0;
   std::set<std::size_t> nextSweep_;
+  Cycles cycles_;
+  std::set<std::size_t> readyCycles_;  // by their earliest-listed node
 };
 
 }  // namespace

@@ -52,10 +52,32 @@ for option in "$@"; do
       ;;
   esac
 done
+# Another install (apt, an unattended upgrade, a second build) may hold the
+# package manager's locks: wait for them, up to APT_LOCK_SECONDS (default 900).
+lock_seconds=${APT_LOCK_SECONDS:-900}
+
+# apt-get update does not wait for the lock of the package lists: tries again
+# while the only failure is that another holds it.
+update_lists() {
+  local waited=0 log
+  log=$(mktemp)
+  until $sudo apt-get -o DPkg::Lock::Timeout="$lock_seconds" update -qq 2>"$log"; do
+    if ! grep -q 'Could not get lock' "$log" || [ "$waited" -ge "$lock_seconds" ]; then
+      cat "$log" >&2
+      rm -f "$log"
+      return 1
+    fi
+    [ "$waited" -gt 0 ] || echo "ensure_tools.sh: waiting for the package lists' lock" >&2
+    sleep 5
+    waited=$((waited + 5))
+  done
+  rm -f "$log"
+}
+
 if [ ${#packages[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq "${packages[@]}" >/dev/null
+  update_lists
+  $sudo apt-get -o DPkg::Lock::Timeout="$lock_seconds" install -y -qq "${packages[@]}" >/dev/null
 fi

@@ -16,6 +16,11 @@ namespace {
 // a message, most of them before the work starts.
 constexpr std::size_t pageWorkLimit = 1'000'000'000;
 
+// What a run from the page keeps of standard output and of standard error; the
+// rest is counted (levezetPartCut). The width lines of tuple comparisons grow
+// with the square of the input, and a page holds far less than they can reach.
+constexpr std::size_t pageTextLimit = std::size_t{64} << 20;
+
 std::size_t workLimit = pageWorkLimit;
 MemoryRun lastRun;
 
@@ -91,7 +96,7 @@ int levezetRun(const char* input, std::size_t length, const char* options,
     settings.inputName = parsed.files.front();
   }
   lastRun = MemoryRun();  // the previous run's texts go before the next run
-  lastRun = runInMemory({input, length}, settings, workLimit, reportsAsData);
+  lastRun = runInMemory({input, length}, settings, workLimit, reportsAsData, pageTextLimit);
   switch (lastRun.status) {
     case MemoryRunStatus::completed:
       return completed;
@@ -107,6 +112,15 @@ int levezetRun(const char* input, std::size_t length, const char* options,
 const char* levezetPart(int part) { return partOf(part).data(); }
 
 std::size_t levezetPartLength(int part) { return partOf(part).size(); }
+
+// The bytes of the last run's standard output (part 1) or standard error (2)
+// that were left out beyond the engine's limit, at the end; 0 for the output
+// file (part 0) and the data (3), which are never cut.
+double levezetPartCut(int part) {
+  return static_cast<double>(part == 1   ? lastRun.standardOutputCut
+                             : part == 2 ? lastRun.standardErrorCut
+                                         : 0);
+}
 
 // Sets the work limit of later runs; 0 lifts it (for measurements).
 void levezetSetWorkLimit(unsigned units) { workLimit = units; }

@@ -16,7 +16,7 @@ TEST(DiagnosticReportTest, WritesTheFormEditorsReadAndStopsAtTheLimit) {
   diagnostics.push_back(Diagnostic{Warning::blankOnlyLine, 2, 0, {}, ""});
   diagnostics.push_back(Diagnostic{Warning::blankAroundValue, 5, 4, {"1,\t 2"}, "1,\t 2"});
   std::ostringstream out;
-  writeDiagnostics(diagnostics, "in.txt", {"q(X)<-e(X),nosuch(X)", "  "}, out);
+  writeDiagnostics(diagnostics, diagnostics.size(), "in.txt", {"q(X)<-e(X),nosuch(X)", "  "}, out);
   EXPECT_EQ(out.str(),
             "in.txt:1:10: figyelmeztetes: az atomot kihagyja: nincs 'nosuch' nevu relacio\n"
             "q(X)<-e(X),nosuch(X)\n"
@@ -30,7 +30,7 @@ TEST(DiagnosticReportTest, WritesTheFormEditorsReadAndStopsAtTheLimit) {
             "  \t^\n");
   diagnostics.assign(diagnosticLimit + 3, diagnostics.front());
   std::ostringstream many;
-  writeDiagnostics(diagnostics, "in.txt", {"q(X)<-e(X),nosuch(X)"}, many);
+  writeDiagnostics(diagnostics, diagnostics.size(), "in.txt", {"q(X)<-e(X),nosuch(X)"}, many);
   const std::string text = many.str();
   EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '^')), diagnosticLimit);
   EXPECT_EQ(text.substr(text.rfind("in.txt:")),

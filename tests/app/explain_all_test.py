@@ -1,4 +1,5 @@
 """--explain on every tuple of random programs (tests/differential/generate.py).
+The trees show the input's control bytes escaped, and are checked so.
 
 For each program: a run with --explain for each tuple of its output file
 (at most 40) must leave the output file, standard error and the exit status
@@ -12,6 +13,7 @@ line that follows a declaration of its relation.
 Usage: explain_all_test.py PROGRAM GENERATOR [COUNT]
 """
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -19,6 +21,12 @@ import tempfile
 PROGRAM, GENERATOR = os.path.abspath(sys.argv[1]), sys.argv[2]
 COUNT = int(sys.argv[3]) if len(sys.argv) > 3 else 300
 failures = []
+
+
+def shown(text):
+    """`text` as the console shows it: control bytes written as \\xhh."""
+    return b"".join(b"\\x%02x" % byte if (byte < 0x20 and byte not in (9, 10)) or byte == 0x7F
+                    or 0x80 <= byte <= 0x9F else bytes([byte]) for byte in text)
 
 
 def blocks(output):
@@ -57,27 +65,43 @@ def declared_blocks(source):
         elif name is None or not (line[:1].isdigit() or line[:1] == b"'"):
             name = line.split(b"(")[0]
         else:
-            owner[number] = name
+            owner[number] = shown(name)
     return owner
 
 
 REASONS = (b"bemenet, ", b"szabaly, ", b"levezetese fent", b"nem tudom levezetni")
 
 
+DEEP = re.compile(rb"\[([0-9]+)\] ")
+
+
+def depth_of(line):
+    """A tree line's depth and text: two blanks a step, or "[51] " deeper
+    (names may start with blanks, so this is meant for the reasons)."""
+    deep = DEEP.match(line)
+    if deep:
+        return int(deep.group(1)), line[deep.end():]
+    text = line.lstrip(b" ")
+    return (len(line) - len(text)) // 2, text
+
+
+def at_depth(line, depth):
+    """The text of a tree line `depth` steps deep."""
+    return line[2 * depth:] if depth <= 50 else line[DEEP.match(line).end():]
+
+
 def check_trees(case, text, relations, source, rule_lines):
     """Each line that says where a tuple came from follows that tuple's line,
-    indented one step deeper (names may start with blanks, so the indentation
-    is taken from the reason)."""
+    one step deeper."""
     owner = declared_blocks(source)
     lines = text.split(b"\n")
     for k, line in enumerate(lines):
         if b"a futas nem jegyezte fel" in line:
             failures.append("%s: not recorded: %r" % (case, line))
-        reason = line.lstrip(b" ")
-        indent = len(line) - len(reason)
-        if k == 0 or indent < 2 or not reason.startswith(REASONS):
+        depth, reason = depth_of(line)
+        if k == 0 or depth < 1 or not reason.startswith(REASONS):
             continue
-        fact = lines[k - 1][indent - 2:]
+        fact = at_depth(lines[k - 1], depth - 1)
         name = fact[:fact.find(b"(")] if b"(" in fact else fact
         if name in relations and fact[len(name) + 1:-1] not in relations[name]:
             failures.append("%s: %r is not in the output" % (case, fact))
@@ -116,8 +140,9 @@ def check_program(case, path, workdir):
         failures.append(case + ": standard output before the trees differs")
     with open(path, "rb") as source_file:
         source = source_file.read()
-    rule_lines = source.replace(b"\r\n", b"\n").split(b"\n")
-    check_trees(case, explained.stdout[len(plain.stdout):], relations, source, rule_lines)
+    rule_lines = [shown(line) for line in source.replace(b"\r\n", b"\n").split(b"\n")]
+    check_trees(case, explained.stdout[len(plain.stdout):], blocks(shown(written))[0], source,
+                rule_lines)
 
 
 with tempfile.TemporaryDirectory() as workdir:

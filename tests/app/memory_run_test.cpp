@@ -95,6 +95,61 @@ TEST(MemoryRunTest, WorkLimitStopsTheRunWithAMessageAndTheNextRunCompletes) {
   EXPECT_EQ(runInMemory(mixedProgram).output, onTheConsole(mixedProgram, RunSettings()).output);
 }
 
+TEST(MemoryRunTest, TextLimitKeepsTheFirstBytesAndCountsTheRestButNotTheFailureMessage) {
+  const MemoryRun whole = runInMemory(mixedProgram);
+  const MemoryRun cut = runInMemory(mixedProgram, RunSettings(), 0, false, 10);
+  EXPECT_EQ(cut.output, whole.output);
+  EXPECT_EQ(cut.standardOutput, whole.standardOutput.substr(0, 10));
+  EXPECT_EQ(cut.standardError, whole.standardError.substr(0, 10));
+  EXPECT_EQ(cut.standardOutputCut, whole.standardOutput.size() - 10);
+  EXPECT_EQ(cut.standardErrorCut, whole.standardError.size() - 10);
+  EXPECT_EQ(whole.standardOutputCut + whole.standardErrorCut, 0U);
+  const MemoryRun stopped =
+      runInMemory("q(X,Y)<-p(X),p(Y)\n\np(a)\n1\n2\n", RunSettings(), 1, false, 10);
+  EXPECT_EQ(stopped.standardError, "Elfogyott a munkakeret!! a szabalyok kiertekelese kozben");
+}
+
+// reach(n) at the end of a chain of n edges: a derivation n steps deep.
+std::string chainProgram(int n) {
+  std::string program = "reach(Y)<-e(0,Y)\nreach(Z)<-reach(Y),e(Y,Z)\n\ne(a,b)\n";
+  for (int i = 0; i < n; ++i) {
+    program += std::to_string(i) + ',' + std::to_string(i + 1) + '\n';
+  }
+  return program;
+}
+
+TEST(MemoryRunTest, ExplainsDeepDerivationsAsTextAndDataAndSaysWhenExplainingFails) {
+  // Deeper than the page's stack allowed a recursive walk.
+  RunSettings explained;
+  explained.explain = {"reach(2000)"};
+  const MemoryRun text = runInMemory(chainProgram(2000), explained);
+  ASSERT_EQ(text.status, MemoryRunStatus::completed);
+  EXPECT_NE(text.standardOutput.find("\n[2000] e(0,1)\n[2001] bemenet, 5. sor\n"),
+            std::string::npos);
+  const MemoryRun data = runInMemory(chainProgram(2000), explained, 0, true);
+  ASSERT_EQ(data.status, MemoryRunStatus::completed);
+  EXPECT_NE(data.data.find("{\"fact\":\"e(0,1)\",\"source\":\"declared\",\"line\":5}"),
+            std::string::npos);
+  // The explanation is the run's last work: one unit less than the least
+  // limit under which the run completes stops it there, and the message says
+  // so, as text and as data.
+  const std::string program = chainProgram(20);
+  explained.explain = {"reach(20)"};
+  std::size_t low = 1;
+  std::size_t high = std::size_t{1} << 30;
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    const bool completes =
+        runInMemory(program, explained, middle).status == MemoryRunStatus::completed;
+    (completes ? high : low) = completes ? middle : middle + 1;
+  }
+  for (const bool asData : {false, true}) {
+    const MemoryRun stopped = runInMemory(program, explained, low - 1, asData);
+    EXPECT_EQ(stopped.status, MemoryRunStatus::workLimitReached);
+    EXPECT_EQ(stopped.standardError, "Elfogyott a munkakeret!! a levezetesek kiirasa kozben");
+  }
+}
+
 TEST(MemoryRunTest, AFailedOutputStreamFailsTheRun) {
   std::istringstream input(mixedProgram);
   std::ostream broken(nullptr);  // every write fails

@@ -2,7 +2,8 @@
 # Differential run: random programs (tests/differential/generate.py) through two
 # levezet binaries, the current one and a reference one, comparing the output
 # file, standard output, standard error (warnings about the input left out)
-# and exit status byte for byte.
+# and exit status byte for byte (control bytes on the console compared as newer
+# builds write them, escaped).
 #
 #   compare.sh [--reference COMMIT_OR_BINARY] [--current COMMIT_OR_BINARY]
 #              [--programs N] [--seed S] [--first K] [--jobs J] [--timeout SECONDS]
@@ -35,7 +36,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 generator="$root/tests/differential/generate.py"
 
 usage() {
-  sed -n '2,18s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+  sed -n '2,19s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
   exit 2
 }
 
@@ -153,6 +154,12 @@ drop_warnings() {
     { print }'
 }
 
+# Control bytes written as newer builds show text of the input on the console
+# (\x1b); for a newer build's text, which has none left, nothing changes.
+escape_controls() {
+  perl -pe 's/([\x00-\x08\x0b-\x1f\x7f\x80-\x9f])/sprintf("\\x%02x", ord($1))/ge'
+}
+
 # Runs BINARY on input.txt in the fresh folder CASE/run, leaving there out.txt
 # (if written) and in CASE the files stdout, stderr and status; sets `status`.
 # Other files a run leaves (a temporary output file, named at random, after a
@@ -164,8 +171,10 @@ run_case() {  # run_case BINARY CASE
   cd "$2/run"
   timeout "$run_timeout" "$1" input.txt out.txt </dev/null >../stdout 2>../stderr || status=$?
   cd "$work"
-  drop_warnings <"$2/stderr" >"$2/stderr.kept"
+  drop_warnings <"$2/stderr" | escape_controls >"$2/stderr.kept"
   mv "$2/stderr.kept" "$2/stderr"
+  escape_controls <"$2/stdout" >"$2/stdout.kept"
+  mv "$2/stdout.kept" "$2/stdout"
   printf '%s\n' "$status" >"$2/status"
   for file in "$2"/run/.[!.]* "$2"/run/*; do
     case ${file##*/} in

@@ -98,4 +98,25 @@ TEST(RuleChecksTest, ADisabledCollectionTakesNothing) {
   EXPECT_TRUE(warnings.sorted().empty());
 }
 
+TEST(WarningsTest, KeepsTheFirstInWrittenOrderAndCountsEachPlaceAndKindOnce) {
+  Warnings warnings;
+  for (std::size_t line = 300; line >= 1; --line) {  // last line first, each twice
+    warnings.warn(Warning::blankInRule, line, 0);
+    warnings.warn(Warning::blankInRule, line, 0);
+  }
+  warnings.warn(Warning::blankOnlyLine, 1, 0, {}, "  ");  // an earlier kind at the same place
+  warnings.warn(Warning::blankOnlyLine, 1, 0, {}, "  ");
+  EXPECT_EQ(warnings.count(), 301U);
+  const std::vector<Diagnostic> kept = warnings.sorted();
+  ASSERT_EQ(kept.size(), diagnosticLimit);
+  EXPECT_EQ(std::tie(kept[0].line, kept[0].kind, kept[0].lineText),
+            std::make_tuple(std::size_t{1}, Warning::blankOnlyLine, std::string("  ")));
+  EXPECT_EQ(std::tie(kept[1].line, kept[1].kind),
+            std::make_tuple(std::size_t{1}, Warning::blankInRule));
+  EXPECT_EQ(kept.back().line, diagnosticLimit - 1);
+  Warnings off(false);
+  off.warn(Warning::blankInRule, 1, 0);
+  EXPECT_EQ(off.count() + off.sorted().size(), 0U);
+}
+
 }  // namespace

@@ -1,0 +1,66 @@
+#include "app/console_text.h"
+
+namespace {
+
+constexpr std::size_t escapeWidth = 4;
+
+void appendEscape(std::string& text, unsigned char byte) {
+  static constexpr char digits[] = "0123456789abcdef";
+  text += "\\x";
+  text += digits[byte >> 4U];
+  text += digits[byte & 0x0FU];
+}
+
+}  // namespace
+
+bool isControlByte(unsigned char byte) {
+  return (byte < 0x20 && byte != '\t' && byte != '\n') || byte == 0x7F ||
+         (byte >= 0x80 && byte <= 0x9F);
+}
+
+std::size_t consoleWidth(unsigned char byte) { return isControlByte(byte) ? escapeWidth : 1; }
+
+std::string escapedControlBytes(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char byte : text) {
+    const auto value = static_cast<unsigned char>(byte);
+    if (isControlByte(value)) {
+      appendEscape(escaped, value);
+    } else {
+      escaped += byte;
+    }
+  }
+  return escaped;
+}
+
+EscapingStream::EscapingStream(std::ostream& target) : std::ostream(nullptr), buffer_(target) {
+  rdbuf(&buffer_);
+}
+
+std::streamsize EscapingStream::Buffer::xsputn(const char* bytes, std::streamsize count) {
+  std::streamsize start = 0;
+  for (std::streamsize i = 0; i <= count; ++i) {
+    if (i < count && !isControlByte(static_cast<unsigned char>(bytes[i]))) {
+      continue;
+    }
+    target_.write(bytes + start, i - start);
+    if (i < count) {
+      std::string escape;
+      appendEscape(escape, static_cast<unsigned char>(bytes[i]));
+      target_ << escape;
+    }
+    start = i + 1;
+  }
+  return target_ ? count : 0;
+}
+
+int EscapingStream::Buffer::overflow(int byte) {
+  if (traits_type::eq_int_type(byte, traits_type::eof())) {
+    return traits_type::not_eof(byte);
+  }
+  const char single = traits_type::to_char_type(byte);
+  return xsputn(&single, 1) == 1 ? byte : traits_type::eof();
+}
+
+int EscapingStream::Buffer::sync() { return target_.flush() ? 0 : -1; }
