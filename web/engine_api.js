@@ -57,6 +57,9 @@
         standardOutput: part(1),
         standardError: part(2),
         data: part(3),
+        // Bytes the engine itself left out of standard output and error.
+        standardOutputCut: module._levezetPartCut(1),
+        standardErrorCut: module._levezetPartCut(2),
       };
     }
 

@@ -211,19 +211,24 @@ function probeExplain() {
 // --- panes ----------------------------------------------------------------
 
 // Shows `text` in `pre`, cut at shownCharacters; the line under it says how
-// much was left out and offers the whole text (`bytes`) as `fileName`.
-function showCapped(pre, text, bytes, fileName) {
+// much was left out and offers the whole text (`bytes`) as `fileName`, and
+// how many bytes the engine did not keep (`engineCut`).
+function showCapped(pre, text, bytes, fileName, engineCut = 0) {
   const { shown, left } = pageLogic.capped(text, shownCharacters);
   pre.textContent = shown;
   const cut = pre.closest('.capped').querySelector('.cut');
-  cut.hidden = left === 0;
+  cut.hidden = left === 0 && !(engineCut > 0);
+  cut.replaceChildren();
+  if (engineCut > 0) {
+    cut.append(`A motor ${engineCut.toLocaleString('hu')} bájtot nem tartott meg a végéről. `);
+  }
   if (left > 0) {
     const button = document.createElement('button');
     button.type = 'button';
     button.className = 'small';
     button.textContent = 'Teljes szöveg mentése';
     button.addEventListener('click', () => saveBytes(bytes, fileName));
-    cut.replaceChildren(`… ${left.toLocaleString('hu')} további karakter nem fért ki ` +
+    cut.append(`… ${left.toLocaleString('hu')} további karakter nem fért ki ` +
       `(összesen ${text.length.toLocaleString('hu')}). `, button);
   }
 }
@@ -303,11 +308,12 @@ function showResult(result, reading) {
   saveButton.disabled = !completed;
   showCapped(outputPane, output, result.output, 'outputk.txt');
   $('output-mark').hidden = true;
-  showCapped($('stdout'), decode(result.standardOutput, reading), result.standardOutput, 'stdout.txt');
+  showCapped($('stdout'), decode(result.standardOutput, reading), result.standardOutput, 'stdout.txt',
+    result.standardOutputCut);
   const stderrText = decode(result.standardError, reading);
   // What is not a diagnostic (the trace report, messages of failed runs) stays as text.
   const rest = showDiagnostics(stderrText, reading);
-  showCapped($('stderr'), rest, result.standardError, 'stderr.txt');
+  showCapped($('stderr'), rest, result.standardError, 'stderr.txt', result.standardErrorCut);
   $('explanation-pane').hidden = true;
   graphDrawn = false;
   if (!$('panel-graph').hidden) {
