@@ -8,6 +8,7 @@
 #include <functional>
 #include <numeric>
 #include <utility>
+#include <vector>
 
 #include "relation/radix_sort.h"
 
