@@ -19,6 +19,7 @@ using KnownWidths = std::unordered_map<std::string, KnownWidth>;
 
 KnownWidths knownWidths(const std::vector<ParsedRule>& rules, const RelationList& declared) {
   KnownWidths widths;
+  widths.reserve(declared.size() + rules.size());
   for (const Relation& relation : declared) {
     widths.insert({relation.name(), KnownWidth{relation.attributes().size(), true}});
   }
