@@ -121,7 +121,7 @@ void ConditionTest::resolveRight(const Relation& relation, const std::string& ri
   const IntegerValue value = integerValueOf(number);
   constantNegative_ = value.negative;
   constantDigits_ = std::string(value.digits);
-  if (!value.negative && value.digits.size() <= 7) {
+  if (!value.negative) {
     plainConstant_ = makeValue(value.digits.empty() ? std::string_view("0") : value.digits);
   }
 }
@@ -138,8 +138,8 @@ int ConditionTest::compareValues(Value left, Row row) const {
   if (isPlainInteger(left) && isPlainInteger(plainRight)) {
     return comparePlainIntegers(left, plainRight);
   }
-  char leftBuffer[8];
-  char rightBuffer[8];
+  char leftBuffer[valueBufferSize];
+  char rightBuffer[valueBufferSize];
   const IntegerValue right = rightIsColumn_
                                  ? integerValueOf(valueText(row[rightColumn_], rightBuffer))
                                  : IntegerValue{constantNegative_, constantDigits_};

@@ -50,8 +50,9 @@ class ConditionTest {
   Value textConstant_ = 0;
   bool constantNegative_ = false;
   std::string constantDigits_;
-  // The constant's plain decimal form when that is a short value, else 0.
-  Value plainConstant_ = 0;
+  // The constant's plain decimal form when that is a value held in its code,
+  // else a value that is no plain integer.
+  Value plainConstant_ = pooledValueMark;
 };
 
 // Inserts into `target` every tuple of `source`, in stored order, that passes

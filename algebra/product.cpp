@@ -116,30 +116,13 @@ void appendJoinedRow(RowBuffer& rows, Row leftRow, Row rightRow, const KeptColum
 }
 
 // The key of a row (the join keys of its paired columns) and its hash.
-Hash rowKey(Row row, const std::vector<JoinPair>& pairs, bool leftSide, Value* key) {
+Hash rowKey(const Value* row, const std::vector<JoinPair>& pairs, bool leftSide, Value* key) {
   RowHasher hasher;
   for (std::size_t p = 0; p < pairs.size(); ++p) {
     key[p] = joinKey(row[leftSide ? pairs[p].left : pairs[p].right], pairs[p].compareBytes);
     hasher.add(key[p]);
   }
   return hasher.hash();
-}
-
-// Row positions grouped by bucket: the counting sort of `bucketOf`.
-std::vector<std::uint32_t> groupByBucket(const std::vector<std::uint32_t>& bucketOf,
-                                         std::vector<std::uint32_t>& heads) {
-  for (std::uint32_t bucket : bucketOf) {
-    ++heads[bucket + 1];
-  }
-  for (std::size_t b = 0; b + 1 < heads.size(); ++b) {
-    heads[b + 1] += heads[b];
-  }
-  std::vector<std::uint32_t> order(bucketOf.size());
-  std::vector<std::uint32_t> next(heads.begin(), heads.end() - 1);
-  for (std::size_t i = 0; i < bucketOf.size(); ++i) {
-    order[next[bucketOf[i]]++] = static_cast<std::uint32_t>(i);
-  }
-  return order;
 }
 
 // The smallest power of two not below `count`, and at least 1.
@@ -151,35 +134,45 @@ std::size_t powerOfTwoAtLeast(std::size_t count) {
   return power;
 }
 
+constexpr std::size_t noBucket = static_cast<std::size_t>(-1);
+
 }  // namespace
 
-// One side of a hash join: each row's key (the values its paired columns are
-// compared under) and kept values, stored bucket by bucket.
+// One side of a hash join: the kept values of its rows, stored bucket by
+// bucket, each with its key (the values its paired columns are compared
+// under) where the bucket does not tell it. A single key whose values are all
+// numbers held in their codes, in a range not much wider than the rows are
+// many, is its own bucket; other keys are hashed.
 class JoinIndex {
  public:
   JoinIndex(const Relation& side, bool leftSide, const std::vector<JoinPair>& pairs,
             const std::vector<std::size_t>& keptColumns)
-      : pairs_(pairs),
-        leftSide_(leftSide),
-        kept_(keptColumns),
-        entryWidth_(pairs.size() + keptColumns.size()),
-        mask_(powerOfTwoAtLeast(side.rowCount()) - 1) {
+      : pairs_(pairs), leftSide_(leftSide), kept_(keptColumns) {
     const std::size_t rows = side.rowCount();
-    std::vector<Value> keys(rows * pairs_.size());
-    std::vector<std::uint32_t> bucketOf(rows);
+    const Value* cells = side.cellData();
+    const std::size_t width = side.attributes().size();
+    chooseBuckets(cells, rows, width);
+    entryWidth_ = (direct_ ? 0 : pairs_.size()) + kept_.size();
+    // Counted per bucket, then placed from the last row back, each at the end
+    // of what its bucket has left: a bucket keeps its rows in their order.
+    heads_.assign(buckets_ + 1, 0);
+    std::vector<Value> key(pairs_.size());
     for (std::size_t i = 0; i < rows; ++i) {
-      bucketOf[i] = static_cast<std::uint32_t>(
-          rowKey(side.row(i), pairs_, leftSide_, keys.data() + i * pairs_.size()) & mask_);
+      ++heads_[bucketOf(cells + i * width, key.data())];
     }
-    heads_.assign(mask_ + 2, 0);
-    const std::vector<std::uint32_t> order = groupByBucket(bucketOf, heads_);
-    entries_.reserve(rows * entryWidth_);
-    for (std::uint32_t i : order) {
-      const Value* key = keys.data() + std::size_t{i} * pairs_.size();
-      entries_.insert(entries_.end(), key, key + pairs_.size());
-      const Row row = side.row(i);
+    for (std::size_t b = 1; b <= buckets_; ++b) {
+      heads_[b] += heads_[b - 1];
+    }
+    entries_.assign(rows * entryWidth_, 0);
+    for (std::size_t i = rows; i-- > 0;) {
+      const Value* row = cells + i * width;
+      const std::size_t bucket = bucketOf(row, key.data());
+      Value* entry = entries_.data() + std::size_t{--heads_[bucket]} * entryWidth_;
+      if (!direct_) {
+        entry = std::copy(key.begin(), key.end(), entry);
+      }
       for (std::size_t column : kept_) {
-        entries_.push_back(row[column]);
+        *entry++ = row[column];
       }
     }
   }
@@ -199,103 +192,104 @@ class JoinIndex {
   }
 
   bool ofLeftSide() const { return leftSide_; }
-  std::size_t mask() const { return mask_; }
-  std::size_t bucketSize(std::size_t bucket) const { return heads_[bucket + 1] - heads_[bucket]; }
+  std::size_t entryCount() const { return heads_.back(); }
 
-  void prefetchHead(std::size_t bucket) const { __builtin_prefetch(&heads_[bucket]); }
-  void prefetchEntries(std::size_t bucket) const {
-    __builtin_prefetch(entries_.data() + std::size_t{heads_[bucket]} * entryWidth_);
-  }
-
-  // Calls `visit` with the kept values of each entry of `bucket` whose key is `key`.
+  // Calls `visit(row, entry, keptValues)` for each of the `rows` rows of
+  // `width` values at `cells` (rows of the other side) and each entry that
+  // matches it: rows in order, a row's entries in order, until `visit`
+  // returns false for that row. The buckets of rows some places ahead are
+  // fetched early: their heads further ahead, their first entries nearer.
   template <typename Visit>
-  void forEachEntry(std::size_t bucket, const Value* key, Visit&& visit) const {
+  void probe(const Value* cells, std::size_t rows, std::size_t width, Visit&& visit) const {
+    constexpr std::size_t ahead = 16;
     const std::size_t keyLength = pairs_.size();
-    for (std::size_t e = heads_[bucket]; e < heads_[bucket + 1]; ++e) {
-      const Value* entry = entries_.data() + e * entryWidth_;
-      if (rowsEqual(Row(entry, keyLength), Row(key, keyLength))) {
-        visit(entry + keyLength);
+    std::vector<Value> keys(ahead * keyLength);
+    std::size_t buckets[ahead];
+    const auto prepare = [&](std::size_t row) {
+      const std::size_t slot = row % ahead;
+      buckets[slot] = probeBucketOf(cells + row * width, keys.data() + slot * keyLength);
+      if (buckets[slot] != noBucket) {
+        __builtin_prefetch(&heads_[buckets[slot]]);
+      }
+    };
+    for (std::size_t row = 0; row < std::min(ahead, rows); ++row) {
+      prepare(row);
+    }
+    for (std::size_t row = 0; row < rows; ++row) {
+      const std::size_t near = row + ahead / 2;
+      if (near < rows && buckets[near % ahead] != noBucket) {
+        __builtin_prefetch(entries_.data() +
+                           std::size_t{heads_[buckets[near % ahead]]} * entryWidth_);
+      }
+      const std::size_t bucket = buckets[row % ahead];
+      if (bucket != noBucket) {
+        const Value* key = keys.data() + (row % ahead) * keyLength;
+        for (std::size_t e = heads_[bucket]; e < heads_[bucket + 1]; ++e) {
+          const Value* entry = entries_.data() + e * entryWidth_;
+          if (!direct_ && !rowsEqual(Row(entry, keyLength), Row(key, keyLength))) {
+            continue;
+          }
+          if (!visit(row, e, entry + (direct_ ? 0 : keyLength))) {
+            break;
+          }
+        }
+      }
+      if (row + ahead < rows) {
+        prepare(row + ahead);
       }
     }
   }
 
  private:
+  void chooseBuckets(const Value* cells, std::size_t rows, std::size_t width) {
+    std::vector<Value> key(pairs_.size());
+    Value low = pooledValueMark;
+    Value high = 0;
+    bool numbers = pairs_.size() == 1;
+    for (std::size_t i = 0; numbers && i < rows; ++i) {
+      rowKey(cells + i * width, pairs_, leftSide_, key.data());
+      numbers = isInlineValue(key[0]);
+      low = std::min(low, key[0]);
+      high = std::max(high, key[0]);
+    }
+    if (numbers && rows > 0 && high - low <= 2 * rows + 64) {
+      direct_ = true;
+      base_ = low;
+      buckets_ = std::size_t{high} - low + 1;
+      return;
+    }
+    buckets_ = powerOfTwoAtLeast(rows);
+  }
+
+  // The bucket of a row of this side, its key left in `key`.
+  std::size_t bucketOf(const Value* row, Value* key) const {
+    const Hash hash = rowKey(row, pairs_, leftSide_, key);
+    return direct_ ? key[0] - base_ : static_cast<std::size_t>(hash & (buckets_ - 1));
+  }
+
+  // The bucket a row of the other side looks in, its key left in `key`;
+  // noBucket where no row of this side can match.
+  std::size_t probeBucketOf(const Value* row, Value* key) const {
+    const Hash hash = rowKey(row, pairs_, !leftSide_, key);
+    if (!direct_) {
+      return static_cast<std::size_t>(hash & (buckets_ - 1));
+    }
+    return isInlineValue(key[0]) && key[0] >= base_ && key[0] - base_ < buckets_ ? key[0] - base_
+                                                                                 : noBucket;
+  }
+
   std::vector<JoinPair> pairs_;
   bool leftSide_;
   std::vector<std::size_t> kept_;
-  std::size_t entryWidth_;
-  std::size_t mask_;
-  std::vector<std::uint32_t> heads_;
+  bool direct_ = false;
+  Value base_ = 0;  // the key of the first bucket, where keys are their buckets
+  std::size_t buckets_ = 1;
+  std::size_t entryWidth_ = 0;
+  std::vector<std::uint32_t> heads_;  // where each bucket begins; one more for the end
   LargeTable<Value> entries_;
 };
 
 namespace {
-
-// The rows of a hash join's other side, keyed and put in the order of the
-// buckets they probe, so that the probes walk the index forwards. The order
-// is by the buckets' high bits, as many groups as there are rows: a few rows
-// probing a large index cost no more than their own number.
-class JoinProbe {
- public:
-  JoinProbe(const Relation& side, const std::vector<JoinPair>& pairs, const JoinIndex& index)
-      : index_(index), keyLength_(pairs.size()) {
-    const std::size_t rows = side.rowCount();
-    keys_.resize(rows * keyLength_);
-    bucket_.resize(rows);
-    std::size_t shift = 0;
-    const std::size_t groups = powerOfTwoAtLeast(rows);
-    while ((index.mask() >> shift) + 1 > groups) {
-      ++shift;
-    }
-    std::vector<std::uint32_t> groupOf(rows);
-    const bool leftSide = !index.ofLeftSide();
-    for (std::size_t i = 0; i < rows; ++i) {
-      bucket_[i] = static_cast<std::uint32_t>(
-          rowKey(side.row(i), pairs, leftSide, keys_.data() + i * keyLength_) & index.mask());
-      groupOf[i] = bucket_[i] >> shift;
-    }
-    std::vector<std::uint32_t> heads((index.mask() >> shift) + 2, 0);
-    order_ = groupByBucket(groupOf, heads);
-  }
-
-  // The number of index entries in the buckets that the rows probe: at least
-  // the number of matches.
-  std::size_t candidateCount() const {
-    std::size_t count = 0;
-    for (std::uint32_t bucket : bucket_) {
-      count += index_.bucketSize(bucket);
-    }
-    return count;
-  }
-
-  // Calls `visit` with each matching pair: the probing row's position and
-  // the index entry's kept values. The buckets of the rows some places ahead
-  // are fetched early: their bucket heads further ahead, their first entries nearer.
-  template <typename Visit>
-  void forEachMatch(Visit&& visit) const {
-    constexpr std::size_t headsAhead = 16;
-    constexpr std::size_t entriesAhead = 8;
-    const std::size_t count = order_.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      if (i + headsAhead < count) {
-        index_.prefetchHead(bucket_[order_[i + headsAhead]]);
-      }
-      if (i + entriesAhead < count) {
-        index_.prefetchEntries(bucket_[order_[i + entriesAhead]]);
-      }
-      const std::uint32_t row = order_[i];
-      index_.forEachEntry(bucket_[row], keys_.data() + std::size_t{row} * keyLength_,
-                          [&](const Value* entryValues) { visit(row, entryValues); });
-    }
-  }
-
- private:
-  const JoinIndex& index_;
-  std::size_t keyLength_;
-  std::vector<Value> keys_;
-  std::vector<std::uint32_t> bucket_;
-  std::vector<std::uint32_t> order_;
-};
 
 // The index for this join: of the right side, kept by `indexes` where it has
 // one, else built and kept there; without a keeper, of the smaller side.
@@ -320,6 +314,58 @@ const JoinIndex& indexFor(const Relation& left, const Relation& right, const Joi
   return *indexes->back();
 }
 
+// Counts the rows a join gives, charging them as work a batch ahead.
+class OutputMeter {
+ public:
+  explicit OutputMeter(std::size_t width) : width_(width) {}
+  void count() {
+    if (left_ == 0) {
+      chargeWork(batch, width_);
+      left_ = batch;
+    }
+    --left_;
+  }
+
+ private:
+  static constexpr std::size_t batch = 1024;
+  std::size_t width_;
+  std::size_t left_ = 0;
+};
+
+// The join's rows where the right side adds no column: each left row once,
+// in the order of its first match (a right row that matches it again would
+// only repeat it).
+void semiJoinRows(const JoinIndex& index, const Relation& probing, const KeptColumns& kept,
+                  RowBuffer& rows) {
+  const Value* cells = probing.cellData();
+  const std::size_t width = probing.attributes().size();
+  OutputMeter meter(kept.width());
+  if (index.ofLeftSide()) {
+    std::vector<bool> taken(index.entryCount(), false);
+    index.probe(cells, probing.rowCount(), width,
+                [&](std::size_t /*row*/, std::size_t entry, const Value* leftValues) {
+                  if (!taken[entry]) {
+                    taken[entry] = true;
+                    meter.count();
+                    rows.cells.append(leftValues, leftValues + kept.left.size());
+                    ++rows.count;
+                  }
+                  return true;
+                });
+    return;
+  }
+  index.probe(cells, probing.rowCount(), width,
+              [&](std::size_t row, std::size_t /*entry*/, const Value* /*rightValues*/) {
+                meter.count();
+                const Value* leftRow = cells + row * width;
+                for (std::size_t column : kept.left) {
+                  rows.cells.push_back(leftRow[column]);
+                }
+                ++rows.count;
+                return false;
+              });
+}
+
 RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& plan,
                    const KeptColumns& kept, std::vector<std::unique_ptr<JoinIndex>>* indexes) {
   RowBuffer rows(kept.width());
@@ -337,31 +383,37 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
   const JoinIndex& index = indexFor(left, right, plan, kept, indexes, built);
   const Relation& probing = index.ofLeftSide() ? right : left;
   chargeWork(probing.rowCount(), plan.pairs.size() + kept.width());
-  const JoinProbe probe(probing, plan.pairs, index);
-  const std::size_t candidates = probe.candidateCount();
-  chargeWork(candidates, kept.width());
-  // Room for every candidate: pages never written cost nothing.
-  rows.cells.reserve(candidates * kept.width());
+  if (kept.right.empty()) {
+    semiJoinRows(index, probing, kept, rows);
+    return rows;
+  }
   const Value* cells = probing.cellData();
   const std::size_t width = probing.attributes().size();
+  OutputMeter meter(kept.width());
   if (index.ofLeftSide()) {
-    probe.forEachMatch([&](std::uint32_t row, const Value* leftValues) {
-      const Value* rightRow = cells + std::size_t{row} * width;
-      rows.cells.insert(rows.cells.end(), leftValues, leftValues + kept.left.size());
-      for (std::size_t column : kept.right) {
-        rows.cells.push_back(rightRow[column]);
-      }
-      ++rows.count;
-    });
+    index.probe(cells, probing.rowCount(), width,
+                [&](std::size_t row, std::size_t /*entry*/, const Value* leftValues) {
+                  meter.count();
+                  const Value* rightRow = cells + row * width;
+                  rows.cells.append(leftValues, leftValues + kept.left.size());
+                  for (std::size_t column : kept.right) {
+                    rows.cells.push_back(rightRow[column]);
+                  }
+                  ++rows.count;
+                  return true;
+                });
   } else {
-    probe.forEachMatch([&](std::uint32_t row, const Value* rightValues) {
-      const Value* leftRow = cells + std::size_t{row} * width;
-      for (std::size_t column : kept.left) {
-        rows.cells.push_back(leftRow[column]);
-      }
-      rows.cells.insert(rows.cells.end(), rightValues, rightValues + kept.right.size());
-      ++rows.count;
-    });
+    index.probe(cells, probing.rowCount(), width,
+                [&](std::size_t row, std::size_t /*entry*/, const Value* rightValues) {
+                  meter.count();
+                  const Value* leftRow = cells + row * width;
+                  for (std::size_t column : kept.left) {
+                    rows.cells.push_back(leftRow[column]);
+                  }
+                  rows.cells.append(rightValues, rightValues + kept.right.size());
+                  ++rows.count;
+                  return true;
+                });
   }
   return rows;
 }

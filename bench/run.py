@@ -24,7 +24,7 @@ GEN_VERSION = "2"  # bump when the generators change, so cached data is redone
 REPO_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TIME_BIN = "/usr/bin/time"
 INSTALL_HINT = "apt-get install -y sqlite3 time"
-ALL_WORKLOADS = ["W1", "W2", "W3", "W4", "W5a", "W5b", "W6", "W7"]
+ALL_WORKLOADS = ["W1", "W2", "W3", "W4", "W5a", "W5b", "W6p", "W6r", "W7"]
 
 # Targets at --scale 1: (max ratio levezet/sqlite3, max peak MiB, max ratio levezet/sort)
 TARGETS = {
@@ -254,39 +254,53 @@ def gen_w5b(rng, scale):
     return tc_workload(edges, f"edge: {len(edges)} distinct edges on {nodes} nodes")
 
 
-def gen_w6(rng, scale):
-    # Two independent rule sets in one program: a three-step join and a
-    # recursive reach from the nodes below 50.  Same density as W2's graph
-    # scaled up, so path3 and reach both grow linearly with the scale.
+W6_PATH3 = (["path3(X,W)<-edge(X,Y),edge(Y,Z),edge(Z,W)"],
+            ("path3", "res_path3.txt",
+             "SELECT DISTINCT a.src, c.dst FROM edge AS a "
+             "JOIN edge AS b ON b.src = a.dst "
+             "JOIN edge AS c ON c.src = b.dst ORDER BY 1, 2;", False))
+# X<50 compares integer values in levezet; the columns stay TEXT here.
+W6_REACH = (["reach(X,Y)<-edge(X,Y),X<50", "reach(X,Z)<-reach(X,Y),edge(Y,Z)"],
+            ("reach", "res_reach.txt",
+             "WITH RECURSIVE reach(x, y) AS ("
+             "SELECT src, dst FROM edge WHERE CAST(src AS INTEGER) < 50 "
+             "UNION "
+             "SELECT reach.x, edge.dst FROM reach JOIN edge ON edge.src = reach.y) "
+             "SELECT DISTINCT x, y FROM reach ORDER BY x, y;", False))
+
+
+def w6_workload(rng, scale, parts):
+    # A three-step join and a recursive reach from the nodes below 50, on the
+    # same edges: W6 runs both in one program, W6p and W6r one each.  Same
+    # density as W2's graph scaled up, so path3 and reach both grow linearly
+    # with the scale.
     nodes = scaled(300_000, scale, 60)
     edges = distinct_edges(rng, scaled(1_000_000, scale, 10), nodes)
     lines = int_lines(edges)
-    # X<50 compares integer values in levezet; the columns stay TEXT here.
-    reach_sql = ("WITH RECURSIVE reach(x, y) AS ("
-                 "SELECT src, dst FROM edge WHERE CAST(src AS INTEGER) < 50 "
-                 "UNION "
-                 "SELECT reach.x, edge.dst FROM reach JOIN edge ON edge.src = reach.y) "
-                 "SELECT DISTINCT x, y FROM reach ORDER BY x, y;")
     return {
-        "rules": ["path3(X,W)<-edge(X,Y),edge(Y,Z),edge(Z,W)",
-                  "reach(X,Y)<-edge(X,Y),X<50",
-                  "reach(X,Z)<-reach(X,Y),edge(Y,Z)"],
+        "rules": [rule for rules, _query in parts for rule in rules],
         "relations": [
             {"decl": "edge(from,to)", "table": "edge", "cols": ["src", "dst"],
              "lines": lines, "csv": lines},
         ],
         "indexes": ["CREATE INDEX edge_src ON edge(src);"],
-        "queries": [
-            ("path3", "res_path3.txt",
-             "SELECT DISTINCT a.src, c.dst FROM edge AS a "
-             "JOIN edge AS b ON b.src = a.dst "
-             "JOIN edge AS c ON c.src = b.dst ORDER BY 1, 2;", False),
-            ("reach", "res_reach.txt", reach_sql, False),
-        ],
-        "main": ["path3", "reach"],
+        "queries": [query for _rules, query in parts],
+        "main": [query[0] for _rules, query in parts],
         "input_tuples": len(edges),
         "note": f"edge: {len(edges)} distinct edges on {nodes} nodes",
     }
+
+
+def gen_w6(rng, scale):
+    return w6_workload(rng, scale, [W6_PATH3, W6_REACH])
+
+
+def gen_w6p(rng, scale):
+    return w6_workload(rng, scale, [W6_PATH3])
+
+
+def gen_w6r(rng, scale):
+    return w6_workload(rng, scale, [W6_REACH])
 
 
 def w7_height(scale):
@@ -346,7 +360,10 @@ def gen_w7(rng, scale):
 
 
 GENERATORS = {"W1": gen_w1, "W2": gen_w2, "W3": gen_w3, "W4": gen_w4,
-              "W5a": gen_w5a, "W5b": gen_w5b, "W6": gen_w6, "W7": gen_w7}
+              "W5a": gen_w5a, "W5b": gen_w5b, "W6": gen_w6, "W6p": gen_w6p,
+              "W6r": gen_w6r, "W7": gen_w7}
+# Workloads made from another's random numbers, so that they share its data.
+DATA_OF = {"W6p": "W6", "W6r": "W6"}
 
 
 def write_lines(path, lines):
@@ -382,7 +399,7 @@ def generate(name, scale, seed, wdir):
         if meta.get("stamp") == stamp:
             return meta
     os.makedirs(os.path.join(wdir, "out"), exist_ok=True)
-    rng = random.Random(f"{seed}-{name}")
+    rng = random.Random(f"{seed}-{DATA_OF.get(name, name)}")
     wl = GENERATORS[name](rng, scale)
     # levezet input: rules, empty line, relation blocks separated by empty lines
     with open(os.path.join(wdir, "input.txt"), "w", encoding="ascii",
@@ -686,6 +703,15 @@ def ratio(a, b):
     return a["median"] / b["median"]
 
 
+def paired_ratio(a, b):
+    """Median of the run-by-run ratios a/b: run r of each was taken in the same
+    turn, so a drift of the machine's speed moves both sides of a pair."""
+    if not a or not b or not a["ok"] or not b["ok"]:
+        return None
+    pairs = [x["wall"] / y["wall"] for x, y in zip(a["runs"], b["runs"]) if y["wall"]]
+    return statistics.median(pairs) if pairs else None
+
+
 def rss_ratio(a, b):
     if not a or not b or not a["ok"] or not b["ok"] or not a["rss"] or not b["rss"]:
         return None
@@ -748,7 +774,7 @@ def report(rows, info, scale):
         base_cells = ""
         if with_base:
             base = row.get("baseline")
-            base_cells = (f"{cell(base)} {fmt(ratio(lev, base), '.3f', 8)} "
+            base_cells = (f"{cell(base)} {fmt(paired_ratio(lev, base), '.3f', 8)} "
                           f"{fmt(rss_ratio(lev, base), '.3f', 8)} | ")
         print(f"{row['name']:5}{row['input_tuples']:>9}"
               f"{fmt(row['rows'], 'd', 9)} | {cell(lev)}{fmt(us, '.2f', 9)} | "
@@ -760,8 +786,9 @@ def report(rows, info, scale):
     print("us/tup = levezet's microseconds per input tuple; lev/sql and lev/sort = "
           "levezet's median time divided by the other's (below 1: levezet is faster).")
     if with_base:
-        print(f"baseline = {info.get('baseline')}; lev/base = levezet's median time "
-              "divided by the baseline's, MiB/base = the same for peak memory.")
+        print(f"baseline = {info.get('baseline')}; lev/base = the median of the run-by-run "
+              "ratios of levezet's time to the baseline's (paired), MiB/base = "
+              "levezet's peak memory divided by the baseline's.")
     for row in rows:
         for note in row["notes"]:
             print(f"{row['name']}: {note}")
@@ -830,7 +857,7 @@ def main():
     unknown = [w for w in names if w not in GENERATORS]
     if unknown:
         ap.error(f"unknown workload(s): {', '.join(unknown)}; "
-                 f"choose from {', '.join(ALL_WORKLOADS)}")
+                 f"choose from {', '.join(GENERATORS)}")
     if args.scale <= 0:
         ap.error("--scale must be positive")
     if args.runs < 1:

@@ -265,9 +265,12 @@ class Fixpoint {
       return;
     }
     if (rule.ran && !rule.pairsTuples) {
+      // The elements before a variant's new rows read what every variant of
+      // this step reads there: the bindings they give are kept for the next.
+      BodyProgress common = startBody(*rule.rule);
       for (std::size_t a = 0; a < rule.memberAtoms.size(); ++a) {
         if (now[a] != rule.seen[a]) {
-          runDeltaVariant(rule, now, a);
+          runDeltaVariant(rule, now, a, common);
         }
       }
     }
@@ -281,22 +284,26 @@ class Fixpoint {
 
   // The rule with member atom `a` reading only the rows its member got since
   // the rule last ran, in slices, so that what a slice derives stays small.
-  void runDeltaVariant(GroupRule& rule, const std::vector<std::size_t>& now, std::size_t a) {
+  void runDeltaVariant(GroupRule& rule, const std::vector<std::size_t>& now, std::size_t a,
+                       BodyProgress& common) {
     const Member& used = members_[rule.memberAtoms[a].second];
     for (std::size_t begin = rule.seen[a]; begin < now[a]; begin += deltaSlice) {
       Relation delta = used.schema;
       const std::size_t end = std::min(begin + deltaSlice, now[a]);
       delta.addRows(used.rows->rows(begin, end), true);
       absorb(members_[rule.head],
-             evaluate(rule, now, rule.memberAtoms[a].first, &delta, begin, &rule.pairsTuples));
+             evaluate(rule, now, rule.memberAtoms[a].first, &delta, begin, &rule.pairsTuples,
+                      &common));
     }
   }
 
   // The rule evaluated with every member atom reading the first `now` rows of
   // its member, except the one at `element`, which reads `delta`: the rows
-  // of its member from `deltaBegin` on.
+  // of its member from `deltaBegin` on. With `common`, the elements before
+  // `element` are taken from there, evaluated first where they are not yet.
   Relation evaluate(const GroupRule& rule, const std::vector<std::size_t>& now, std::size_t element,
-                    const Relation* delta, std::size_t deltaBegin, bool* pairsTuples) {
+                    const Relation* delta, std::size_t deltaBegin, bool* pairsTuples,
+                    BodyProgress* common = nullptr) {
     AtomRelations given(rule.rule->body.size());
     for (std::size_t e = 0; e < rule.prepared.size(); ++e) {
       given[e].prepared = rule.prepared[e].get();
@@ -313,8 +320,17 @@ class Fixpoint {
         read.push_back({e, &members_[m].schema, 0, now[a]});
       }
     }
-    return context_.evaluation(*rule.rule, knownRelations_, read, [&] {
-      return evaluateRule(*rule.rule, knownRelations_, context_.warnings(), &given, pairsTuples);
+    const Rule& evaluated = *rule.rule;
+    Warnings& warnings = context_.warnings();
+    return context_.evaluation(evaluated, knownRelations_, read, [&] {
+      if (common == nullptr) {
+        return evaluateRule(evaluated, knownRelations_, warnings, &given, pairsTuples);
+      }
+      continueBody(evaluated, knownRelations_, warnings, &given, pairsTuples, element, *common);
+      BodyProgress progress = *common;
+      continueBody(evaluated, knownRelations_, warnings, &given, pairsTuples, evaluated.body.size(),
+                   progress);
+      return headRowsOf(evaluated, progress, warnings);
     });
   }
 

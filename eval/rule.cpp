@@ -144,18 +144,21 @@ void warnAboutUnboundHead(const Rule& rule, const std::vector<std::string>& head
 // text and rows: about what its few relational operations cost on tiny inputs.
 constexpr std::size_t elementWork = 64;
 
-// The partial result after the rule's last element. With `allColumns`, joins
-// keep every column, not only those that later elements and the head use.
-Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
-                    const AtomRelations* given, bool* pairsTuples, bool allColumns) {
-  Relation partialResult(partialResultName, rule.seedTypes, {});
-  bool firstElement = true;
-  for (std::size_t i = 0; i < rule.body.size(); ++i) {
+// Evaluates the elements from `progress.evaluated` up to `end` into the
+// partial result. With `allColumns`, joins keep every column, not only those
+// that later elements and the head use.
+void evaluateElements(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                      const AtomRelations* given, bool* pairsTuples, bool allColumns,
+                      std::size_t end, BodyProgress& progress) {
+  Relation& partialResult = progress.partialResult;
+  bool& firstElement = progress.firstElement;
+  for (std::size_t i = progress.evaluated; i < end; ++i) {
     const NeededColumns* needed =
         allColumns || rule.neededAfter.empty() ? nullptr : &rule.neededAfter[i];
     // The operations an element takes, whatever their size, its text read
     // and its relation looked up.
     chargeWork(1, elementWork + rule.body[i].text.size() + knownRelations.size());
+    progress.evaluated = i + 1;
     if (given != nullptr && (*given)[i].prepared != nullptr) {
       joinAtom(*(*given)[i].prepared, partialResult, firstElement, needed);
       continue;
@@ -173,27 +176,42 @@ Relation bindingsOf(const Rule& rule, const RelationList& knownRelations, Warnin
       *pairsTuples = true;
     }
   }
-  return partialResult;
 }
 
 }  // namespace
 
-// The rule's bindings projected onto its head arguments, named after the head.
-Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
-                      const AtomRelations* given, bool* pairsTuples) {
-  Relation partialResult = bindingsOf(rule, knownRelations, warnings, given, pairsTuples, false);
+BodyProgress startBody(const Rule& rule) {
+  return BodyProgress{Relation(partialResultName, rule.seedTypes, {}), true, 0};
+}
+
+void continueBody(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                  const AtomRelations* given, bool* pairsTuples, std::size_t end,
+                  BodyProgress& progress) {
+  evaluateElements(rule, knownRelations, warnings, given, pairsTuples, false, end, progress);
+}
+
+Relation headRowsOf(const Rule& rule, const BodyProgress& progress, Warnings& warnings) {
   const std::vector<std::string> head = textsOf(rule.headTerms);
   if (warnings.enabled()) {
-    warnAboutUnboundHead(rule, head, partialResult, warnings);
+    warnAboutUnboundHead(rule, head, progress.partialResult, warnings);
   }
   // The result is only ever united into a relation, so it may repeat rows.
-  return project(partialResult, rule.headName, head, true);
+  return project(progress.partialResult, rule.headName, head, true);
+}
+
+Relation evaluateRule(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                      const AtomRelations* given, bool* pairsTuples) {
+  BodyProgress progress = startBody(rule);
+  continueBody(rule, knownRelations, warnings, given, pairsTuples, rule.body.size(), progress);
+  return headRowsOf(rule, progress, warnings);
 }
 
 Relation evaluateBindings(const Rule& rule, const RelationList& knownRelations,
                           const AtomRelations& given) {
   Warnings unsaid(false);
-  return bindingsOf(rule, knownRelations, unsaid, &given, nullptr, true);
+  BodyProgress progress = startBody(rule);
+  evaluateElements(rule, knownRelations, unsaid, &given, nullptr, true, rule.body.size(), progress);
+  return std::move(progress.partialResult);
 }
 
 std::vector<std::string> appendEmptyMembers(RelationList& knownRelations,

@@ -44,6 +44,28 @@ struct GivenAtom {
 // One per element of a rule.
 using AtomRelations = std::vector<GivenAtom>;
 
+// A rule's body evaluated up to an element: the partial result and how far
+// it got. Evaluating the rest from a copy gives what one evaluation from the
+// start gives, when the atoms read the same relations.
+struct BodyProgress {
+  Relation partialResult;
+  bool firstElement = true;
+  std::size_t evaluated = 0;  // elements done, in evaluation order
+};
+
+// The progress before the first element.
+BodyProgress startBody(const Rule& rule);
+
+// Evaluates the elements from `progress` on up to (not including) `end`, as
+// evaluateRule does.
+void continueBody(const Rule& rule, const RelationList& knownRelations, Warnings& warnings,
+                  const AtomRelations* given, bool* pairsTuples, std::size_t end,
+                  BodyProgress& progress);
+
+// The bindings of a body evaluated whole, projected onto the head, as
+// evaluateRule gives them.
+Relation headRowsOf(const Rule& rule, const BodyProgress& progress, Warnings& warnings);
+
 // The rule's bindings projected onto its head arguments, named after the head.
 // With `pairsTuples`, sets it when a condition of the body paired each tuple
 // with the values of every other tuple: the result then depends on the rows of

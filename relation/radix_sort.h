@@ -1,4 +1,4 @@
-// An in-place radix sort of fixed-width records of values by their bytes.
+// An in-place radix sort of fixed-width records of unsigned words by their bytes.
 #ifndef RELATION_RADIX_SORT_H_
 #define RELATION_RADIX_SORT_H_
 
@@ -7,20 +7,20 @@
 #include <cstddef>
 #include <utility>
 
-#include "relation/value.h"
-
 namespace radix_detail {
 
-// The byte of a record's key at `byteIndex`: its values' big-endian bytes.
-template <std::size_t W>
-std::size_t keyByte(const std::array<Value, W>& record, std::size_t byteIndex) {
-  return static_cast<std::size_t>((record[byteIndex / 8] >> (56 - 8 * (byteIndex % 8))) & 0xFFU);
+// The byte of a record's key at `byteIndex`: its words' big-endian bytes.
+template <typename Word, std::size_t W>
+std::size_t keyByte(const std::array<Word, W>& record, std::size_t byteIndex) {
+  constexpr std::size_t wordBytes = sizeof(Word);
+  return static_cast<std::size_t>(
+      (record[byteIndex / wordBytes] >> (8 * (wordBytes - 1 - byteIndex % wordBytes))) & 0xFFU);
 }
 
 // Moves every record into the bucket of its key byte (an in-place
 // distribution); `bucketEnd` receives where each bucket ends.
-template <std::size_t W>
-void distribute(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex,
+template <typename Word, std::size_t W>
+void distribute(std::array<Word, W>* begin, std::array<Word, W>* end, std::size_t byteIndex,
                 std::size_t (&bucketEnd)[256]) {
   std::size_t counts[256] = {};
   for (auto* record = begin; record != end; ++record) {
@@ -46,23 +46,23 @@ void distribute(std::array<Value, W>* begin, std::array<Value, W>* end, std::siz
 }
 
 // True when every record has the same key byte at `byteIndex`.
-template <std::size_t W>
-bool sameKeyByte(const std::array<Value, W>* begin, const std::array<Value, W>* end,
+template <typename Word, std::size_t W>
+bool sameKeyByte(const std::array<Word, W>* begin, const std::array<Word, W>* end,
                  std::size_t byteIndex) {
   const std::size_t first = keyByte(*begin, byteIndex);
-  return std::all_of(begin, end, [&](const std::array<Value, W>& record) {
+  return std::all_of(begin, end, [&](const std::array<Word, W>& record) {
     return keyByte(record, byteIndex) == first;
   });
 }
 
 }  // namespace radix_detail
 
-// Sorts records of W values by their bytes from `byteIndex` up to `lastByte`
+// Sorts records of W words by their bytes from `byteIndex` up to `lastByte`
 // (the earlier bytes being equal), one byte per level, leaving small ranges to
 // `less`. With `bytesDecide`, records whose bytes up to `lastByte` agree are
 // equal; otherwise `less` orders them.
-template <std::size_t W, bool bytesDecide, typename Less>
-void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size_t byteIndex,
+template <bool bytesDecide, typename Word, std::size_t W, typename Less>
+void radixSort(std::array<Word, W>* begin, std::array<Word, W>* end, std::size_t byteIndex,
                std::size_t lastByte, Less less) {
   constexpr std::ptrdiff_t smallRange = 64;
   while (byteIndex < lastByte && end - begin >= smallRange &&
@@ -80,7 +80,7 @@ void radixSort(std::array<Value, W>* begin, std::array<Value, W>* end, std::size
   std::size_t start = 0;
   for (const std::size_t bucketStop : bucketEnd) {
     if (bucketStop - start > 1) {
-      radixSort<W, bytesDecide>(begin + start, begin + bucketStop, byteIndex + 1, lastByte, less);
+      radixSort<bytesDecide>(begin + start, begin + bucketStop, byteIndex + 1, lastByte, less);
     }
     start = bucketStop;
   }

@@ -7,17 +7,60 @@
 #include <numeric>
 #include <utility>
 
-#include "relation/radix_sort.h"
+#include "relation/large_table.h"
+#include "relation/row_sort.h"
 #include "relation/work_meter.h"
+
+// Where the rows of a duplicate-free store stand, by their hash, so that rows
+// merged into it are looked up rather than sorted in with all the others.
+// Built when a merge first asks for it, for the rows as they stand; rows
+// appended later are added when the next merge asks. Copies start empty.
+class RowPositions {
+ public:
+  RowPositions() = default;
+  RowPositions(const RowPositions& /*other*/) {}
+  RowPositions& operator=(const RowPositions& /*other*/) {
+    clear();
+    return *this;
+  }
+  RowPositions(RowPositions&&) noexcept = default;
+  RowPositions& operator=(RowPositions&&) noexcept = default;
+
+  // Forgets every position: the rows moved.
+  void clear() {
+    slots_ = LargeTable<std::uint32_t>();
+    indexed_ = 0;
+  }
+
+  // The position of a row equal to `row` among the first `rows` rows of
+  // `cells` (of `width` values each), or `rows` when none is; positions of
+  // rows not yet held are added first.
+  std::size_t find(const ValueCells& cells, std::size_t rows, std::size_t width, Row row);
+
+  // Holds the position of the row just appended at `position`, which find
+  // did not find.
+  void add(std::size_t position, Hash hash);
+
+  Hash lastHash() const { return lastHash_; }
+
+ private:
+  void grow(const ValueCells& cells, std::size_t width, std::size_t rows);
+  void place(std::uint32_t position, Hash hash);
+
+  LargeTable<std::uint32_t> slots_;  // position + 1; 0 for an empty slot
+  std::size_t indexed_ = 0;          // rows whose positions are held
+  Hash lastHash_ = 0;
+};
 
 struct Relation::Store {
   std::size_t width = 0;  // of every row, unless mixed
   std::size_t rows = 0;
-  std::vector<Value> cells;
+  ValueCells cells;
   std::vector<std::size_t> offsets;  // where each row starts, when mixed; rows + 1 entries
   bool mixed = false;
   bool normalized = true;  // sorted and duplicate-free
   bool unique = true;      // duplicate-free, in any order
+  RowPositions positions;  // while unique, not mixed, and merged into
 
   Row row(std::size_t index) const {
     if (mixed) {
@@ -35,6 +78,7 @@ struct Relation::Store {
   }
 
   void insertAt(std::size_t position, Row row) {
+    positions.clear();
     const std::size_t start = mixed ? offsets[position] : position * width;
     cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(start), row.begin(), row.end());
     if (mixed) {
@@ -77,124 +121,60 @@ int compareRows(Row a, Row b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool allInline(const std::vector<Value>& cells) {
-  Value marks = 0;
-  for (Value value : cells) {
-    marks |= value;
-  }
-  return isInlineValue(marks);
-}
+}  // namespace
 
-// Orders records the way tuples are ordered; numbers compare as texts only
-// when every value is held inline.
-template <std::size_t W, bool AllInline>
-struct RecordLess {
-  bool operator()(const std::array<Value, W>& a, const std::array<Value, W>& b) const {
-    if constexpr (AllInline) {
-      return a < b;
-    } else {
-      return compareRows(a, b) < 0;
-    }
-  }
-};
+namespace {
 
-// Rows of width W sorted and made unique in place. The first column's values
-// are all held inline, and with `AllInline` every value is.
-template <std::size_t W, bool AllInline>
-std::size_t sortByFirstColumnBytes(std::vector<Value>& cells, std::size_t rows) {
-  using Record = std::array<Value, W>;
-  static_assert(sizeof(Record) == W * sizeof(Value));
-  Record* begin = reinterpret_cast<Record*>(cells.data());
-  Record* end = begin + rows;
-  radixSort<W, AllInline>(begin, end, 0, AllInline ? 8 * W : 8, RecordLess<W, AllInline>());
-  if constexpr (AllInline) {
-    return static_cast<std::size_t>(std::unique(begin, end) - begin);
-  } else {
-    return static_cast<std::size_t>(
-        std::unique(begin, end,
-                    [](const Record& a, const Record& b) { return compareRows(a, b) == 0; }) -
-        begin);
-  }
-}
-
-template <std::size_t W>
-std::size_t sortRecords(std::vector<Value>& cells, std::size_t rows) {
-  if (allInline(cells)) {
-    return sortByFirstColumnBytes<W, true>(cells, rows);
-  }
-  return sortByFirstColumnBytes<W, false>(cells, rows);
-}
-
-// True when every value of the first column is held inline.
-bool firstColumnInline(const std::vector<Value>& cells, std::size_t rows, std::size_t width) {
-  Value marks = 0;
-  for (std::size_t i = 0; i < rows; ++i) {
-    marks |= cells[i * width];
-  }
-  return isInlineValue(marks);
-}
-
-// Bytes `from` to `from` + 7 of a value's text, zero padded, as a number.
-Value bytesAt(std::string_view text, std::size_t from) {
-  Value key = 0;
-  for (std::size_t i = from; i < from + 8; ++i) {
-    key = (key << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0U);
-  }
-  return key;
-}
-
-// The first 16 bytes of a value's text as two numbers: texts that differ
-// there are ordered by them.
-std::pair<Value, Value> leadingBytes(Value value) {
-  if (isInlineValue(value)) {
-    return {value & ~Value{0xFF}, 0};
-  }
-  char buffer[8];
-  const std::string_view text = valueText(value, buffer);
-  return {bytesAt(text, 0), bytesAt(text, 8)};
-}
-
-// Rows of any width sorted and made unique through an index keyed by the
-// leading bytes of the first value; rebuilds `cells`.
-std::size_t sortByKeyedIndex(std::vector<Value>& cells, std::size_t rows, std::size_t width) {
-  struct Entry {
-    std::pair<Value, Value> key;
-    std::size_t index;
-  };
-  const auto rowAt = [&](std::size_t i) { return Row(cells.data() + i * width, width); };
-  std::vector<Entry> entries(rows);
-  for (std::size_t i = 0; i < rows; ++i) {
-    if (i + 16 < rows) {
-      prefetchValueRecord(cells[(i + 16) * width]);
-    }
-    if (i + 8 < rows) {
-      prefetchValueBytes(cells[(i + 8) * width]);
-    }
-    entries[i] = {leadingBytes(cells[i * width]), i};
-  }
-  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-    if (a.key != b.key) {
-      return a.key < b.key;
-    }
-    return compareRows(rowAt(a.index), rowAt(b.index)) < 0;
-  });
-  std::vector<Value> sorted;
-  sorted.reserve(cells.size());
-  std::size_t kept = 0;
-  for (std::size_t k = 0; k < rows; ++k) {
-    const Row row = rowAt(entries[k].index);
-    if (k > 0 && entries[k].key == entries[k - 1].key &&
-        compareRows(row, rowAt(entries[k - 1].index)) == 0) {
-      continue;
-    }
-    sorted.insert(sorted.end(), row.begin(), row.end());
-    ++kept;
-  }
-  cells = std::move(sorted);
-  return kept;
+// A position in [0, size) taken from the hash's high bits (size below 2^32).
+std::size_t slotOf(Hash hash, std::size_t size) {
+  return static_cast<std::size_t>(((hash >> 32) * size) >> 32);
 }
 
 }  // namespace
+
+void RowPositions::place(std::uint32_t position, Hash hash) {
+  std::size_t slot = slotOf(hash, slots_.size());
+  while (slots_[slot] != 0) {
+    slot = slot + 1 == slots_.size() ? 0 : slot + 1;
+  }
+  slots_[slot] = position + 1;
+}
+
+void RowPositions::grow(const ValueCells& cells, std::size_t width, std::size_t rows) {
+  if ((rows + 1) * 2 > slots_.size()) {
+    std::size_t size = 16;
+    while ((rows + 1) * 2 > size) {
+      size *= 2;
+    }
+    slots_.assign(size, 0);
+    indexed_ = 0;
+  }
+  for (; indexed_ < rows; ++indexed_) {
+    place(static_cast<std::uint32_t>(indexed_),
+          hashRow(Row(cells.data() + indexed_ * width, width)));
+  }
+}
+
+std::size_t RowPositions::find(const ValueCells& cells, std::size_t rows, std::size_t width,
+                               Row row) {
+  grow(cells, width, rows);
+  lastHash_ = hashRow(row);
+  for (std::size_t slot = slotOf(lastHash_, slots_.size()); slots_[slot] != 0;
+       slot = slot + 1 == slots_.size() ? 0 : slot + 1) {
+    const std::size_t position = slots_[slot] - 1;
+    if (rowsEqual(Row(cells.data() + position * width, width), row)) {
+      return position;
+    }
+  }
+  return rows;
+}
+
+void RowPositions::add(std::size_t position, Hash hash) {
+  if (position == indexed_ && (position + 2) * 2 <= slots_.size()) {
+    place(static_cast<std::uint32_t>(position), hash);
+    ++indexed_;
+  }
+}
 
 WidthReportTarget::WidthReportTarget(std::ostream& stream) : previous_(widthReportStream) {
   widthReportStream = &stream;
@@ -203,22 +183,12 @@ WidthReportTarget::WidthReportTarget(std::ostream& stream) : previous_(widthRepo
 WidthReportTarget::~WidthReportTarget() { widthReportStream = previous_; }
 
 void Relation::Store::sortRows() {
-  if (width == 0) {
-    rows = std::min<std::size_t>(rows, 1);
-  } else if (width > 4 || !firstColumnInline(cells, rows, width)) {
-    rows = sortByKeyedIndex(cells, rows, width);
-  } else if (width == 1) {
-    rows = sortRecords<1>(cells, rows);
-  } else if (width == 2) {
-    rows = sortRecords<2>(cells, rows);
-  } else if (width == 3) {
-    rows = sortRecords<3>(cells, rows);
-  } else {
-    rows = sortRecords<4>(cells, rows);
-  }
+  rows = sortUniqueRows(cells, rows, width);
   cells.resize(rows * width);
+  cells.shrink_to_fit();
   normalized = true;
   unique = true;
+  positions.clear();
 }
 
 bool rowGreater(Row first, Row second) {
@@ -279,7 +249,7 @@ bool Relation::insertRow(Row row) {
   if (store.rows == 0) {
     store = Store();
     store.width = values.size();
-    store.cells = values;
+    store.cells.append(values.begin(), values.end());
     store.rows = 1;
     return true;
   }
@@ -321,6 +291,7 @@ void Relation::addRows(RowBuffer rows, bool duplicateFree) {
     store.width = rows.width;
     store.rows = rows.count;
     store.cells = std::move(rows.cells);
+    store.cells.shrink_to_fit();
     store.normalized = rows.inTupleOrder || rows.count <= 1;
     store.unique = store.normalized || duplicateFree;
     return;
@@ -348,6 +319,10 @@ void Relation::addTuplesOf(const Relation& other) {
   }
   if (!store_->mixed && !other.store_->mixed && store_->width == other.store_->width) {
     chargeWork(other.store_->rows, other.store_->width);
+    if (store_->unique) {
+      addNewRowsOf(*other.store_);
+      return;
+    }
     Store& store = ownStore();
     store.cells.insert(store.cells.end(), other.store_->cells.begin(), other.store_->cells.end());
     store.rows += other.store_->rows;
@@ -363,6 +338,21 @@ void Relation::addTuplesOf(const Relation& other) {
   }
   for (const std::vector<Value>& row : rows) {
     insertRow(row);
+  }
+}
+
+void Relation::addNewRowsOf(const Store& other) {
+  Store& store = ownStore();
+  const std::size_t width = store.width;
+  for (std::size_t i = 0; i < other.rows; ++i) {
+    const Row row = other.row(i);
+    if (store.positions.find(store.cells, store.rows, width, row) < store.rows) {
+      continue;
+    }
+    store.cells.insert(store.cells.end(), row.begin(), row.end());
+    store.positions.add(store.rows, store.positions.lastHash());
+    ++store.rows;
+    store.normalized = false;
   }
 }
 
@@ -395,7 +385,9 @@ void Relation::normalize() const {
 }
 
 std::size_t Relation::tupleCount() const {
-  normalize();
+  if (!store_->unique) {
+    normalize();
+  }
   return store_->rows;
 }
 

@@ -127,6 +127,9 @@ class Relation {
  private:
   struct Store;
   Store& ownStore();
+  // Appends the rows of `other` (of this store's width) that are not yet
+  // held; this store is duplicate-free and stays so.
+  void addNewRowsOf(const Store& other);
 
   std::string name_;
   std::vector<ValueType> types_;

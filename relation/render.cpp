@@ -1,6 +1,5 @@
 #include "relation/render.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -45,15 +44,26 @@ class BlockWriter {
     }
   }
 
-  // Puts a value held in its word, with room for 8 bytes reserved: the word's
-  // bytes are stored whole, and only its length of them counts.
+  // Puts a value held in its code, its decimal digits, with room for them
+  // reserved; two digits are written at a time.
   void putInline(Value value) {
-    std::uint64_t bytes = value;
-    if constexpr (std::endian::native == std::endian::little) {
-      bytes = __builtin_bswap64(bytes);
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    const unsigned digits = inlineDigits(value);
+    char* end = block_ + used_ + digits;
+    used_ += digits;
+    while (value >= 100) {
+      end -= 2;
+      std::memcpy(end, pairs + 2 * (value % 100), 2);
+      value /= 100;
     }
-    std::memcpy(block_ + used_, &bytes, sizeof(bytes));
-    used_ += value & 7U;
+    if (value >= 10) {
+      std::memcpy(end - 2, pairs + 2 * value, 2);
+    } else {
+      end[-1] = static_cast<char>('0' + value);
+    }
   }
 
   void flush() {
@@ -77,10 +87,10 @@ namespace {
 
 // One tuple line, values quoted where `quoted` says.
 void putRow(BlockWriter& writer, Row row, const std::vector<bool>& quoted) {
-  char buffer[8];
+  char buffer[valueBufferSize];
   for (std::size_t i = 0; i < row.size(); ++i) {
-    // A comma, a quote, 8 bytes of an inline value and a quote.
-    writer.reserve(11);
+    // A comma, a quote, the digits of a value held in its code and a quote.
+    writer.reserve(3 + valueBufferSize);
     if (i > 0) {
       writer.put(',');
     }
@@ -109,20 +119,27 @@ void writeRelation(const Relation& relation, std::ostream& out) {
   const std::vector<bool> quoted = stringColumns(relation.types());
   relation.normalize();
   const std::size_t rows = relation.rowCount();
+  // Rows of one width are read straight from the cells.
+  std::size_t width = 0;
+  const bool uniform = relation.hasUniformWidth(width);
+  const Value* cells = uniform ? relation.cellData() : nullptr;
+  const auto rowAt = [&](std::size_t r) {
+    return uniform ? Row(cells + r * width, width) : relation.row(r);
+  };
   constexpr std::size_t recordAhead = 16;
   constexpr std::size_t bytesAhead = 8;
   for (std::size_t r = 0; r < rows; ++r) {
     if (r + recordAhead < rows) {
-      for (Value value : relation.row(r + recordAhead)) {
+      for (Value value : rowAt(r + recordAhead)) {
         prefetchValueRecord(value);
       }
     }
     if (r + bytesAhead < rows) {
-      for (Value value : relation.row(r + bytesAhead)) {
+      for (Value value : rowAt(r + bytesAhead)) {
         prefetchValueBytes(value);
       }
     }
-    putRow(writer, relation.row(r), quoted);
+    putRow(writer, rowAt(r), quoted);
   }
   writer.put('\n');
 }

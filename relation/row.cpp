@@ -3,7 +3,7 @@
 #include <string>
 
 Value integerJoinKey(Value value) {
-  char buffer[8];
+  char buffer[valueBufferSize];
   const std::string key = integerKey(valueText(value, buffer));
   return makeValue(key.empty() ? std::string(1, '0') : key);
 }

@@ -7,23 +7,27 @@
 #include <span>
 #include <vector>
 
+#include "relation/growing_array.h"
 #include "relation/integer_value.h"
 #include "relation/value.h"
 
 // One stored row: its values in column order.
 using Row = std::span<const Value>;
 
+// Values of rows, one row after another.
+using ValueCells = GrowingArray<Value>;
+
 // Rows of one width, gathered before they enter a relation.
 struct RowBuffer {
   explicit RowBuffer(std::size_t rowWidth) : width(rowWidth) {}
   void append(Row row) {
-    cells.insert(cells.end(), row.begin(), row.end());
+    cells.append(row.begin(), row.end());
     ++count;
   }
   Row row(std::size_t index) const { return Row(cells.data() + index * width, width); }
   std::size_t width;
   std::size_t count = 0;
-  std::vector<Value> cells;
+  ValueCells cells;
   bool inTupleOrder = false;  // ascending tuple order, no row repeated
 };
 

@@ -5,6 +5,7 @@
 #include <bit>
 #include <functional>
 #include <numeric>
+#include <utility>
 
 #include "relation/radix_sort.h"
 #include "relation/work_meter.h"
@@ -55,54 +56,57 @@ std::size_t slotsFor(std::size_t rows) {
 }
 
 // Rows as numbers that sort as the rows do: each value is replaced by its rank
-// among the set's values, and the ranks of a row are put side by side.
+// among its column's values, and the ranks of a row are put side by side,
+// `bits[c]` bits for column c.
 class RankKeys {
  public:
-  RankKeys(const std::vector<Value>& values, std::size_t width, unsigned bitsPerValue)
-      : width_(width), bits_(bitsPerValue), mask_((Value{1} << bitsPerValue) - 1) {
-    std::vector<std::uint32_t> order(values.size());
-    std::iota(order.begin(), order.end(), std::uint32_t{0});
-    std::sort(order.begin(), order.end(), [&values](std::uint32_t a, std::uint32_t b) {
-      return valueCompare(values[a], values[b]) < 0;
-    });
-    rankOf_.resize(values.size());
-    byRank_.resize(values.size());
-    for (std::size_t rank = 0; rank < order.size(); ++rank) {
-      rankOf_[order[rank]] = static_cast<std::uint32_t>(rank);
-      byRank_[rank] = values[order[rank]];
+  using Key = std::uint64_t;
+
+  RankKeys(const std::vector<const std::vector<Value>*>& values, std::vector<unsigned> bits)
+      : bits_(std::move(bits)), rankOf_(values.size()), byRank_(values.size()) {
+    for (std::size_t c = 0; c < values.size(); ++c) {
+      const std::vector<Value>& column = *values[c];
+      std::vector<std::uint32_t> order(column.size());
+      std::iota(order.begin(), order.end(), std::uint32_t{0});
+      std::sort(order.begin(), order.end(), [&column](std::uint32_t a, std::uint32_t b) {
+        return valueCompare(column[a], column[b]) < 0;
+      });
+      rankOf_[c].resize(column.size());
+      byRank_[c].resize(column.size());
+      for (std::size_t rank = 0; rank < order.size(); ++rank) {
+        rankOf_[c][order[rank]] = static_cast<std::uint32_t>(rank);
+        byRank_[c][rank] = column[order[rank]];
+      }
     }
   }
 
   // The key of the row whose value codes are `codes`.
-  Value keyOf(const std::uint32_t* codes) const {
-    Value key = 0;
-    for (std::size_t i = 0; i < width_; ++i) {
-      key = (key << bits_) | rankOf_[codes[i]];
+  Key keyOf(const std::uint32_t* codes) const {
+    Key key = 0;
+    for (std::size_t c = 0; c < bits_.size(); ++c) {
+      key = (key << bits_[c]) | rankOf_[c][codes[c]];
     }
     return key;
   }
 
   // Appends the values of the row whose key is `key`.
-  void appendRow(Value key, std::vector<Value>& cells) const {
-    const std::size_t start = cells.size();
-    cells.resize(start + width_);
-    for (std::size_t i = width_; i-- > 0;) {
-      cells[start + i] = byRank_[key & mask_];
-      key >>= bits_;
+  void appendRow(Key key, ValueCells& cells) const {
+    Value* row = cells.extend(bits_.size());
+    for (std::size_t c = bits_.size(); c-- > 0;) {
+      row[c] = byRank_[c][key & ((Key{1} << bits_[c]) - 1)];
+      key >>= bits_[c];
     }
   }
 
  private:
-  std::size_t width_;
-  unsigned bits_;
-  Value mask_;
-  std::vector<std::uint32_t> rankOf_;  // by value code
-  std::vector<Value> byRank_;
+  std::vector<unsigned> bits_;
+  std::vector<std::vector<std::uint32_t>> rankOf_;  // per column, by value code
+  std::vector<std::vector<Value>> byRank_;          // per column
 };
 
 // The rows whose keys are marked in `present`, in key order.
 void readMarkedKeys(const LargeTable<std::uint64_t>& present, const RankKeys& ranks,
-                    std::vector<Value>& cells) {
+                    ValueCells& cells) {
   for (std::size_t word = 0; word < present.size(); ++word) {
     for (std::uint64_t marks = present[word]; marks != 0; marks &= marks - 1) {
       ranks.appendRow(word * 64 + static_cast<unsigned>(std::countr_zero(marks)), cells);
@@ -112,8 +116,9 @@ void readMarkedKeys(const LargeTable<std::uint64_t>& present, const RankKeys& ra
 
 // The rows of sorted `keys`. The keys are read once, front to back: pages
 // behind the reading go back to the system while the rows fill theirs.
-void readSortedKeys(LargeTable<Value>& keys, const RankKeys& ranks, std::vector<Value>& cells) {
-  constexpr std::size_t keysPerPage = LargeTableAllocator<Value>::hugePage / sizeof(Value);
+void readSortedKeys(LargeTable<RankKeys::Key>& keys, const RankKeys& ranks, ValueCells& cells) {
+  constexpr std::size_t keysPerPage =
+      LargeTableAllocator<RankKeys::Key>::hugePage / sizeof(RankKeys::Key);
   for (std::size_t k = 0; k < keys.size(); ++k) {
     ranks.appendRow(keys[k], cells);
     if ((k + 1) % keysPerPage == 0) {
@@ -126,7 +131,7 @@ void readSortedKeys(LargeTable<Value>& keys, const RankKeys& ranks, std::vector<
 
 RowSet::RowSet(std::size_t width)
     : width_(width),
-      valueSlots_(16),
+      columns_(width),
       slots_(16, 0),
       packedBits_(width > 0 && width <= 31 ? static_cast<unsigned>(31 / width) : 0),
       packed_(packedBits_ > 0) {}
@@ -143,9 +148,14 @@ const RowSet::Code* RowSet::codesAt(std::size_t index) const {
   return blocks_[index / blockRows].data() + (index % blockRows) * width_;
 }
 
-void RowSet::rebuildValueSlots() {
+void RowSet::ColumnCodes::rebuildValueSlots() {
   valueSlots_.assign(valueSlots_.size() * 2, ValueSlot{});
+  hashedValues_ = 0;
   for (std::size_t code = 0; code < values_.size(); ++code) {
+    if (values_[code] < numberCodes_.size()) {
+      continue;
+    }
+    ++hashedValues_;
     std::size_t slot = scaled(hashValue(values_[code]), valueSlots_.size());
     while (valueSlots_[slot].codePlusOne != 0) {
       slot = slot + 1 == valueSlots_.size() ? 0 : slot + 1;
@@ -154,8 +164,38 @@ void RowSet::rebuildValueSlots() {
   }
 }
 
-RowSet::Code RowSet::codeOf(Value value, Hash hash) {
-  if ((values_.size() + 1) * 2 > valueSlots_.size()) {
+void RowSet::ColumnCodes::widenNumberCodes(Value number) {
+  const std::size_t limit = 8 * (values_.size() + 1) + 1024;
+  if (number >= limit) {
+    return;
+  }
+  const std::size_t size =
+      std::min(limit, std::max<std::size_t>(number + 1, 2 * numberCodes_.size()));
+  numberCodes_.resize(size, 0);
+  for (std::size_t code = 0; code < values_.size(); ++code) {
+    if (isInlineValue(values_[code]) && values_[code] < size) {
+      numberCodes_[values_[code]] = static_cast<Code>(code + 1);
+    }
+  }
+}
+
+RowSet::Code RowSet::ColumnCodes::codeOf(Value value, Hash hash, bool& added) {
+  added = false;
+  if (isInlineValue(value)) {
+    if (value >= numberCodes_.size()) {
+      widenNumberCodes(value);
+    }
+    if (value < numberCodes_.size()) {
+      Code& entry = numberCodes_[value];
+      if (entry == 0) {
+        values_.push_back(value);
+        entry = static_cast<Code>(values_.size());
+        added = true;
+      }
+      return entry - 1;
+    }
+  }
+  if ((hashedValues_ + 1) * 2 > valueSlots_.size()) {
     rebuildValueSlots();
   }
   std::size_t slot = scaled(hash, valueSlots_.size());
@@ -167,25 +207,57 @@ RowSet::Code RowSet::codeOf(Value value, Hash hash) {
   }
   values_.push_back(value);
   valueSlots_[slot] = {value, static_cast<Code>(values_.size())};
-  // A code past packedBits_ bits: slots hold row indexes from now on.
-  const bool wasPacked = packed_;
-  packed_ = packed_ && values_.size() <= (std::size_t{1} << packedBits_);
-  if (bitmapped_ ? values_.size() > (std::size_t{1} << bitmapBits_) : packed_ != wasPacked) {
-    relayout(bitmapped_ ? slotsFor(count_) : slots_.size());
-  }
+  ++hashedValues_;
+  added = true;
   return static_cast<Code>(values_.size() - 1);
 }
 
-bool RowSet::bitmapFits(unsigned bitsPerValue, std::size_t slots) const {
-  const std::size_t keyBits = bitsPerValue * width_;
-  return keyBits <= 40 && (Value{1} << keyBits) / 8 <= slots * sizeof(std::uint32_t);
+void RowSet::ColumnCodes::prefetch(Value value, Hash hash) const {
+  if (value < numberCodes_.size()) {
+    __builtin_prefetch(&numberCodes_[value]);
+  } else {
+    __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
+  }
+}
+
+void RowSet::ColumnCodes::dropLookups() {
+  valueSlots_ = LargeTable<ValueSlot>(16);
+  numberCodes_ = std::vector<Code>();
+}
+
+RowSet::Code RowSet::codeOf(std::size_t column, Value value, Hash hash) {
+  bool added = false;
+  const Code code = columns_[column].codeOf(value, hash, added);
+  if (!added) {
+    return code;
+  }
+  // A code past packedBits_ bits: slots hold row indexes from now on.
+  const std::size_t values = columns_[column].size();
+  const bool wasPacked = packed_;
+  packed_ = packed_ && values <= (std::size_t{1} << packedBits_);
+  if (bitmapped_ ? values > (std::size_t{1} << bitmapBits_[column]) : packed_ != wasPacked) {
+    relayout(bitmapped_ ? slotsFor(count_) : slots_.size());
+  }
+  return code;
+}
+
+std::vector<unsigned> RowSet::codeBits() const {
+  std::vector<unsigned> bits;
+  for (const ColumnCodes& column : columns_) {
+    bits.push_back(bitsFor(column.size()));
+  }
+  return bits;
+}
+
+bool RowSet::bitmapFits(unsigned keyBits, std::size_t slots) {
+  return keyBits <= 40 && (std::uint64_t{1} << keyBits) / 8 <= slots * sizeof(std::uint32_t);
 }
 
 void RowSet::relayout(std::size_t slots) {
-  const unsigned bits = bitsFor(values_.size());
-  if (width_ > 0 && bitmapFits(bits, slots)) {
+  std::vector<unsigned> bits = codeBits();
+  if (width_ > 0 && bitmapFits(std::accumulate(bits.begin(), bits.end(), 0U), slots)) {
     slots_ = LargeTable<std::uint32_t>(16, 0);
-    buildBitmap(bits);
+    buildBitmap(std::move(bits));
     return;
   }
   bitmapped_ = false;
@@ -196,17 +268,17 @@ void RowSet::relayout(std::size_t slots) {
 std::uint64_t RowSet::bitmapKey(const Code* codes) const {
   std::uint64_t key = 0;
   for (std::size_t i = 0; i < width_; ++i) {
-    key = (key << bitmapBits_) | codes[i];
+    key = (key << bitmapBits_[i]) | codes[i];
   }
   return key;
 }
 
-void RowSet::buildBitmap(unsigned bitsPerValue) {
+void RowSet::buildBitmap(std::vector<unsigned> bits) {
   bitmapped_ = true;
-  bitmapBits_ = bitsPerValue;
+  const unsigned keyBits = std::accumulate(bits.begin(), bits.end(), 0U);
+  bitmapBits_ = std::move(bits);
   bitmap_ = LargeTable<std::uint64_t>();
-  bitmap_.assign(static_cast<std::size_t>((std::uint64_t{1} << (bitsPerValue * width_)) / 64 + 1),
-                 0);
+  bitmap_.assign(static_cast<std::size_t>((std::uint64_t{1} << keyBits) / 64 + 1), 0);
   for (std::size_t index = 0; index < count_; ++index) {
     const std::uint64_t key = bitmapKey(codesAt(index));
     bitmap_[key / 64] |= std::uint64_t{1} << (key % 64);
@@ -319,8 +391,8 @@ bool RowSet::insert(Row row) {
     return added;
   }
   codes_.clear();
-  for (Value value : row) {
-    codes_.push_back(codeOf(value, hashValue(value)));
+  for (std::size_t i = 0; i < width_; ++i) {
+    codes_.push_back(codeOf(i, row[i], hashValue(row[i])));
   }
   return insertCodes(codes_.data(), hashCodes(codes_.data(), width_));
 }
@@ -360,23 +432,23 @@ void RowSet::codeBatch(const Relation& relation, std::size_t start, std::size_t 
     for (std::size_t i = 0; i < width_; ++i) {
       const Hash hash = hashValue(row[i]);
       valueHashes_[k * width_ + i] = hash;
-      __builtin_prefetch(&valueSlots_[scaled(hash, valueSlots_.size())]);
+      columns_[i].prefetch(row[i], hash);
     }
   }
   for (std::size_t k = 0; k < count; ++k) {
     const Row row = relation.row(start + k);
     for (std::size_t i = 0; i < width_; ++i) {
-      codes[k * width_ + i] = codeOf(row[i], valueHashes_[k * width_ + i]);
+      codes[k * width_ + i] = codeOf(i, row[i], valueHashes_[k * width_ + i]);
     }
     hashes[k] = hashCodes(codes + k * width_, width_);
     prefetchLookup(codes + k * width_, hashes[k]);
   }
 }
 
-void RowSet::decode(std::size_t index, std::vector<Value>& cells) const {
+void RowSet::decode(std::size_t index, ValueCells& cells) const {
   const Code* codes = codesAt(index);
   for (std::size_t i = 0; i < width_; ++i) {
-    cells.push_back(values_[codes[i]]);
+    cells.push_back(columns_[i].values()[codes[i]]);
   }
 }
 
@@ -411,17 +483,20 @@ void RowSet::drainRows(Visit visit) {
 RowBuffer RowSet::release() {
   chargeWork(count_, width_);
   // The rows are all that is left to read: what finds a value's code goes.
-  valueSlots_ = LargeTable<ValueSlot>(16);
+  for (ColumnCodes& column : columns_) {
+    column.dropLookups();
+  }
   if (width_ == 0) {
     RowBuffer result(0);
     result.count = count_;
     count_ = 0;
     return result;
   }
-  const unsigned bitsPerValue = bitsFor(values_.size());
-  RowBuffer result =
-      count_ < 2 || bitsPerValue * width_ > 64 ? releaseUnordered() : releaseByRank(bitsPerValue);
-  values_ = std::vector<Value>();
+  const std::vector<unsigned> bits = codeBits();
+  RowBuffer result = count_ < 2 || std::accumulate(bits.begin(), bits.end(), 0U) > 64
+                         ? releaseUnordered()
+                         : releaseByRank(bits);
+  columns_.assign(width_, ColumnCodes());
   return result;
 }
 
@@ -431,35 +506,40 @@ RowBuffer RowSet::releaseUnordered() {
   result.cells.reserve(count_ * width_);
   drainRows([&](const Code* codes) {
     for (std::size_t i = 0; i < width_; ++i) {
-      result.cells.push_back(values_[codes[i]]);
+      result.cells.push_back(columns_[i].values()[codes[i]]);
     }
   });
   return result;
 }
 
-RowBuffer RowSet::releaseByRank(unsigned bitsPerValue) {
-  const RankKeys ranks(values_, width_, bitsPerValue);
+RowBuffer RowSet::releaseByRank(const std::vector<unsigned>& bits) {
+  std::vector<const std::vector<Value>*> values;
+  for (const ColumnCodes& column : columns_) {
+    values.push_back(&column.values());
+  }
+  const RankKeys ranks(values, bits);
   RowBuffer result(width_);
   result.count = count_;
   result.inTupleOrder = true;
   result.cells.reserve(count_ * width_);
-  const unsigned keyBits = bitsPerValue * static_cast<unsigned>(width_);
+  const unsigned keyBits = std::accumulate(bits.begin(), bits.end(), 0U);
   // Keys few enough to mark in a bitmap no larger than a byte per row are
   // read back in order from it.
-  if (keyBits < 40 && (Value{1} << keyBits) <= Value{8} * count_) {
-    LargeTable<std::uint64_t> present(static_cast<std::size_t>((Value{1} << keyBits) / 64 + 1), 0);
+  if (keyBits < 40 && (RankKeys::Key{1} << keyBits) <= RankKeys::Key{8} * count_) {
+    LargeTable<std::uint64_t> present(
+        static_cast<std::size_t>((RankKeys::Key{1} << keyBits) / 64 + 1), 0);
     drainRows([&](const Code* codes) {
-      const Value key = ranks.keyOf(codes);
+      const RankKeys::Key key = ranks.keyOf(codes);
       present[key / 64] |= std::uint64_t{1} << (key % 64);
     });
     readMarkedKeys(present, ranks, result.cells);
     return result;
   }
-  LargeTable<Value> keys;
+  LargeTable<RankKeys::Key> keys;
   keys.reserve(count_);
   drainRows([&](const Code* codes) { keys.push_back(ranks.keyOf(codes)); });
-  auto* records = reinterpret_cast<std::array<Value, 1>*>(keys.data());
-  radixSort<1, true>(records, records + keys.size(), (64 - keyBits) / 8, 8, std::less<>());
+  auto* records = reinterpret_cast<std::array<RankKeys::Key, 1>*>(keys.data());
+  radixSort<true>(records, records + keys.size(), (64 - keyBits) / 8, 8, std::less<>());
   readSortedKeys(keys, ranks, result.cells);
   return result;
 }

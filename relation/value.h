@@ -1,4 +1,4 @@
-// Compact values: one 64-bit word per value, ordered as unsigned byte strings.
+// Compact values: one 32-bit code per value, ordered as unsigned byte strings.
 #ifndef RELATION_VALUE_H_
 #define RELATION_VALUE_H_
 
@@ -7,34 +7,35 @@
 #include <string>
 #include <string_view>
 
-// A value of up to 7 bytes (without NUL) is held in the word itself: its bytes
-// from the top down, then its length in the lowest byte, so that comparing two
-// such words as numbers compares the texts byte by byte. A longer value keeps
-// its first 3 bytes in the top of the word, so that most comparisons are still
-// decided there, then its index into the value pool, and a mark in the lowest byte.
-using Value = std::uint64_t;
+// A value whose text is the plain decimal form of a number below 2^31 (digits
+// only, no leading zero other than "0" itself) is that number. Any other text
+// is kept once in the value table, and its value is its place there with the
+// top bit set. So two values are equal exactly when their texts are.
+using Value = std::uint32_t;
+
+inline constexpr Value pooledValueMark = Value{1} << 31;
 
 // The value holding `bytes`.
 Value makeValue(std::string_view bytes);
 
-// The bytes of `value`. Short values are decoded into `buffer`, which must
-// outlive the view.
-std::string_view valueText(Value value, char (&buffer)[8]);
+// Room for the text of a value held in its code.
+inline constexpr std::size_t valueBufferSize = 12;
 
-inline bool isInlineValue(Value value) { return (value & 0x80U) == 0; }
+// The bytes of `value`. Numbers are written into `buffer`, which must outlive
+// the view.
+std::string_view valueText(Value value, char (&buffer)[valueBufferSize]);
 
-// The first 3 bytes, padded with zero bytes.
-inline Value valuePrefix(Value value) { return value >> 40; }
+// True for a value held in its code: a number, the plain decimal form of itself.
+inline bool isInlineValue(Value value) { return (value & pooledValueMark) == 0; }
+
+// The number of decimal digits of a value held in its code.
+unsigned inlineDigits(Value value);
 
 // Byte-string order as negative, zero or positive.
 int valueCompare(Value a, Value b);
 
 // Byte-string equality.
-bool valuesEqualSlow(Value a, Value b);
-inline bool valuesEqual(Value a, Value b) {
-  return a == b || (!isInlineValue(a) && !isInlineValue(b) && valuePrefix(a) == valuePrefix(b) &&
-                    valuesEqualSlow(a, b));
-}
+inline bool valuesEqual(Value a, Value b) { return a == b; }
 
 // Hashes are 64 bits wide on every target: hash tables take their positions
 // from the high 32 bits, whatever the width of std::size_t.
@@ -49,10 +50,11 @@ inline Hash mixBits(Hash value) {
 }
 
 // A hash that equal values share, spread over all 64 bits.
-Hash hashValue(Value value);
+inline Hash hashValue(Value value) { return mixBits(value + 0x9E3779B97F4A7C15ULL); }
 
-// Hints that the bytes of `value` will soon be read: the first step brings the
-// pool's record of a long value closer, the second (some time later) its bytes.
+// Hints that the text of `value` will soon be read: the first step brings the
+// table's record of a value not held in its code closer, the second (some
+// time later) its bytes.
 void prefetchValueRecord(Value value);
 void prefetchValueBytes(Value value);
 
@@ -62,8 +64,8 @@ void appendValueText(std::string& out, Value value);
 // The value as a string.
 std::string valueString(Value value);
 
-// Forgets every long value; values made before become invalid. For the start
-// of a run in a process that makes many.
+// Forgets every value kept in the table; values made before that are not
+// numbers become invalid. For the start of a run in a process that makes many.
 void clearValuePool();
 
 #endif  // RELATION_VALUE_H_

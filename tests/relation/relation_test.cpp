@@ -62,9 +62,19 @@ TEST(RelationTest, EveryTextBecomesTheEmptyTupleWithoutTypes) {
 
 namespace {
 
+// A number of 1 to `mostDigits` digits, written plainly.
+std::string numberText(std::mt19937& random, unsigned mostDigits) {
+  std::string text(1 + random() % mostDigits, '0');
+  for (char& digit : text) {
+    digit = static_cast<char>('0' + random() % 10);
+  }
+  return text[0] == '0' ? text.substr(0, 1) : text;
+}
+
 // Bulk-added rows against a plain ordered set of text tuples, for every way of
 // sorting: short values only, long values in the first column, anywhere, or
-// only after the first column; all widths.
+// only after the first column, numbers only (of up to 8 digits, and of up to
+// 11, some past what a value's code holds); all widths.
 TEST(NormalizeTest, SortsAndDeduplicatesLikeAnOrderedSetOfTexts) {
   static const char* const shortTexts[] = {"",  "1",  "10", "9",    "ab",
                                            "a", "zz", "-5", "\xE1", "0000000"};
@@ -77,7 +87,7 @@ TEST(NormalizeTest, SortsAndDeduplicatesLikeAnOrderedSetOfTexts) {
                                           "zzzzzzzzzzzzzzzzzzzzzzzz"};
   std::mt19937 random(7);
   for (std::size_t width = 0; width <= 6; ++width) {
-    for (int longMode = 0; longMode < 4; ++longMode) {
+    for (int longMode = 0; longMode < 6; ++longMode) {
       std::set<Tuple> expected;
       RowBuffer rows(width);
       for (int i = 0; i < 3000; ++i) {
@@ -87,8 +97,9 @@ TEST(NormalizeTest, SortsAndDeduplicatesLikeAnOrderedSetOfTexts) {
           const bool useLong = (longMode == 1 && column == 0) ||
                                (longMode == 2 && random() % 3 == 0) ||
                                (longMode == 3 && column > 0 && random() % 3 == 0);
-          const std::string text = useLong ? longTexts[random() % std::size(longTexts)]
-                                           : shortTexts[random() % std::size(shortTexts)];
+          const std::string text = longMode >= 4 ? numberText(random, longMode == 4 ? 8 : 11)
+                                   : useLong     ? longTexts[random() % std::size(longTexts)]
+                                                 : shortTexts[random() % std::size(shortTexts)];
           row.push_back(makeValue(text));
           tuple.push_back(text);
         }

@@ -36,8 +36,8 @@ TEST(WriteRelationTest, WritesValuesBeyondTheLastTypeBare) {
 }
 
 TEST(WriteRelationTest, WritesEveryLengthOfValueAcrossManyBlocksOfOutput) {
-  // Values of 0 to 7 bytes (held in their word, written a word at a time),
-  // longer ones, and bytes past ASCII; enough rows to fill the writer's block
+  // Texts of 0 to 11 bytes, numbers (held in their codes, written digit by
+  // digit), and bytes past ASCII; enough rows to fill the writer's block
   // many times over, so that rows meet its end at every offset.
   Relation relation = relationOf("p(a,b,c)", {"string", "int", "string"});
   RowBuffer rows(3);

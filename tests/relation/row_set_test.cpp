@@ -155,20 +155,23 @@ class RowSetModel {
 
 TEST(RowSetTest, LookupsMoveBetweenSlotsAndABitmapAsValuesAndRowsGrow) {
   RowSetModel model(2);
-  // 20 rows over 40 values: a bitmap of 2^12 keys is larger than their slots.
-  for (int v = 0; v < 20; ++v) {
+  // 100 rows over 100 values a column: a bitmap of 2^14 keys is larger than
+  // their slots.
+  for (int v = 0; v < 100; ++v) {
     model.insert({"p" + std::to_string(v), "q" + std::to_string(v)});
   }
   model.check();
-  // 920 rows over 70 values: a bitmap of 2^14 keys is smaller than their slots.
+  // 1000 rows over 130 values a column: a bitmap of 2^16 keys is no larger.
   model.insertPairs(0, 30);
   model.check();
-  // Past 128 values the keys widen, and the bitmap is made again with them.
-  model.insertPairs(30, 100);
+  // Past 256 values in a column its codes widen, and the bitmap is made
+  // again with them.
+  model.insertPairs(30, 200);
   model.check();
-  // So many values that a bitmap would outgrow the slots: back to slots,
-  // first holding the rows, then (past 2^15 values) their indexes.
-  for (int v = 0; v < 5000; ++v) {
+  // So many values in the first column that a bitmap would outgrow the
+  // slots: back to slots, first holding the rows, then (past 2^15 values in
+  // the second column) their indexes.
+  for (int v = 0; v < 20000; ++v) {
     model.insert({"a" + std::to_string(v), "b"});
   }
   model.check();

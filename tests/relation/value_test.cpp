@@ -10,8 +10,10 @@ namespace {
 
 int sign(int order) { return (order > 0) - (order < 0); }
 
-// Texts of every kind a value can hold: short and long, with NUL bytes, longer
-// than a pool chunk's share, and enough of them to fill several chunks.
+// Texts of every kind a value can hold: numbers held in their codes (up to
+// 2^31 - 1) and those that are not (leading zeros, signs, 2^31 and more),
+// short and long texts, with NUL bytes, longer than a pool chunk's share, and
+// enough of them to fill several chunks.
 std::vector<std::string> sampleTexts() {
   std::mt19937 random(7);
   std::vector<std::string> texts = {"",
@@ -20,7 +22,30 @@ std::vector<std::string> sampleTexts() {
                                     "abcdefgh",
                                     std::string("a\0b", 3),
                                     std::string(300000, 'x'),
-                                    std::string(2 << 20, 'y')};
+                                    std::string(2 << 20, 'y'),
+                                    "0",
+                                    "00",
+                                    "007",
+                                    "7",
+                                    "9",
+                                    "10",
+                                    "99",
+                                    "100",
+                                    "-1",
+                                    "+1",
+                                    "1 ",
+                                    "2147483647",
+                                    "2147483648",
+                                    "4294967296",
+                                    "21474836470",
+                                    "99999999999"};
+  for (int i = 0; i < 3000; ++i) {
+    std::string number(1 + random() % 11, '0');
+    for (char& digit : number) {
+      digit = static_cast<char>('0' + random() % 10);
+    }
+    texts.push_back(number);
+  }
   for (int i = 0; i < 6000; ++i) {
     std::string text(1 + random() % 400, 'a');
     for (char& byte : text) {
