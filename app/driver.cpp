@@ -369,10 +369,13 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   progress.setPhase("kiertekeles");
   const std::vector<std::string> declared =
       settings.graph ? namesOf(knownRelations) : std::vector<std::string>();
-  const std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
+  std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
   const std::vector<EvaluationGroup> order = orderRules(parsed);
   checkRuleLines(parsed, knownRelations, warnings);
   const std::vector<Rule> rules = wellFormedRules(parsed);
+  if (!settings.graph) {
+    std::vector<ParsedRule>().swap(parsed);  // only the graph reads them again
+  }
   Trace trace;
   EvaluationContext context(warnings);
   listenAsAsked(settings, trace, progress, derivations, context);

@@ -14,6 +14,7 @@ const std::vector<const Rule*> noRules;
 
 RulesByHead rulesByHead(const std::vector<Rule>& rules) {
   RulesByHead byHead;
+  byHead.reserve(rules.size());
   for (const Rule& rule : rules) {
     byHead[rule.headName].push_back(&rule);
   }

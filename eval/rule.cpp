@@ -75,7 +75,8 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
 
 std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
   std::vector<Rule> rules;
-  for (ParsedRule parsed : ruleLines) {
+  rules.reserve(ruleLines.size());
+  for (const ParsedRule& parsed : ruleLines) {
     if (!parsed.isRule()) {
       continue;
     }
@@ -83,8 +84,10 @@ std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
     rule.lineNumber = parsed.lineNumber;
     rule.headName = parsed.headName;
     rule.headTerms = parsed.headTerms;
+    rule.body.reserve(parsed.evaluationOrder.size());
+    rule.seedTypes.reserve(parsed.evaluationOrder.size());
     for (std::size_t e : parsed.evaluationOrder) {
-      rule.body.push_back(std::move(parsed.written[e]));
+      rule.body.push_back(parsed.written[e]);
       rule.seedTypes.emplace_back(rule.body.back().text == stringType ? stringType : intType);
       if (rule.body.back().isAtom) {
         rule.atomNames.push_back(rule.body.back().atom.name);

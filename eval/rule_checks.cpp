@@ -50,6 +50,7 @@ struct KnownRelations {
 KnownRelations knownRelations(const std::vector<ParsedRule>& rules, const RelationList& declared,
                               std::size_t misreadFrom) {
   KnownRelations known;
+  known.widths.reserve(declared.size() + rules.size());
   for (const ParsedRule& rule : rules) {
     if (misreadFrom != 0 && rule.lineNumber >= misreadFrom && looksLikeDeclaration(rule.line)) {
       known.widths.insert({rule.line.substr(0, rule.line.find('(')), KnownWidth{0, false, true}});
