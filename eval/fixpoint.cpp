@@ -291,9 +291,8 @@ class Fixpoint {
       Relation delta = used.schema;
       const std::size_t end = std::min(begin + deltaSlice, now[a]);
       delta.addRows(used.rows->rows(begin, end), true);
-      absorb(members_[rule.head],
-             evaluate(rule, now, rule.memberAtoms[a].first, &delta, begin, &rule.pairsTuples,
-                      &common));
+      absorb(members_[rule.head], evaluate(rule, now, rule.memberAtoms[a].first, &delta, begin,
+                                           &rule.pairsTuples, &common));
     }
   }
 
