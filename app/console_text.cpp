@@ -1,5 +1,7 @@
 #include "app/console_text.h"
 
+#include <sstream>
+
 namespace {
 
 constexpr std::size_t escapeWidth = 4;
@@ -20,18 +22,11 @@ bool isControlByte(unsigned char byte) {
 
 std::size_t consoleWidth(unsigned char byte) { return isControlByte(byte) ? escapeWidth : 1; }
 
-std::string escapedControlBytes(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (const char byte : text) {
-    const auto value = static_cast<unsigned char>(byte);
-    if (isControlByte(value)) {
-      appendEscape(escaped, value);
-    } else {
-      escaped += byte;
-    }
-  }
-  return escaped;
+std::string escapedControlBytes(std::string_view text, bool utf8Text) {
+  std::ostringstream escaped;
+  EscapingStream stream(escaped, utf8Text);
+  stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+  return escaped.str();
 }
 
 std::size_t utf8ContinuationCount(unsigned char byte) {

@@ -17,8 +17,8 @@ bool isControlByte(unsigned char byte);
 std::size_t consoleWidth(unsigned char byte);
 
 // `text` with each control byte written as a backslash, "x" and two lower-case
-// hexadecimal digits.
-std::string escapedControlBytes(std::string_view text);
+// hexadecimal digits, as an EscapingStream of the same `utf8Text` writes it.
+std::string escapedControlBytes(std::string_view text, bool utf8Text = false);
 
 // How many continuation bytes follow `byte` when it begins a UTF-8 sequence
 // of two to four bytes; else 0.

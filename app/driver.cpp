@@ -190,6 +190,8 @@ class RunText {
   // The page's JSON (there is one when the console has a data stream).
   std::ostream& data() { return utf8Data_ ? *utf8Data_ : *data_; }
   bool errUtf8() const { return errUtf8_; }
+  // Whether the text reaching standard error is the file's own UTF-8 bytes.
+  bool errUtf8Bytes() const { return !errUtf8_ && utf8Bytes_; }
   TextForm diagnosticForm() { return TextForm{&err(), utf8_, utf8Bytes_}; }
 
   // The facts as the run reads them: typed as UTF-8, converted where they are.
@@ -352,7 +354,7 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   EncodedInput encoded(input, settings.encoding);
   run.reading = encoded.reading();
   RunText text(output, console, encoded.reading(), settings);
-  progress.setUtf8(text.errUtf8());
+  progress.setUtf8(text.errUtf8(), text.errUtf8Bytes());
   const WidthReportTarget widthReports(text.out());
   Warnings warnings(settings.showWarnings || settings.strict);
   const bool explaining = !settings.explain.empty();

@@ -61,15 +61,16 @@ void ProgressLine::setPhase(std::string phase) {
   activity_.clear();
 }
 
-void ProgressLine::setUtf8(bool utf8) {
+void ProgressLine::setUtf8(bool utf8, bool utf8Bytes) {
   const std::lock_guard<std::mutex> lock(mutex_);
   utf8_ = utf8;
+  utf8Bytes_ = utf8Bytes;
 }
 
 void ProgressLine::groupBegun(const EvaluationGroup& group) {
   const std::lock_guard<std::mutex> lock(mutex_);
   activity_ = std::string(group.recursive ? recursiveGroupLabel : "szabalyok: ") +
-              escapedControlBytes(joinedNames(group.members));
+              escapedControlBytes(joinedNames(group.members), utf8Bytes_);
   rows_ = 0;
 }
 

@@ -30,8 +30,9 @@ class ProgressLine : public EvaluationListener {
   bool shown() const { return worker_.joinable(); }
 
   void setPhase(std::string phase);
-  // The line's Latin-2 text is drawn as UTF-8 from now on.
-  void setUtf8(bool utf8);
+  // The line's Latin-2 text is drawn as UTF-8 from now on; with `utf8Bytes`
+  // the names are already UTF-8 bytes, escaped as such.
+  void setUtf8(bool utf8, bool utf8Bytes = false);
   void groupBegun(const EvaluationGroup& group) override;
   void evaluationEnded(const Rule& rule, std::size_t rows, double seconds) override;
 
@@ -52,7 +53,8 @@ class ProgressLine : public EvaluationListener {
   std::string activity_;
   std::size_t rows_ = 0;
   bool utf8_ = false;
-  std::string drawn_;  // the text on the terminal now, as Latin-2
+  bool utf8Bytes_ = false;  // the names are UTF-8 bytes as the file holds them
+  std::string drawn_;       // the text on the terminal now, as Latin-2
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::thread worker_;
 };
