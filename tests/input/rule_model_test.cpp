@@ -85,7 +85,7 @@ TEST(ParseRuleLineTest, KeepsEveryPartWithItsColumn) {
   const BodyElement& condition = rule.written[1];
   EXPECT_FALSE(condition.isAtom);
   EXPECT_EQ(condition.column, 21U);
-  EXPECT_EQ(condition.condition.left, "X");
+  EXPECT_EQ(condition.condition().left, "X");
 }
 
 TEST(ParseRuleLineTest, AnAtomWithoutItsParenthesisRunsToTheEndOfTheBody) {
