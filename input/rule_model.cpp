@@ -185,11 +185,10 @@ ParsedRule parseRuleLine(const std::string& line, std::size_t lineNumber) {
   if (!rule.isRule()) {
     return rule;
   }
-  rule.headArguments = line.substr(open + 1, close - open - 1);
-  rule.headTerms = termsOf(rule.headArguments, open + 1);
+  const std::string_view text = line;
+  rule.headTerms = termsOf(text.substr(open + 1, close - open - 1), open + 1);
   rule.bodyColumn = close + 3;
-  rule.body = line.substr(rule.bodyColumn);
-  rule.written = cutBody(rule.body, rule.bodyColumn);
+  rule.written = cutBody(text.substr(rule.bodyColumn), rule.bodyColumn);
   rule.evaluationOrder = evaluationOrderOf(rule.written);
   return rule;
 }

@@ -113,11 +113,9 @@ struct ParsedRule {
   std::size_t lineNumber = 0;  // from 1
   std::string line;
   NotARule notARule = NotARule::none;
-  std::string headName;       // before the first "(" (the whole line without one)
-  std::string headArguments;  // between the first "(" and the first ")"
-  std::vector<Term> headTerms;
-  std::string body;  // after the "<-" that follows that ")"
-  std::size_t bodyColumn = 0;
+  std::string headName;                      // before the first "(" (the whole line without one)
+  std::vector<Term> headTerms;               // between the first "(" and the first ")"
+  std::size_t bodyColumn = 0;                // after the "<-" that follows that ")"
   std::vector<BodyElement> written;          // the body elements in the order written
   std::vector<std::size_t> evaluationOrder;  // indexes into `written`
 
