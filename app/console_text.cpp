@@ -26,6 +26,7 @@ std::string escapedControlBytes(std::string_view text, bool utf8Text) {
   std::ostringstream escaped;
   EscapingStream stream(escaped, utf8Text);
   stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+  stream.flush();
   return escaped.str();
 }
 
@@ -37,6 +38,10 @@ std::size_t utf8ContinuationCount(unsigned char byte) {
     return 2;
   }
   return byte >= 0xF0 && byte <= 0xF4 ? 3 : 0;
+}
+
+bool isUtf8Control(unsigned char lead, unsigned char next) {
+  return lead == 0xC2 && next >= 0x80 && next <= 0x9F;
 }
 
 EscapingStream::EscapingStream(std::ostream& target, bool utf8Text)
@@ -56,19 +61,53 @@ bool EscapingStream::Buffer::escaped(unsigned char byte) {
   return isControlByte(byte);
 }
 
+void EscapingStream::Buffer::writeHeldLead() {
+  if (heldLead_) {
+    heldLead_ = false;
+    target_.put('\xC2');
+  }
+}
+
 std::streamsize EscapingStream::Buffer::xsputn(const char* bytes, std::streamsize count) {
   std::streamsize start = 0;
-  for (std::streamsize i = 0; i <= count; ++i) {
-    if (i < count && !escaped(static_cast<unsigned char>(bytes[i]))) {
+  if (heldLead_ && count > 0) {
+    heldLead_ = false;
+    if (isUtf8Control(0xC2, static_cast<unsigned char>(bytes[0]))) {
+      std::string escape;
+      appendEscape(escape, 0xC2);
+      appendEscape(escape, static_cast<unsigned char>(bytes[0]));
+      target_ << escape;
+      continuing_ = 0;
+      start = 1;
+    } else {
+      target_.put('\xC2');
+      continuing_ = utf8ContinuationCount(0xC2);
+    }
+  }
+  for (std::streamsize i = start; i <= count; ++i) {
+    const auto byte = i < count ? static_cast<unsigned char>(bytes[i]) : 0;
+    const bool control =
+        i + 1 < count && utf8Text_ && isUtf8Control(byte, static_cast<unsigned char>(bytes[i + 1]));
+    const bool held = i + 1 == count && utf8Text_ && byte == 0xC2;
+    if (i < count && !control && !held && !escaped(byte)) {
       continue;
     }
     target_.write(bytes + start, i - start);
-    if (i < count) {
+    start = i + 1;
+    if (held) {
+      heldLead_ = true;
+    } else if (control) {
       std::string escape;
-      appendEscape(escape, static_cast<unsigned char>(bytes[i]));
+      appendEscape(escape, byte);
+      appendEscape(escape, static_cast<unsigned char>(bytes[i + 1]));
+      target_ << escape;
+      continuing_ = 0;
+      start = ++i + 1;
+    } else if (i < count) {
+      std::string escape;
+      appendEscape(escape, byte);
       target_ << escape;
     }
-    start = i + 1;
   }
   return target_ ? count : 0;
 }
@@ -81,4 +120,7 @@ int EscapingStream::Buffer::overflow(int byte) {
   return xsputn(&single, 1) == 1 ? byte : traits_type::eof();
 }
 
-int EscapingStream::Buffer::sync() { return target_.flush() ? 0 : -1; }
+int EscapingStream::Buffer::sync() {
+  writeHeldLead();
+  return target_.flush() ? 0 : -1;
+}

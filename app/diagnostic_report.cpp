@@ -123,7 +123,8 @@ const char* messageTemplate(Warning kind) {
 
 // The line with every byte before `column` blanked as wide as the console
 // shows it (tabs kept), then a caret; in a line of UTF-8 bytes, the bytes
-// that continue a character take no room.
+// that continue a character take no room, and a C1 control the room of its
+// two escapes.
 std::string caretLine(const std::string& line, std::size_t column, bool utf8Line) {
   std::string caret;
   std::size_t continuing = 0;
@@ -131,6 +132,12 @@ std::string caretLine(const std::string& line, std::size_t column, bool utf8Line
     const auto byte = static_cast<unsigned char>(i < line.size() ? line[i] : ' ');
     if (utf8Line && continuing != 0 && (byte & 0xC0U) == 0x80) {
       --continuing;
+      continue;
+    }
+    if (utf8Line && i + 1 < line.size() &&
+        isUtf8Control(byte, static_cast<unsigned char>(line[i + 1]))) {
+      caret += std::string(2 * consoleWidth(0x80), ' ');  // both bytes escaped
+      ++i;
       continue;
     }
     continuing = utf8Line ? utf8ContinuationCount(byte) : 0;

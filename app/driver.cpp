@@ -374,10 +374,9 @@ bool evaluateProgram(std::istream& input, std::ostream& output, RunState* state,
   std::vector<ParsedRule> parsed = parseRuleLines(ruleLines);
   const std::vector<EvaluationGroup> order = orderRules(parsed);
   checkRuleLines(parsed, knownRelations, warnings);
-  const std::vector<Rule> rules = wellFormedRules(parsed);
-  if (!settings.graph) {
-    std::vector<ParsedRule>().swap(parsed);  // only the graph reads them again
-  }
+  // Only the graph reads the parsed lines again.
+  const std::vector<Rule> rules =
+      settings.graph ? wellFormedRules(parsed) : wellFormedRules(std::move(parsed));
   Trace trace;
   EvaluationContext context(warnings);
   listenAsAsked(settings, trace, progress, derivations, context);

@@ -16,10 +16,9 @@ constexpr const char* conditionResultName = "reszeredmeny1";
 
 // Replaces the partial result's attributes, tuples and types by those of
 // `relation`, keeping its own name.
-void takeOver(Relation& partialResult, const Relation& relation) {
-  partialResult.setAttributes(relation.attributes());
-  partialResult.setTuplesOf(relation);
-  partialResult.setTypes(relation.types());
+void takeOver(Relation& partialResult, Relation relation) {
+  relation.setName(partialResult.name());
+  partialResult = std::move(relation);
 }
 
 // What an atom asks of its relation: equalities for its constants and
@@ -155,10 +154,10 @@ void joinAtom(const IndexedRelation& atom, Relation& partialResult, bool& firstE
 
 void evaluateAtomOn(const Atom& atom, const Relation& relation, Relation& partialResult,
                     bool& firstElement, const NeededColumns* neededAfter) {
-  const Relation taken = atomRelation(atom, relation);
+  Relation taken = atomRelation(atom, relation);
   if (firstElement) {
     firstElement = false;
-    takeOver(partialResult, taken);
+    takeOver(partialResult, std::move(taken));
   } else {
     takeOver(partialResult, product(partialResult, taken, neededAfter));
   }
@@ -172,9 +171,9 @@ std::vector<std::string> namesUsedBy(const BodyElement& element) {
     }
     return names;
   }
-  names.push_back(element.condition.left);
-  if (!element.condition.operatorText.empty()) {
-    names.push_back(element.condition.right);
+  names.push_back(element.condition().left);
+  if (!element.condition().operatorText.empty()) {
+    names.push_back(element.condition().right);
   }
   return names;
 }
@@ -190,5 +189,5 @@ ElementOutcome evaluateBodyElement(const BodyElement& element, const RelationLis
     evaluateAtomOn(element.atom, *found, partialResult, firstElement, neededAfter);
     return ElementOutcome::applied;
   }
-  return evaluateCondition(element.condition, partialResult, firstElement);
+  return evaluateCondition(element.condition(), partialResult, firstElement);
 }

@@ -8,28 +8,43 @@
 
 namespace {
 
-// The rules of each head, in file order.
-using RulesByHead = std::unordered_map<std::string, std::vector<const Rule*>>;
-const std::vector<const Rule*> noRules;
-
-RulesByHead rulesByHead(const std::vector<Rule>& rules) {
-  RulesByHead byHead;
-  byHead.reserve(rules.size());
-  for (const Rule& rule : rules) {
-    byHead[rule.headName].push_back(&rule);
+// The rules of each head, in file order: a name finds the first, each rule
+// the next of its head.
+class RulesByHead {
+ public:
+  explicit RulesByHead(const std::vector<Rule>& rules) : rules_(rules), next_(rules.size(), none) {
+    first_.reserve(rules.size());
+    for (std::size_t i = rules.size(); i-- > 0;) {
+      const auto [entry, added] = first_.try_emplace(rules[i].headName, i);
+      if (!added) {
+        next_[i] = entry->second;
+        entry->second = i;
+      }
+    }
   }
-  return byHead;
-}
+
+  // Calls `visit` with each rule of `head`, in file order.
+  template <typename Visit>
+  void forEachRuleOf(const std::string& head, Visit&& visit) const {
+    const auto found = first_.find(head);
+    for (std::size_t i = found == first_.end() ? none : found->second; i != none; i = next_[i]) {
+      visit(rules_[i]);
+    }
+  }
+
+ private:
+  static constexpr std::size_t none = static_cast<std::size_t>(-1);
+  const std::vector<Rule>& rules_;
+  std::unordered_map<std::string, std::size_t> first_;
+  std::vector<std::size_t> next_;
+};
 
 // The rules of a group's members, in file order.
 std::vector<const Rule*> rulesOfGroup(const RulesByHead& byHead,
                                       const std::vector<std::string>& members) {
   std::vector<const Rule*> rules;
   for (const std::string& member : members) {
-    const auto found = byHead.find(member);
-    if (found != byHead.end()) {
-      rules.insert(rules.end(), found->second.begin(), found->second.end());
-    }
+    byHead.forEachRuleOf(member, [&rules](const Rule& rule) { rules.push_back(&rule); });
   }
   std::sort(rules.begin(), rules.end());  // one vector holds them in file order
   rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
@@ -104,7 +119,8 @@ void evaluateRecursiveGroup(const std::vector<const Rule*>& rules,
 
 void evaluateRules(const std::vector<Rule>& rules, const std::vector<EvaluationGroup>& order,
                    RelationList& knownRelations, EvaluationContext& context, RecursionMode mode) {
-  const RulesByHead byHead = rulesByHead(rules);
+  const RulesByHead byHead(rules);
+  knownRelations.reserve(knownRelations.size() + order.size());
   for (const EvaluationGroup& group : order) {
     context.groupBegun(group);
     if (group.recursive) {
@@ -112,10 +128,8 @@ void evaluateRules(const std::vector<Rule>& rules, const std::vector<EvaluationG
                              context, mode);
     } else {
       for (const std::string& head : group.members) {
-        const auto found = byHead.find(head);
-        for (const Rule* rule : found == byHead.end() ? noRules : found->second) {
-          evaluateAndMerge(*rule, knownRelations, context);
-        }
+        byHead.forEachRuleOf(
+            head, [&](const Rule& rule) { evaluateAndMerge(rule, knownRelations, context); });
       }
     }
     context.groupEnded(group, knownRelations);

@@ -29,19 +29,7 @@ class NamedOrder {
     return found == names_.end() ? 0 : found->second.count;
   }
 
-  void append(const std::string& name, Item item) {
-    Named& named = names_[name];
-    const std::size_t place = items_.size();
-    if (named.count++ == 0) {
-      named.first = place;
-    } else {
-      next_[named.last] = place;
-    }
-    named.last = place;
-    items_.push_back(std::move(item));
-    owners_.push_back(&named);
-    next_.push_back(none);
-  }
+  void append(const std::string& name, Item item) { appendTo(names_[name], std::move(item)); }
 
   // Moves the first item named `name` out of the list into `taken`; false
   // when there is none.
@@ -50,20 +38,24 @@ class NamedOrder {
     if (found == names_.end() || found->second.count == 0) {
       return false;
     }
-    Named& named = found->second;
-    const std::size_t place = named.first;
-    named.first = next_[place];
-    if (--named.count == 0) {
-      named.last = none;
-    }
-    taken = std::move(items_[place]);
-    items_[place] = Item();
-    owners_[place] = nullptr;
-    if (++emptied_ * 2 > items_.size()) {
-      pack();
-    }
+    taken = takeFrom(found->second);
     return true;
   }
+
+  // Appends `item` under `name`. When an item of that name stands in the
+  // list, the first one is taken out of its place, and what `merge` makes of
+  // it and `item` is appended instead. The name is looked up once.
+  template <typename Merge>
+  void appendMerged(const std::string& name, Item item, Merge&& merge) {
+    Named& named = names_[name];
+    if (named.count != 0) {
+      item = merge(takeFrom(named), std::move(item));
+    }
+    appendTo(named, std::move(item));
+  }
+
+  // Room for `count` names in all, so that the index grows no more on the way.
+  void reserve(std::size_t count) { names_.reserve(count); }
 
   // The items in list order.
   class Iterator {
@@ -130,6 +122,35 @@ class NamedOrder {
     std::size_t last = none;
     std::size_t count = 0;
   };
+
+  void appendTo(Named& named, Item item) {
+    const std::size_t place = items_.size();
+    if (named.count++ == 0) {
+      named.first = place;
+    } else {
+      next_[named.last] = place;
+    }
+    named.last = place;
+    items_.push_back(std::move(item));
+    owners_.push_back(&named);
+    next_.push_back(none);
+  }
+
+  // The first item of `named`, moved out of its place, which stays empty (the
+  // item there is left as moving it leaves it) until the places are packed.
+  Item takeFrom(Named& named) {
+    const std::size_t place = named.first;
+    named.first = next_[place];
+    if (--named.count == 0) {
+      named.last = none;
+    }
+    Item taken = std::move(items_[place]);
+    owners_[place] = nullptr;
+    if (++emptied_ * 2 > items_.size()) {
+      pack();
+    }
+    return taken;
+  }
 
   // Drops the emptied places; the items keep their order and names.
   void pack() {

@@ -3,18 +3,16 @@
 #include "algebra/union.h"
 
 void RelationList::mergeToEnd(Relation result) {
-  Relation merged;
-  if (!relations_.takeFirst(result.name(), merged)) {
-    append(std::move(result));
-    return;
-  }
-  merged = unionOf(std::move(merged), result);
-  merged.setName(result.name());
-  append(std::move(merged));
+  const std::string name = result.name();
+  relations_.appendMerged(name, std::move(result), [&name](Relation first, Relation result) {
+    Relation merged = unionOf(std::move(first), result);
+    merged.setName(name);
+    return merged;
+  });
 }
 
 void RelationList::replaceToEnd(Relation relation) {
-  Relation replaced;
-  relations_.takeFirst(relation.name(), replaced);
-  append(std::move(relation));
+  const std::string name = relation.name();
+  relations_.appendMerged(name, std::move(relation),
+                          [](Relation /*replaced*/, Relation relation) { return relation; });
 }

@@ -42,6 +42,9 @@ class RelationList {
   // its place: the relation moves to the end as `relation`.
   void replaceToEnd(Relation relation);
 
+  // Room for `count` names in all.
+  void reserve(std::size_t count) { relations_.reserve(count); }
+
   std::size_t size() const { return relations_.size(); }
   const Relation& back() const { return relations_.back(); }
   auto begin() const { return relations_.begin(); }

@@ -49,16 +49,20 @@ std::size_t leadingColumnsReached(const Rule& rule) {
   }
   for (const BodyElement& element : rule.body) {
     if (!element.isAtom) {
-      leading = std::max(leading, columnsReachedBy(element.condition.left));
-      leading = std::max(leading, columnsReachedBy(element.condition.right));
-      leading = std::max(leading, columnsReachedBy(element.condition.testedRight));
+      leading = std::max(leading, columnsReachedBy(element.condition().left));
+      leading = std::max(leading, columnsReachedBy(element.condition().right));
+      leading = std::max(leading, columnsReachedBy(element.condition().testedRight));
     }
   }
   return leading;
 }
 
-// For each element, the columns used after it.
+// For each element, the columns used after it. Only joins read them, and
+// the first element joins nothing: a body of one element needs none.
 std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
+  if (rule.body.size() < 2) {
+    return {};
+  }
   std::vector<NeededColumns> needed(rule.body.size());
   std::vector<std::string> names = textsOf(rule.headTerms);
   const std::size_t leading = leadingColumnsReached(rule);
@@ -73,6 +77,23 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
 
 }  // namespace
 
+namespace {
+
+// Completes a rule whose line number, head and body stand: what evaluation
+// reads of it besides.
+void completeRule(Rule& rule) {
+  rule.seedTypes.reserve(rule.body.size());
+  for (const BodyElement& element : rule.body) {
+    rule.seedTypes.emplace_back(element.text == stringType ? stringType : intType);
+    if (element.isAtom) {
+      rule.atomNames.push_back(element.atom.name);
+    }
+  }
+  rule.neededAfter = columnsNeededAfter(rule);
+}
+
+}  // namespace
+
 std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
   std::vector<Rule> rules;
   rules.reserve(ruleLines.size());
@@ -80,22 +101,37 @@ std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
     if (!parsed.isRule()) {
       continue;
     }
-    Rule rule;
+    Rule& rule = rules.emplace_back();
     rule.lineNumber = parsed.lineNumber;
     rule.headName = parsed.headName;
     rule.headTerms = parsed.headTerms;
     rule.body.reserve(parsed.evaluationOrder.size());
-    rule.seedTypes.reserve(parsed.evaluationOrder.size());
     for (std::size_t e : parsed.evaluationOrder) {
       rule.body.push_back(parsed.written[e]);
-      rule.seedTypes.emplace_back(rule.body.back().text == stringType ? stringType : intType);
-      if (rule.body.back().isAtom) {
-        rule.atomNames.push_back(rule.body.back().atom.name);
-      }
     }
-    rule.neededAfter = columnsNeededAfter(rule);
-    rules.push_back(std::move(rule));
+    completeRule(rule);
   }
+  return rules;
+}
+
+std::vector<Rule> wellFormedRules(std::vector<ParsedRule>&& ruleLines) {
+  std::vector<Rule> rules;
+  rules.reserve(ruleLines.size());
+  for (ParsedRule& parsed : ruleLines) {
+    if (parsed.isRule()) {
+      Rule& rule = rules.emplace_back();
+      rule.lineNumber = parsed.lineNumber;
+      rule.headName = std::move(parsed.headName);
+      rule.headTerms = std::move(parsed.headTerms);
+      rule.body.reserve(parsed.evaluationOrder.size());
+      for (std::size_t e : parsed.evaluationOrder) {
+        rule.body.push_back(std::move(parsed.written[e]));
+      }
+      completeRule(rule);
+    }
+    parsed = ParsedRule();  // each line's parts go as soon as its rule stands
+  }
+  std::vector<ParsedRule>().swap(ruleLines);
   return rules;
 }
 
@@ -108,7 +144,7 @@ bool isOrdering(const std::string& operatorText) {
 // An ordering condition on a bound "string" column compares integer values.
 void warnAboutTextOrdered(const Rule& rule, const BodyElement& element,
                           const Relation& partialResult, Warnings& warnings) {
-  const ConditionParts& condition = element.condition;
+  const ConditionParts& condition = element.condition();
   if (!condition.complete || !isOrdering(condition.operatorText)) {
     return;
   }
@@ -159,7 +195,7 @@ void warnAboutPartIntegers(const Rule& rule, const BodyElement& element,
     }
     return;
   }
-  const ConditionParts& condition = element.condition;
+  const ConditionParts& condition = element.condition();
   std::size_t left = 0;
   if (!condition.complete || condition.writtenOperator != condition.operatorText ||
       termKindOf(condition.right) != TermKind::constant || !isPartlyInteger(condition.right) ||

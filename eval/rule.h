@@ -25,13 +25,16 @@ struct Rule {
   // projection gives (and a column number may reach each of them).
   std::vector<ValueType> seedTypes;
   std::vector<std::string> atomNames;  // the predicates its atoms name
-  // Per element, the columns that later elements and the head use.
+  // Per element, the columns that later elements and the head use; none for
+  // a body of one element.
   std::vector<NeededColumns> neededAfter;
 };
 
 // The well-formed rules among the parsed rule lines, each with its body in
 // evaluation order.
 std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines);
+// The same, taking the parts of the lines, which are left empty.
+std::vector<Rule> wellFormedRules(std::vector<ParsedRule>&& ruleLines);
 
 // What an atom reads instead of the relation its name finds: rows to select
 // and project as the atom says, or the atom's relation already made (by

@@ -234,7 +234,7 @@ class RuleLineCheck {
   }
 
   void checkCondition(const BodyElement& element, const std::set<std::string>& bound) {
-    const ConditionParts& condition = element.condition;
+    const ConditionParts& condition = element.condition();
     if (!condition.complete) {
       warn(condition.text == "." ? Warning::finalPeriod : Warning::conditionWithoutOperator,
            element.column, {condition.text});
@@ -292,9 +292,9 @@ class RuleLineCheck {
         for (const Term& term : element.atom.terms) {
           (skipped ? inSkippedAtoms : inKnownAtoms).insert(term.text);
         }
-      } else if (element.condition.operatorText == "=") {
-        inKnownAtoms.insert(element.condition.left);
-        inKnownAtoms.insert(element.condition.right);
+      } else if (element.condition().operatorText == "=") {
+        inKnownAtoms.insert(element.condition().left);
+        inKnownAtoms.insert(element.condition().right);
       }
     }
     std::set<std::string> seen;
@@ -314,9 +314,9 @@ class RuleLineCheck {
         for (const Term& term : element.atom.terms) {
           bound.insert(term.text);
         }
-      } else if (element.condition.operatorText == "=") {
-        bound.insert(element.condition.left);
-        bound.insert(element.condition.right);
+      } else if (element.condition().operatorText == "=") {
+        bound.insert(element.condition().left);
+        bound.insert(element.condition().right);
       }
     }
     return bound;

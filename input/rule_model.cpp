@@ -31,7 +31,7 @@ BodyElement elementOf(std::string_view text, std::size_t column, bool isAtom) {
   if (isAtom) {
     element.atom = cutAtom(text, column);
   } else {
-    element.condition = cutCondition(text);
+    element.conditionParts = std::make_shared<const ConditionParts>(cutCondition(text));
   }
   return element;
 }
@@ -120,6 +120,11 @@ ConditionParts cutCondition(std::string_view condition) {
   return parts;
 }
 
+const ConditionParts& BodyElement::condition() const {
+  static const ConditionParts none;
+  return conditionParts ? *conditionParts : none;
+}
+
 std::vector<BodyElement> cutBody(std::string_view body, std::size_t bodyColumn) {
   std::vector<BodyElement> elements;
   std::size_t position = 0;
@@ -153,11 +158,12 @@ std::vector<std::size_t> evaluationOrderOf(const std::vector<BodyElement>& eleme
       ++atoms;
       continue;
     }
-    if (element.condition.operatorText != "=") {
+    if (element.condition().operatorText != "=") {
       order.push_back(i);
       continue;
     }
-    order.insert(order.begin() + atoms + (element.condition.variableEquality ? equalities : 0), i);
+    order.insert(order.begin() + atoms + (element.condition().variableEquality ? equalities : 0),
+                 i);
     ++equalities;
   }
   return order;
@@ -179,11 +185,10 @@ ParsedRule parseRuleLine(const std::string& line, std::size_t lineNumber) {
   if (!rule.isRule()) {
     return rule;
   }
-  rule.headArguments = line.substr(open + 1, close - open - 1);
-  rule.headTerms = termsOf(rule.headArguments, open + 1);
+  const std::string_view text = line;
+  rule.headTerms = termsOf(text.substr(open + 1, close - open - 1), open + 1);
   rule.bodyColumn = close + 3;
-  rule.body = line.substr(rule.bodyColumn);
-  rule.written = cutBody(rule.body, rule.bodyColumn);
+  rule.written = cutBody(text.substr(rule.bodyColumn), rule.bodyColumn);
   rule.evaluationOrder = evaluationOrderOf(rule.written);
   return rule;
 }

@@ -3,6 +3,7 @@
 #define INPUT_RULE_MODEL_H_
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,13 +75,17 @@ struct Atom {
 Atom cutAtom(std::string_view text, std::size_t column);
 
 // One element of a rule body: an atom (it starts with an atom initial) or a
-// condition (anything else, up to the next comma).
+// condition (anything else, up to the next comma). A program may hold millions
+// of atoms, so the parts of a condition are kept apart, only for conditions.
 struct BodyElement {
   std::string text;  // as written
   std::size_t column = 0;
   bool isAtom = false;
-  Atom atom;                 // for an atom
-  ConditionParts condition;  // for a condition
+  Atom atom;                                             // for an atom
+  std::shared_ptr<const ConditionParts> conditionParts;  // for a condition
+
+  // The parts of a condition; an atom's are all empty.
+  const ConditionParts& condition() const;
 };
 
 // The elements of a rule body that starts at `bodyColumn`, as written: an atom
@@ -108,11 +113,9 @@ struct ParsedRule {
   std::size_t lineNumber = 0;  // from 1
   std::string line;
   NotARule notARule = NotARule::none;
-  std::string headName;       // before the first "(" (the whole line without one)
-  std::string headArguments;  // between the first "(" and the first ")"
-  std::vector<Term> headTerms;
-  std::string body;  // after the "<-" that follows that ")"
-  std::size_t bodyColumn = 0;
+  std::string headName;                      // before the first "(" (the whole line without one)
+  std::vector<Term> headTerms;               // between the first "(" and the first ")"
+  std::size_t bodyColumn = 0;                // after the "<-" that follows that ")"
   std::vector<BodyElement> written;          // the body elements in the order written
   std::vector<std::size_t> evaluationOrder;  // indexes into `written`
 

@@ -207,14 +207,19 @@ bool rowGreater(Row first, Row second) {
   return false;
 }
 
-Relation::Relation() : store_(std::make_shared<Store>()) {}
+const std::shared_ptr<Relation::Store>& Relation::emptyStore() {
+  static const std::shared_ptr<Store> empty = std::make_shared<Store>();
+  return empty;
+}
+
+Relation::Relation() : store_(emptyStore()) {}
 
 Relation::Relation(std::string name, std::vector<ValueType> types,
                    std::vector<std::string> attributes)
     : name_(std::move(name)),
       types_(std::move(types)),
       attributes_(std::move(attributes)),
-      store_(std::make_shared<Store>()) {}
+      store_(emptyStore()) {}
 
 Relation::Store& Relation::ownStore() {
   if (store_.use_count() > 1) {
@@ -239,7 +244,7 @@ std::vector<Tuple> Relation::tuples() const {
 
 void Relation::setTuplesOf(const Relation& other) { store_ = other.store_; }
 
-void Relation::clearTuples() { store_ = std::make_shared<Store>(); }
+void Relation::clearTuples() { store_ = emptyStore(); }
 
 bool Relation::insertRow(Row row) {
   const std::vector<Value> values(row.begin(), row.end());

@@ -126,6 +126,10 @@ class Relation {
 
  private:
   struct Store;
+  // The store of every relation without rows until it gets some, so that a
+  // relation that never holds a row allocates none (a run may make millions).
+  // Shared, so the first change copies it.
+  static const std::shared_ptr<Store>& emptyStore();
   Store& ownStore();
   // Appends the rows of `other` (of this store's width) that are not yet
   // held; this store is duplicate-free and stays so.

@@ -66,7 +66,7 @@ TEST(ParseRuleLineTest, KeepsEveryPartWithItsColumn) {
   ASSERT_TRUE(rule.isRule());
   EXPECT_EQ(rule.lineNumber, 4U);
   EXPECT_EQ(rule.headName, "p");
-  EXPECT_EQ(rule.headArguments, "X,$1");
+  EXPECT_EQ(textsOf(rule.headTerms), (std::vector<std::string>{"X", "$1"}));
   ASSERT_EQ(rule.headTerms.size(), 2U);
   EXPECT_EQ(rule.headTerms[1].kind, TermKind::columnReference);
   EXPECT_EQ(rule.headTerms[1].column, 4U);
@@ -85,7 +85,7 @@ TEST(ParseRuleLineTest, KeepsEveryPartWithItsColumn) {
   const BodyElement& condition = rule.written[1];
   EXPECT_FALSE(condition.isAtom);
   EXPECT_EQ(condition.column, 21U);
-  EXPECT_EQ(condition.condition.left, "X");
+  EXPECT_EQ(condition.condition().left, "X");
 }
 
 TEST(ParseRuleLineTest, AnAtomWithoutItsParenthesisRunsToTheEndOfTheBody) {
