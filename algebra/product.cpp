@@ -419,8 +419,19 @@ RowBuffer joinRows(const Relation& left, const Relation& right, const JoinPlan& 
 }
 
 bool isKept(const NeededColumns* keep, std::size_t position, const std::string& name) {
-  return keep == nullptr || position < keep->leading ||
-         std::find(keep->names.begin(), keep->names.end(), name) != keep->names.end();
+  return keep == nullptr || position < keep->leading || keep->keepsName(name);
+}
+
+// The columns of `result` that `keep` keeps, in column order, under its name.
+Relation keptColumnsOf(const Relation& result, const NeededColumns& keep) {
+  std::vector<std::size_t> columns;
+  const std::vector<std::string>& attributes = result.attributes();
+  for (std::size_t column = 0; column < attributes.size(); ++column) {
+    if (isKept(&keep, column, attributes[column])) {
+      columns.push_back(column);
+    }
+  }
+  return projectColumns(result, result.name(), columns);
 }
 
 // The kept columns, and the result's attributes and types to match.
@@ -460,7 +471,7 @@ Relation productWith(const Relation& left, const Relation& right, const NeededCo
   if (!left.holdsRowsOfWidth(left.attributes().size()) ||
       !right.holdsRowsOfWidth(right.attributes().size())) {
     Relation result = productStepByStep(left, right, plan);
-    return keep == nullptr ? result : projectOntoNames(result, keep->names, keep->leading);
+    return keep == nullptr ? result : keptColumnsOf(result, *keep);
   }
   Relation result;
   const KeptColumns kept = keptColumns(left, right, plan, keep, result);

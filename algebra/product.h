@@ -2,6 +2,8 @@
 #ifndef ALGEBRA_PRODUCT_H_
 #define ALGEBRA_PRODUCT_H_
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,10 +11,28 @@
 #include "relation/relation.h"
 
 // The result columns that a join keeps when not all of them: those whose
-// attribute name `names` lists, and the first `leading` columns whatever their
-// names (a rule reaches those by their numbers).
+// attribute name is among the first `count` of `names`, and the first
+// `leading` columns whatever their names (a rule reaches those by their
+// numbers). The elements of a rule share one list, each reading a part of it.
 struct NeededColumns {
-  std::vector<std::string> names;
+  NeededColumns() = default;
+  NeededColumns(std::shared_ptr<const std::vector<std::string>> names, std::size_t count,
+                std::size_t leading)
+      : names(std::move(names)), count(count), leading(leading) {}
+  // Every name of `list`.
+  NeededColumns(std::vector<std::string> list, std::size_t leading)
+      : names(std::make_shared<const std::vector<std::string>>(std::move(list))),
+        count(names->size()),
+        leading(leading) {}
+
+  // Whether `name` is among the names it keeps.
+  bool keepsName(const std::string& name) const {
+    return names != nullptr &&
+           std::find(names->begin(), names->begin() + count, name) != names->begin() + count;
+  }
+
+  std::shared_ptr<const std::vector<std::string>> names;
+  std::size_t count = 0;
   std::size_t leading = 0;
 };
 

@@ -151,19 +151,6 @@ Relation projectColumns(const Relation& source, std::string name,
   return projectChosen(source, std::move(name), columns, nullptr, repeatsAllowed);
 }
 
-Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
-                          std::size_t leading) {
-  std::vector<std::size_t> columns;
-  const std::vector<std::string>& attributes = source.attributes();
-  for (std::size_t column = 0; column < attributes.size(); ++column) {
-    if (column < leading ||
-        std::find(names.begin(), names.end(), attributes[column]) != names.end()) {
-      columns.push_back(column);
-    }
-  }
-  return projectColumns(source, source.name(), columns);
-}
-
 std::optional<std::string> unknownProjectionItem(const Relation& source,
                                                  const std::vector<std::string>& items) {
   for (const std::string& item : items) {

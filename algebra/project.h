@@ -29,11 +29,6 @@ Relation project(const Relation& source, std::string name, const std::vector<std
 Relation projectColumns(const Relation& source, std::string name,
                         const std::vector<std::size_t>& columns, bool repeatsAllowed = false);
 
-// The columns of `source` whose attribute name is one of `names`, and the
-// first `leading` columns, in column order, under the source's name.
-Relation projectOntoNames(const Relation& source, const std::vector<std::string>& names,
-                          std::size_t leading = 0);
-
 // The first non-empty item of `items` that names no column of `source`.
 std::optional<std::string> unknownProjectionItem(const Relation& source,
                                                  const std::vector<std::string>& items);

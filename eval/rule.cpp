@@ -63,14 +63,21 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
   if (rule.body.size() < 2) {
     return {};
   }
-  std::vector<NeededColumns> needed(rule.body.size());
-  std::vector<std::string> names = textsOf(rule.headTerms);
-  const std::size_t leading = leadingColumnsReached(rule);
+  // The names the head uses, then those of each element from the last one
+  // back: the elements after an element use the names before its own.
+  auto names = std::make_shared<std::vector<std::string>>(textsOf(rule.headTerms));
+  std::vector<std::size_t> counts(rule.body.size());
   for (std::size_t i = rule.body.size(); i-- > 0;) {
-    needed[i] = NeededColumns{names, leading};
+    counts[i] = names->size();
     for (std::string& name : namesUsedBy(rule.body[i])) {
-      names.push_back(std::move(name));
+      names->push_back(std::move(name));
     }
+  }
+  const std::size_t leading = leadingColumnsReached(rule);
+  std::vector<NeededColumns> needed;
+  needed.reserve(rule.body.size());
+  for (const std::size_t count : counts) {
+    needed.emplace_back(names, count, leading);
   }
   return needed;
 }
