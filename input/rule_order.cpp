@@ -1,82 +1,88 @@
 #include "input/rule_order.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <queue>
+#include <stdexcept>
 #include <utility>
 
 namespace {
 
-constexpr std::size_t none = PredicateGraph::none;
+// Node positions: the graph holds fewer than 2^31 nodes and uses.
+using Node = std::uint32_t;
 
 // Lists of node positions, one per node, packed in one array: the list of
 // node n is targets[start[n]] up to targets[start[n + 1]].
 struct Adjacency {
-  std::vector<std::size_t> start;
-  std::vector<std::size_t> targets;
+  std::vector<Node> start;
+  std::vector<Node> targets;
 
   std::size_t count(std::size_t node) const { return start[node + 1] - start[node]; }
-  const std::size_t* begin(std::size_t node) const { return targets.data() + start[node]; }
-  const std::size_t* end(std::size_t node) const { return targets.data() + start[node + 1]; }
+  const Node* begin(std::size_t node) const { return targets.data() + start[node]; }
+  const Node* end(std::size_t node) const { return targets.data() + start[node + 1]; }
 };
 
-// The lists of `pairs` (from, to) grouped by `from` over `nodes` nodes, each
-// list in the order of `pairs`.
-template <typename Pairs, typename From, typename To>
-Adjacency grouped(std::size_t nodes, const Pairs& pairs, From from, To to) {
+// The pairs (from, to) that `forEachPair(f)` gives, calling f(from, to) for
+// each, as lists by `from` over `nodes` nodes, each list in the order given.
+template <typename ForEachPair>
+Adjacency grouped(std::size_t nodes, const ForEachPair& forEachPair) {
   Adjacency lists;
   lists.start.assign(nodes + 1, 0);
-  for (const auto& pair : pairs) {
-    ++lists.start[from(pair) + 1];
-  }
+  forEachPair([&](Node from, Node /*to*/) { ++lists.start[from + 1]; });
   for (std::size_t node = 0; node < nodes; ++node) {
     lists.start[node + 1] += lists.start[node];
   }
-  std::vector<std::size_t> fill(lists.start.begin(), lists.start.end() - 1);
-  lists.targets.resize(lists.start.back());
-  for (const auto& pair : pairs) {
-    lists.targets[fill[from(pair)]++] = to(pair);
+  lists.targets.resize(lists.start[nodes]);
+  forEachPair([&](Node from, Node to) { lists.targets[lists.start[from]++] = to; });
+  // Each start now stands where the next list starts.
+  for (std::size_t node = nodes; node > 0; --node) {
+    lists.start[node] = lists.start[node - 1];
   }
+  lists.start[0] = 0;
   return lists;
 }
 
 // For each node, the distinct nodes its rules use (an edge from a head to each
 // predicate its rules use).
 Adjacency usedNodes(std::size_t nodes, const std::vector<PredicateGraph::Use>& uses) {
-  using Use = PredicateGraph::Use;
-  const Adjacency said = grouped(
-      nodes, uses, [](const Use& use) { return use.head; },
-      [](const Use& use) { return use.used; });
-  Adjacency used;
-  used.start.assign(nodes + 1, 0);
-  used.targets.reserve(said.targets.size());
-  std::vector<std::size_t> lastHead(nodes, none);
-  for (std::size_t head = 0; head < nodes; ++head) {
-    for (const std::size_t* use = said.begin(head); use != said.end(head); ++use) {
-      if (lastHead[*use] != head) {
-        lastHead[*use] = head;
-        used.targets.push_back(*use);
+  Adjacency used = grouped(nodes, [&uses](const auto& pair) {
+    for (const PredicateGraph::Use& use : uses) {
+      pair(use.head, use.used);
+    }
+  });
+  if (uses.empty()) {
+    return used;
+  }
+  constexpr Node noHead = UINT32_MAX;
+  std::vector<Node> lastHead(nodes, noHead);
+  Node read = 0;
+  Node kept = 0;
+  for (Node head = 0; head < nodes; ++head) {
+    for (const Node end = used.start[head + 1]; read < end; ++read) {
+      const Node node = used.targets[read];
+      if (lastHead[node] != head) {
+        lastHead[node] = head;
+        used.targets[kept++] = node;
       }
     }
-    used.start[head + 1] = used.targets.size();
+    used.start[head + 1] = kept;
   }
+  used.targets.resize(kept);
   return used;
 }
 
 // For each node, the nodes whose rules use it.
 Adjacency dependentsOf(const Adjacency& used) {
-  std::vector<std::pair<std::size_t, std::size_t>> edges;  // used, head
-  edges.reserve(used.targets.size());
   const std::size_t nodes = used.start.size() - 1;
-  for (std::size_t head = 0; head < nodes; ++head) {
-    for (const std::size_t* node = used.begin(head); node != used.end(head); ++node) {
-      edges.emplace_back(*node, head);
+  return grouped(nodes, [&](const auto& pair) {
+    for (Node head = 0; head < nodes; ++head) {
+      for (const Node* node = used.begin(head); node != used.end(head); ++node) {
+        pair(*node, head);
+      }
     }
-  }
-  return grouped(
-      nodes, edges, [](const auto& edge) { return edge.first; },
-      [](const auto& edge) { return edge.second; });
+  });
 }
 
 // Strongly connected components (Tarjan's, with an explicit stack so that
@@ -151,18 +157,17 @@ Cycles cyclesOf(const Adjacency& edges, const std::vector<bool>& taken) {
   for (const std::size_t component : cycles.component) {
     count = std::max(count, component + 1);
   }
-  std::vector<std::size_t> nodes(cycles.component.size());
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
-    nodes[node] = node;
-  }
-  cycles.members = grouped(
-      count, nodes, [&](std::size_t node) { return cycles.component[node]; },
-      [](std::size_t node) { return node; });
+  const std::size_t nodes = cycles.component.size();
+  cycles.members = grouped(count, [&](const auto& pair) {
+    for (Node node = 0; node < nodes; ++node) {
+      pair(static_cast<Node>(cycles.component[node]), node);
+    }
+  });
   cycles.cyclic.assign(count, false);
   cycles.usesOutside.assign(count, 0);
-  for (std::size_t node = 0; node < nodes.size(); ++node) {
+  for (std::size_t node = 0; node < nodes; ++node) {
     const std::size_t component = cycles.component[node];
-    for (const std::size_t* used = edges.begin(node); used != edges.end(node); ++used) {
+    for (const Node* used = edges.begin(node); used != edges.end(node); ++used) {
       if (cycles.component[*used] == component) {
         cycles.cyclic[component] = true;
       } else if (!taken[*used]) {
@@ -190,8 +195,8 @@ class Sweeps {
         taken_(names_.size(), false),
         pending_(names_.size(), 0),
         dependents_(dependentsOf(used)) {
-    for (std::size_t node = 0; node < names_.size(); ++node) {
-      pending_[node] = used.count(node);
+    for (Node node = 0; node < names_.size(); ++node) {
+      pending_[node] = static_cast<Node>(used.count(node));
       if (pending_[node] == 0) {
         nextSweep_.push_back(node);
       }
@@ -210,7 +215,7 @@ class Sweeps {
     bool tookAny = false;
     std::size_t next = 0;
     while (next < ready_.size() || !freedLater_.empty()) {
-      std::size_t node = 0;
+      Node node = 0;
       if (freedLater_.empty() || (next < ready_.size() && ready_[next] < freedLater_.top())) {
         node = ready_[next++];
       } else {
@@ -222,7 +227,7 @@ class Sweeps {
       }
       order.emplace_back();
       order.back().members.push_back(std::move(names_[node]));
-      take(node, [&](std::size_t freed) {
+      take(node, [&](Node freed) {
         if (freed > node) {
           freedLater_.push(freed);
         } else {
@@ -246,15 +251,15 @@ class Sweeps {
     }
     const std::size_t component = cycles_->component[readyCycles_.top()];
     readyCycles_.pop();
-    const std::size_t* const first = cycles_->members.begin(component);
-    const std::size_t* const last = cycles_->members.end(component);
+    const Node* const first = cycles_->members.begin(component);
+    const Node* const last = cycles_->members.end(component);
     EvaluationGroup group{{}, true};
     group.members.reserve(static_cast<std::size_t>(last - first));
-    for (const std::size_t* member = first; member != last; ++member) {
+    for (const Node* member = first; member != last; ++member) {
       group.members.push_back(std::move(names_[*member]));
     }
-    for (const std::size_t* member = first; member != last; ++member) {
-      take(*member, [this](std::size_t freed) { nextSweep_.push_back(freed); });
+    for (const Node* member = first; member != last; ++member) {
+      take(*member, [this](Node freed) { nextSweep_.push_back(freed); });
     }
     order.push_back(std::move(group));
     return true;
@@ -275,12 +280,12 @@ class Sweeps {
   }
 
   template <typename Freed>
-  void take(std::size_t node, Freed&& freed) {
+  void take(Node node, Freed&& freed) {
     taken_[node] = true;
     ++takenCount_;
-    for (const std::size_t* dependent = dependents_.begin(node); dependent != dependents_.end(node);
+    for (const Node* dependent = dependents_.begin(node); dependent != dependents_.end(node);
          ++dependent) {
-      const std::size_t waiter = *dependent;
+      const Node waiter = *dependent;
       if (taken_[waiter]) {
         continue;
       }
@@ -302,16 +307,16 @@ class Sweeps {
   const Adjacency& used_;
   std::vector<bool> taken_;
   std::size_t takenCount_ = 0;
-  std::vector<std::size_t> pending_;  // distinct used nodes not yet taken
+  std::vector<Node> pending_;  // distinct used nodes not yet taken
   Adjacency dependents_;
-  std::vector<std::size_t> ready_;      // at the start of this sweep, in list order
-  std::vector<std::size_t> nextSweep_;  // freed for the next sweep
+  std::vector<Node> ready_;      // at the start of this sweep, in list order
+  std::vector<Node> nextSweep_;  // freed for the next sweep
   // Freed in this sweep, each after the node being taken then.
-  std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> freedLater_;
+  std::priority_queue<Node, std::vector<Node>, std::greater<>> freedLater_;
   std::optional<Cycles> cycles_;
   // The cycles that use no waiting node outside themselves, by their
   // earliest-listed node.
-  std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<>> readyCycles_;
+  std::priority_queue<Node, std::vector<Node>, std::greater<>> readyCycles_;
 };
 
 }  // namespace
@@ -326,6 +331,18 @@ void PredicateGraph::add(std::string_view name) {
                     [this](std::size_t at) -> const std::string& { return names_[at]; }) == node) {
     names_.emplace_back(name);
   }
+}
+
+void PredicateGraph::reserve(std::size_t count) {
+  names_.reserve(count);
+  index_.reserve(count);
+}
+
+void PredicateGraph::recordDependency(std::size_t used, std::size_t head) {
+  if (uses_.size() >= UINT32_MAX / 2) {
+    throw std::length_error("PredicateGraph: more uses than it holds");
+  }
+  uses_.push_back(Use{static_cast<std::uint32_t>(used), static_cast<std::uint32_t>(head)});
 }
 
 std::vector<std::string> PredicateGraph::releaseNames() {

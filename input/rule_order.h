@@ -3,6 +3,7 @@
 #define INPUT_RULE_ORDER_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,8 +26,8 @@ class PredicateGraph {
 
   // A use of node `used` by the rules of node `head`.
   struct Use {
-    std::size_t used;
-    std::size_t head;
+    std::uint32_t used;
+    std::uint32_t head;
   };
 
   std::size_t size() const { return names_.size(); }
@@ -38,9 +39,12 @@ class PredicateGraph {
   // Appends a node named `name` unless one has that name.
   void add(std::string_view name);
 
+  // Makes room for `count` nodes in all.
+  void reserve(std::size_t count);
+
   // Records that the rules of node `head` use node `used`. A use said again
   // counts once: the order sees each pair of nodes once.
-  void recordDependency(std::size_t used, std::size_t head) { uses_.push_back(Use{used, head}); }
+  void recordDependency(std::size_t used, std::size_t head);
 
   // The uses as recorded, repeats included.
   const std::vector<Use>& uses() const { return uses_; }
