@@ -103,28 +103,37 @@ KnownWidths knownWidths(const std::vector<ParsedRule>& rules, const RelationList
 
 // The edit distance of two names, a swap of two neighbouring bytes counting as
 // one edit; stops counting past `limit` (returns limit + 1). Three rows of the
-// table are kept: the one being filled and the two before it.
-std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit) {
+// table are kept in `rows`: the one being filled and the two before it. Once
+// two rows in a row exceed the limit, so does every later one.
+std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit,
+                         std::vector<std::size_t>& rows) {
   if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > limit) {
     return limit + 1;
   }
   const std::size_t width = b.size() + 1;
-  std::vector<std::size_t> rows(3 * width);
+  rows.resize(3 * width);
   const auto row = [&](std::size_t i) { return rows.data() + (i % 3) * width; };
   for (std::size_t j = 0; j <= b.size(); ++j) {
     row(0)[j] = j;
   }
+  bool pastBefore = false;
   for (std::size_t i = 1; i <= a.size(); ++i) {
     std::size_t* const d = row(i);
     const std::size_t* const up = row(i - 1);
     d[0] = i;
+    std::size_t least = d[0];
     for (std::size_t j = 1; j <= b.size(); ++j) {
       const std::size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
       d[j] = std::min({up[j] + 1, d[j - 1] + 1, up[j - 1] + change});
       if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
         d[j] = std::min(d[j], row(i - 2)[j - 2] + 1);
       }
+      least = std::min(least, d[j]);
     }
+    if (least > limit && pastBefore) {
+      return limit + 1;
+    }
+    pastBefore = least > limit;
   }
   return std::min(row(a.size())[b.size()], limit + 1);
 }
@@ -151,7 +160,7 @@ class NearNames {
     std::string_view nearest;
     std::size_t best = limit + 1;
     for (const auto& [candidate, unused] : names_.entries()) {
-      const std::size_t distance = editDistance(name, candidate, limit);
+      const std::size_t distance = editDistance(name, candidate, limit, rows_);
       if (distance < best) {
         best = distance;
         nearest = candidate;
@@ -176,6 +185,7 @@ class NearNames {
   const RelationList& declared_;
   NamedValues<bool> names_;
   NamedValues<std::string_view> nearest_;
+  std::vector<std::size_t> rows_;  // of the edit distances
 };
 
 bool isBlankByte(char byte) { return isBlank(static_cast<unsigned char>(byte)); }
