@@ -86,8 +86,8 @@ KnownWidths knownWidths(const std::vector<ParsedRule>& rules, const RelationList
   widths.reserve(declared.size() + rules.size());
   for (const ParsedRule& rule : rules) {
     if (misreadFrom != 0 && rule.lineNumber >= misreadFrom && looksLikeDeclaration(rule.line)) {
-      widths.add(std::string_view(rule.line).substr(0, rule.line.find('(')),
-                 KnownWidth{0, false, true});
+      const std::string_view line = rule.line;
+      widths.add(line.substr(0, line.find('(')), KnownWidth{0, false, true});
     }
   }
   for (const Relation& relation : declared) {

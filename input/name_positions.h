@@ -30,7 +30,7 @@ class NamePositions {
       if (here.position == empty) {
         return none;
       }
-      if (here.hash == hash && std::string_view(nameAt(here.position)) == name) {
+      if (here.hash == hash && static_cast<std::string_view>(nameAt(here.position)) == name) {
         return here.position;
       }
     }
@@ -52,7 +52,7 @@ class NamePositions {
         ++count_;
         return position;
       }
-      if (here.hash == hash && std::string_view(nameAt(here.position)) == name) {
+      if (here.hash == hash && static_cast<std::string_view>(nameAt(here.position)) == name) {
         return here.position;
       }
     }
