@@ -65,6 +65,7 @@ std::vector<ParsedRule> parseRuleLines(const std::vector<std::string>& ruleLines
 
 std::vector<EvaluationGroup> orderRules(const std::vector<ParsedRule>& rules) {
   PredicateGraph nodes;
+  nodes.reserve(rules.size());  // at most one node a rule line
   for (const ParsedRule& rule : rules) {
     collectPredicates(rule, nodes);
   }

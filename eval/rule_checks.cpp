@@ -1,11 +1,13 @@
 #include "eval/rule_checks.h"
 
 #include <algorithm>
-#include <set>
+#include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <utility>
 
 #include "input/char_class.h"
+#include "input/name_positions.h"
 
 namespace {
 
@@ -17,7 +19,6 @@ struct KnownWidth {
   bool declared = false;
   bool misread = false;
 };
-using KnownWidths = std::unordered_map<std::string, KnownWidth>;
 
 bool looksLikeDeclaration(const std::string& line) {
   return !line.empty() && line.back() == ')' && line.find('(') != std::string::npos &&
@@ -40,78 +41,152 @@ std::size_t firstMisreadRelationLine(const std::vector<ParsedRule>& rules) {
   return 0;
 }
 
-// What the rule lines can meet: the widths of the relation names, and the
-// names in the order the file gives them (heads, then declarations).
-struct KnownRelations {
-  KnownWidths widths;
-  std::vector<std::string> inFileOrder;
+// Distinct names, each with a value, in the order they were first given. The
+// names are read where they stand: in the rules and the declared relations.
+template <typename Value>
+class NamedValues {
+ public:
+  // The value of `name`, or null.
+  const Value* find(std::string_view name) const {
+    const std::size_t at = positions_.find(name, nameAt());
+    return at == NamePositions::none ? nullptr : &entries_[at].second;
+  }
+
+  // Gives `name` the value `value` unless it has one; the value it has.
+  Value& add(std::string_view name, Value value) {
+    const std::size_t at = positions_.insert(name, entries_.size(), nameAt());
+    if (at == entries_.size()) {
+      entries_.emplace_back(name, std::move(value));
+    }
+    return entries_[at].second;
+  }
+
+  void reserve(std::size_t count) {
+    positions_.reserve(count);
+    entries_.reserve(count);
+  }
+
+  const std::vector<std::pair<std::string_view, Value>>& entries() const { return entries_; }
+
+ private:
+  auto nameAt() const {
+    return [this](std::size_t at) { return entries_[at].first; };
+  }
+
+  std::vector<std::pair<std::string_view, Value>> entries_;
+  NamePositions positions_;
 };
 
-KnownRelations knownRelations(const std::vector<ParsedRule>& rules, const RelationList& declared,
-                              std::size_t misreadFrom) {
-  KnownRelations known;
-  known.widths.reserve(declared.size() + rules.size());
+using KnownWidths = NamedValues<KnownWidth>;
+
+// The widths of the relation names the rule lines can meet.
+KnownWidths knownWidths(const std::vector<ParsedRule>& rules, const RelationList& declared,
+                        std::size_t misreadFrom) {
+  KnownWidths widths;
+  widths.reserve(declared.size() + rules.size());
   for (const ParsedRule& rule : rules) {
     if (misreadFrom != 0 && rule.lineNumber >= misreadFrom && looksLikeDeclaration(rule.line)) {
-      known.widths.insert({rule.line.substr(0, rule.line.find('(')), KnownWidth{0, false, true}});
+      const std::string_view line = rule.line;
+      widths.add(line.substr(0, line.find('(')), KnownWidth{0, false, true});
     }
   }
   for (const Relation& relation : declared) {
-    known.widths.insert({relation.name(), KnownWidth{relation.attributes().size(), true}});
+    widths.add(relation.name(), KnownWidth{relation.attributes().size(), true});
   }
   for (const ParsedRule& rule : rules) {
     if (rule.isRule()) {
-      known.widths.insert({rule.headName, KnownWidth{rule.headTerms.size(), false}});
-      known.inFileOrder.push_back(rule.headName);
+      widths.add(rule.headName, KnownWidth{rule.headTerms.size(), false});
     }
   }
-  for (const Relation& relation : declared) {
-    known.inFileOrder.push_back(relation.name());
-  }
-  return known;
+  return widths;
 }
 
 // The edit distance of two names, a swap of two neighbouring bytes counting as
-// one edit; stops counting past `limit` (returns limit + 1).
-std::size_t editDistance(const std::string& a, const std::string& b, std::size_t limit) {
+// one edit; stops counting past `limit` (returns limit + 1). Three rows of the
+// table are kept in `rows`: the one being filled and the two before it. Once
+// two rows in a row exceed the limit, so does every later one.
+std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit,
+                         std::vector<std::size_t>& rows) {
   if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > limit) {
     return limit + 1;
   }
-  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = 0; i <= a.size(); ++i) {
-    d[i][0] = i;
-  }
+  const std::size_t width = b.size() + 1;
+  rows.resize(3 * width);
+  const auto row = [&](std::size_t i) { return rows.data() + (i % 3) * width; };
   for (std::size_t j = 0; j <= b.size(); ++j) {
-    d[0][j] = j;
+    row(0)[j] = j;
   }
+  bool pastBefore = false;
   for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t* const d = row(i);
+    const std::size_t* const up = row(i - 1);
+    d[0] = i;
+    std::size_t least = d[0];
     for (std::size_t j = 1; j <= b.size(); ++j) {
       const std::size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
+      d[j] = std::min({up[j] + 1, d[j - 1] + 1, up[j - 1] + change});
       if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        d[j] = std::min(d[j], row(i - 2)[j - 2] + 1);
       }
+      least = std::min(least, d[j]);
     }
+    if (least > limit && pastBefore) {
+      return limit + 1;
+    }
+    pastBefore = least > limit;
   }
-  return std::min(d[a.size()][b.size()], limit + 1);
+  return std::min(row(a.size())[b.size()], limit + 1);
 }
 
-// The known name nearest to `name`, if one is near enough: at most one edit
-// away for a name of up to four bytes, two beyond; the first in the file of
-// those nearest.
-std::string nearestName(const std::string& name, const std::vector<std::string>& names) {
-  const std::size_t limit = name.size() <= 4 ? 1 : 2;
-  std::string nearest;
-  std::size_t best = limit + 1;
-  for (const std::string& candidate : names) {
-    const std::size_t distance = editDistance(name, candidate, limit);
-    if (distance < best) {
-      best = distance;
-      nearest = candidate;
+// The names an atom over a relation that exists nowhere may have meant: the
+// heads of the rules, then the declared relations, each where the file first
+// gives it; and, for each such atom's name, the nearest of them, if one is
+// near enough: at most one edit away for a name of up to four bytes, two
+// beyond; the first in the file of those nearest. Each name is looked for
+// once, however many atoms give it.
+class NearNames {
+ public:
+  NearNames(const std::vector<ParsedRule>& rules, const RelationList& declared)
+      : rules_(rules), declared_(declared) {}
+
+  std::string_view nearestTo(std::string_view name) {
+    if (const std::string_view* known = nearest_.find(name)) {
+      return *known;
+    }
+    if (names_.entries().empty()) {
+      gatherNames();
+    }
+    const std::size_t limit = name.size() <= 4 ? 1 : 2;
+    std::string_view nearest;
+    std::size_t best = limit + 1;
+    for (const auto& [candidate, unused] : names_.entries()) {
+      const std::size_t distance = editDistance(name, candidate, limit, rows_);
+      if (distance < best) {
+        best = distance;
+        nearest = candidate;
+      }
+    }
+    return nearest_.add(name, nearest);
+  }
+
+ private:
+  void gatherNames() {
+    for (const ParsedRule& rule : rules_) {
+      if (rule.isRule()) {
+        names_.add(rule.headName, false);
+      }
+    }
+    for (const Relation& relation : declared_) {
+      names_.add(relation.name(), false);
     }
   }
-  return nearest;
-}
+
+  const std::vector<ParsedRule>& rules_;
+  const RelationList& declared_;
+  NamedValues<bool> names_;
+  NamedValues<std::string_view> nearest_;
+  std::vector<std::size_t> rows_;  // of the edit distances
+};
 
 bool isBlankByte(char byte) { return isBlank(static_cast<unsigned char>(byte)); }
 
@@ -128,12 +203,13 @@ std::string text(std::size_t number) { return std::to_string(number); }
 
 class RuleLineCheck {
  public:
-  RuleLineCheck(const ParsedRule& rule, const KnownRelations& known, Warnings& warnings)
-      : rule_(rule), widths_(known.widths), names_(known.inFileOrder), warnings_(warnings) {}
+  RuleLineCheck(const ParsedRule& rule, const KnownWidths& widths, NearNames& nearNames,
+                Warnings& warnings)
+      : rule_(rule), widths_(widths), nearNames_(nearNames), warnings_(warnings) {}
 
   void run() {
     const std::string& line = rule_.line;
-    if (!line.empty() && std::all_of(line.begin(), line.end(), isBlankByte)) {
+    if (!line.empty() && std::find_if_not(line.begin(), line.end(), isBlankByte) == line.end()) {
       warn(Warning::blankOnlyLine, 0);
       return;
     }
@@ -148,16 +224,18 @@ class RuleLineCheck {
       return;
     }
     checkHead();
-    const std::set<std::string> bound = boundNames();
+    bool skippedAny = false;
     for (const BodyElement& element : rule_.written) {
       if (element.isAtom) {
-        checkAtom(element);
+        skippedAny = !checkAtom(element) || skippedAny;
       } else {
-        checkCondition(element, bound);
+        checkCondition(element);
       }
     }
     checkFinalPeriod();
-    leaveOutUnboundHeadsOfSkippedAtoms();
+    if (skippedAny) {
+      leaveOutUnboundHeadsOfSkippedAtoms();
+    }
   }
 
  private:
@@ -191,49 +269,53 @@ class RuleLineCheck {
         warn(Warning::headArgumentNotVariable, term.column, {term.text});
       }
     }
-    const auto known = widths_.find(rule_.headName);
-    if (known != widths_.end() && known->second.declared &&
-        known->second.width != rule_.headTerms.size()) {
+    const KnownWidth* known = widths_.find(rule_.headName);
+    if (known != nullptr && known->declared && known->width != rule_.headTerms.size()) {
       warn(Warning::headWidthDiffers, 0,
-           {rule_.headName, text(known->second.width), text(rule_.headTerms.size())});
+           {rule_.headName, text(known->width), text(rule_.headTerms.size())});
     }
   }
 
-  void checkAtom(const BodyElement& element) {
+  // False when the atom's relation exists nowhere or is a relation read as
+  // rules: evaluation skips the atom.
+  bool checkAtom(const BodyElement& element) {
     const Atom& atom = element.atom;
-    std::string arguments;
-    for (const Term& term : atom.terms) {
-      arguments += (arguments.empty() ? "'" : ", '") + term.text + "'";
-    }
-    if (arguments.empty()) {
-      arguments = "nincs";
-    }
     if (atom.argumentText.find('(') != std::string::npos) {
-      warn(Warning::atomNestedParenthesis, element.column, {arguments});
+      warn(Warning::atomNestedParenthesis, element.column, {argumentsOf(atom)});
     } else if (!atom.closed) {
-      warn(Warning::atomWithoutClosing, element.column, {arguments});
+      warn(Warning::atomWithoutClosing, element.column, {argumentsOf(atom)});
     }
-    const auto known = widths_.find(atom.name);
-    if (known == widths_.end()) {
-      const std::string nearest = nearestName(atom.name, names_);
+    const KnownWidth* known = widths_.find(atom.name);
+    if (known == nullptr) {
+      const std::string_view nearest = nearNames_.nearestTo(atom.name);
       if (nearest.empty()) {
         warn(Warning::unknownRelation, element.column, {atom.name});
       } else {
-        warn(Warning::unknownRelationNear, element.column, {atom.name, nearest});
+        warn(Warning::unknownRelationNear, element.column, {atom.name, std::string(nearest)});
       }
-      return;
+      return false;
     }
-    if (known->second.misread) {
-      return;
+    if (known->misread) {
+      return false;
     }
-    const std::size_t width = known->second.width;
+    const std::size_t width = known->width;
     if (atom.terms.size() != width) {
       warn(atom.terms.size() < width ? Warning::atomFewerArguments : Warning::atomMoreArguments,
            element.column, {atom.name, text(atom.terms.size()), text(width)});
     }
+    return true;
   }
 
-  void checkCondition(const BodyElement& element, const std::set<std::string>& bound) {
+  // The arguments of `atom` as a diagnostic names them.
+  static std::string argumentsOf(const Atom& atom) {
+    std::string arguments;
+    for (const Term& term : atom.terms) {
+      arguments += (arguments.empty() ? "'" : ", '") + term.text + "'";
+    }
+    return arguments.empty() ? "nincs" : arguments;
+  }
+
+  void checkCondition(const BodyElement& element) {
     const ConditionParts& condition = element.condition();
     if (!condition.complete) {
       warn(condition.text == "." ? Warning::finalPeriod : Warning::conditionWithoutOperator,
@@ -260,10 +342,10 @@ class RuleLineCheck {
         }
       }
     }
-    if (termKindOf(condition.left) == TermKind::variable && bound.count(condition.left) == 0) {
+    if (termKindOf(condition.left) == TermKind::variable && !isBound(condition.left)) {
       warn(Warning::unboundConditionVariable, element.column, {condition.left});
     }
-    if (termKindOf(condition.right) == TermKind::variable && bound.count(condition.right) == 0) {
+    if (termKindOf(condition.right) == TermKind::variable && !isBound(condition.right)) {
       warn(Warning::unboundConditionVariable, element.column + condition.rightColumn,
            {condition.right});
     }
@@ -283,49 +365,78 @@ class RuleLineCheck {
   // A head variable that only atoms over relations that exist nowhere would
   // bind: its diagnostic follows from theirs, and is left out.
   void leaveOutUnboundHeadsOfSkippedAtoms() {
-    std::set<std::string> inKnownAtoms;
-    std::set<std::string> inSkippedAtoms;
+    Names inKnownAtoms;
+    Names inSkippedAtoms;
     for (const BodyElement& element : rule_.written) {
       if (element.isAtom) {
-        const auto known = widths_.find(element.atom.name);
-        const bool skipped = known == widths_.end() || known->second.misread;
+        const KnownWidth* known = widths_.find(element.atom.name);
+        const bool skipped = known == nullptr || known->misread;
         for (const Term& term : element.atom.terms) {
-          (skipped ? inSkippedAtoms : inKnownAtoms).insert(term.text);
+          (skipped ? inSkippedAtoms : inKnownAtoms).push_back(term.text);
         }
       } else if (element.condition().operatorText == "=") {
-        inKnownAtoms.insert(element.condition().left);
-        inKnownAtoms.insert(element.condition().right);
+        inKnownAtoms.push_back(element.condition().left);
+        inKnownAtoms.push_back(element.condition().right);
       }
     }
-    std::set<std::string> seen;
+    sortNames(inKnownAtoms);
+    sortNames(inSkippedAtoms);
+    Names seen;
     for (const Term& term : rule_.headTerms) {
-      if (seen.insert(term.text).second && inSkippedAtoms.count(term.text) != 0 &&
-          inKnownAtoms.count(term.text) == 0) {
+      seen.push_back(term.text);
+    }
+    sortNames(seen);
+    std::vector<bool> looked(seen.size(), false);  // at the first head term of the text
+    for (const Term& term : rule_.headTerms) {
+      const auto at = static_cast<std::size_t>(
+          std::lower_bound(seen.begin(), seen.end(), term.text) - seen.begin());
+      if (looked[at]) {
+        continue;
+      }
+      looked[at] = true;
+      if (holds(inSkippedAtoms, term.text) && !holds(inKnownAtoms, term.text)) {
         warnings_.suppress(Warning::unboundHeadVariable, rule_.lineNumber, term.column + 1);
       }
     }
   }
 
-  // What atoms and equalities bind: a condition other than "=" reads these.
-  std::set<std::string> boundNames() const {
-    std::set<std::string> bound;
-    for (const BodyElement& element : rule_.written) {
-      if (element.isAtom) {
-        for (const Term& term : element.atom.terms) {
-          bound.insert(term.text);
+  // What atoms and equalities bind, which a condition other than "=" reads:
+  // found the first time it is asked for.
+  bool isBound(std::string_view name) {
+    if (!bound_) {
+      bound_.emplace();
+      for (const BodyElement& element : rule_.written) {
+        if (element.isAtom) {
+          for (const Term& term : element.atom.terms) {
+            bound_->push_back(term.text);
+          }
+        } else if (element.condition().operatorText == "=") {
+          bound_->push_back(element.condition().left);
+          bound_->push_back(element.condition().right);
         }
-      } else if (element.condition().operatorText == "=") {
-        bound.insert(element.condition().left);
-        bound.insert(element.condition().right);
       }
+      sortNames(*bound_);
     }
-    return bound;
+    return holds(*bound_, name);
+  }
+
+  // Texts of the rule, sorted and each once, so that a look-up takes log n.
+  using Names = std::vector<std::string_view>;
+
+  static void sortNames(Names& names) {
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+  }
+
+  static bool holds(const Names& names, std::string_view name) {
+    return std::binary_search(names.begin(), names.end(), name);
   }
 
   const ParsedRule& rule_;
   const KnownWidths& widths_;
-  const std::vector<std::string>& names_;
+  NearNames& nearNames_;
   Warnings& warnings_;
+  std::optional<Names> bound_;
 };
 
 }  // namespace
@@ -336,12 +447,13 @@ void checkRuleLines(const std::vector<ParsedRule>& rules, const RelationList& de
     return;
   }
   const std::size_t misreadFrom = firstMisreadRelationLine(rules);
-  const KnownRelations known = knownRelations(rules, declared, misreadFrom);
+  const KnownWidths widths = knownWidths(rules, declared, misreadFrom);
+  NearNames nearNames(rules, declared);
   for (const ParsedRule& rule : rules) {
     if (misreadFrom != 0 && rule.lineNumber >= misreadFrom) {
       break;
     }
-    RuleLineCheck(rule, known, warnings).run();
+    RuleLineCheck(rule, widths, nearNames, warnings).run();
   }
   // After an empty first line the relations are read as rules too, but that
   // line is the cause, named on its own.

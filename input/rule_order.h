@@ -3,22 +3,13 @@
 #define INPUT_RULE_ORDER_H_
 
 #include <cstddef>
-#include <set>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
-#include <utility>
+#include <string_view>
 #include <vector>
 
+#include "input/name_positions.h"
 #include "input/rule_model.h"
-
-// One record per head predicate.
-struct PredicateNode {
-  std::string name;
-  // Head predicates whose rules use this one, each named once.
-  std::vector<std::string> dependents;
-  // Distinct head predicates this one's rules use that are not yet ordered.
-  int pending = 0;
-};
 
 // Head predicates evaluated together. A recursive group holds the members of a
 // cycle of dependencies, in the order their nodes were made.
@@ -27,26 +18,44 @@ struct EvaluationGroup {
   bool recursive = false;
 };
 
-// The predicate nodes of a run, in the order they were made, found by name.
+// The head predicates of a run as nodes, numbered in the order they were made
+// and found by name, and the uses among them that their rules record.
 class PredicateGraph {
  public:
-  static constexpr std::size_t none = static_cast<std::size_t>(-1);
+  static constexpr std::size_t none = NamePositions::none;
 
-  std::vector<PredicateNode> nodes;
+  // A use of node `used` by the rules of node `head`.
+  struct Use {
+    std::uint32_t used;
+    std::uint32_t head;
+  };
+
+  std::size_t size() const { return names_.size(); }
+  const std::string& nameOf(std::size_t node) const { return names_[node]; }
 
   // The position of the node named `name`, or `none`.
-  std::size_t indexOf(const std::string& name) const;
+  std::size_t indexOf(std::string_view name) const;
 
   // Appends a node named `name` unless one has that name.
-  void add(std::string name);
+  void add(std::string_view name);
 
-  // Records that the rules of node `head` use node `used`, once however often
-  // it is said.
+  // Makes room for `count` nodes in all.
+  void reserve(std::size_t count);
+
+  // Records that the rules of node `head` use node `used`. A use said again
+  // counts once: the order sees each pair of nodes once.
   void recordDependency(std::size_t used, std::size_t head);
 
+  // The uses as recorded, repeats included.
+  const std::vector<Use>& uses() const { return uses_; }
+
+  // The names in node order, moved out; the graph is left empty.
+  std::vector<std::string> releaseNames();
+
  private:
-  std::unordered_map<std::string, std::size_t> index_;
-  std::set<std::pair<std::size_t, std::size_t>> recorded_;
+  std::vector<std::string> names_;
+  NamePositions index_;
+  std::vector<Use> uses_;
 };
 
 // Adds a node for the head of `rule` (for a line that is no rule, its text
@@ -58,9 +67,12 @@ void collectPredicates(const ParsedRule& rule, PredicateGraph& graph);
 void recordDependencies(const ParsedRule& rule, PredicateGraph& graph);
 
 // Empties the graph into evaluation order. Sweeps take, in list order, the
-// nodes that wait for nothing. When a sweep takes none, the cycle whose members
-// use no other waiting node and that holds the earliest-listed node is taken as
-// one recursive group, and sweeping goes on.
+// nodes that wait for nothing (a node waits for each distinct node its rules
+// use until that one is taken). A node that a take frees is taken in the same
+// sweep when it stands later in the list, else in the next one. When a sweep
+// takes none, the cycle whose members use no other waiting node and that
+// holds the earliest-listed node is taken as one recursive group, and
+// sweeping goes on.
 std::vector<EvaluationGroup> orderPredicates(PredicateGraph& graph);
 
 #endif  // INPUT_RULE_ORDER_H_
