@@ -5,37 +5,44 @@
 #include <unordered_map>
 
 #include "eval/fixpoint.h"
+#include "input/name_positions.h"
 
 namespace {
 
 // The rules of each head, in file order: a name finds the first, each rule
 // the next of its head.
 class RulesByHead {
+  // The head name of a rule, by its position.
+  auto headOf() const {
+    return [this](std::size_t rule) -> const std::string& { return rules_[rule].headName; };
+  }
+
  public:
   explicit RulesByHead(const std::vector<Rule>& rules) : rules_(rules), next_(rules.size(), none) {
     first_.reserve(rules.size());
-    for (std::size_t i = rules.size(); i-- > 0;) {
-      const auto [entry, added] = first_.try_emplace(rules[i].headName, i);
-      if (!added) {
-        next_[i] = entry->second;
-        entry->second = i;
+    std::vector<std::size_t> last(rules.size(), none);  // per first rule of a head
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+      const std::size_t first = first_.insert(rules[i].headName, i, headOf());
+      if (first != i) {
+        next_[last[first]] = i;
       }
+      last[first] = i;
     }
   }
 
   // Calls `visit` with each rule of `head`, in file order.
   template <typename Visit>
   void forEachRuleOf(const std::string& head, Visit&& visit) const {
-    const auto found = first_.find(head);
-    for (std::size_t i = found == first_.end() ? none : found->second; i != none; i = next_[i]) {
+    for (std::size_t i = first_.find(head, headOf()); i != none; i = next_[i]) {
       visit(rules_[i]);
     }
   }
 
  private:
-  static constexpr std::size_t none = static_cast<std::size_t>(-1);
+  static constexpr std::size_t none = NamePositions::none;
+
   const std::vector<Rule>& rules_;
-  std::unordered_map<std::string, std::size_t> first_;
+  NamePositions first_;  // of the first rule of each head
   std::vector<std::size_t> next_;
 };
 
