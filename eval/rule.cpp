@@ -251,6 +251,13 @@ void evaluateElements(const Rule& rule, const RelationList& knownRelations, Warn
     // and its relation looked up.
     chargeWork(1, elementWork + rule.body[i].text.size() + knownRelations.size());
     progress.evaluated = i + 1;
+    // Warned about however the atom's rows are given, as a plain evaluation does.
+    if (warnings.enabled() && !rule.body[i].isAtom) {
+      warnAboutTextOrdered(rule, rule.body[i], partialResult, warnings);
+    }
+    if (warnings.enabled()) {
+      warnAboutPartIntegers(rule, rule.body[i], partialResult, knownRelations, warnings);
+    }
     if (given != nullptr && (*given)[i].prepared != nullptr) {
       joinAtom(*(*given)[i].prepared, partialResult, firstElement, needed);
       continue;
@@ -258,12 +265,6 @@ void evaluateElements(const Rule& rule, const RelationList& knownRelations, Warn
     if (given != nullptr && (*given)[i].rows != nullptr) {
       evaluateAtomOn(rule.body[i].atom, *(*given)[i].rows, partialResult, firstElement, needed);
       continue;
-    }
-    if (warnings.enabled() && !rule.body[i].isAtom) {
-      warnAboutTextOrdered(rule, rule.body[i], partialResult, warnings);
-    }
-    if (warnings.enabled()) {
-      warnAboutPartIntegers(rule, rule.body[i], partialResult, knownRelations, warnings);
     }
     const ElementOutcome outcome =
         evaluateBodyElement(rule.body[i], knownRelations, partialResult, firstElement, needed);
