@@ -82,10 +82,6 @@ std::vector<NeededColumns> columnsNeededAfter(const Rule& rule) {
   return needed;
 }
 
-}  // namespace
-
-namespace {
-
 // Completes a rule whose line number, head and body stand: what evaluation
 // reads of it besides.
 void completeRule(Rule& rule) {
@@ -102,23 +98,7 @@ void completeRule(Rule& rule) {
 }  // namespace
 
 std::vector<Rule> wellFormedRules(const std::vector<ParsedRule>& ruleLines) {
-  std::vector<Rule> rules;
-  rules.reserve(ruleLines.size());
-  for (const ParsedRule& parsed : ruleLines) {
-    if (!parsed.isRule()) {
-      continue;
-    }
-    Rule& rule = rules.emplace_back();
-    rule.lineNumber = parsed.lineNumber;
-    rule.headName = parsed.headName;
-    rule.headTerms = parsed.headTerms;
-    rule.body.reserve(parsed.evaluationOrder.size());
-    for (std::size_t e : parsed.evaluationOrder) {
-      rule.body.push_back(parsed.written[e]);
-    }
-    completeRule(rule);
-  }
-  return rules;
+  return wellFormedRules(std::vector<ParsedRule>(ruleLines));
 }
 
 std::vector<Rule> wellFormedRules(std::vector<ParsedRule>&& ruleLines) {
