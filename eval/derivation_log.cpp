@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr std::size_t none = DerivationLog::none;
-
 Relation schemaOf(const Relation& relation) {
   return Relation(relation.name(), relation.types(), relation.attributes());
 }

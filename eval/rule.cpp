@@ -163,16 +163,15 @@ bool isPartlyInteger(std::string_view constant) {
 
 // Constants compared as integers that are not whole numbers: the right side
 // of a condition on a bound int column or of an ordering one, and an atom's
-// constant in an int column of its relation.
+// constant in an int column of `relation`, the one the atom reads.
 void warnAboutPartIntegers(const Rule& rule, const BodyElement& element,
-                           const Relation& partialResult, const RelationList& knownRelations,
+                           const Relation& partialResult, const Relation* relation,
                            Warnings& warnings) {
   const auto warn = [&](std::size_t column, const std::string& constant) {
     warnings.warn(Warning::partIntegerConstant, rule.lineNumber, column + 1,
                   {constant, integerText(constant)});
   };
   if (element.isAtom) {
-    const Relation* relation = knownRelations.findFirst(element.atom.name);
     for (std::size_t i = 0; relation != nullptr && i < element.atom.terms.size(); ++i) {
       const Term& term = element.atom.terms[i];
       if (term.kind == TermKind::constant && i < relation->types().size() &&
@@ -236,7 +235,13 @@ void evaluateElements(const Rule& rule, const RelationList& knownRelations, Warn
       warnAboutTextOrdered(rule, rule.body[i], partialResult, warnings);
     }
     if (warnings.enabled()) {
-      warnAboutPartIntegers(rule, rule.body[i], partialResult, knownRelations, warnings);
+      // A member of a recursive group is read as it stands in this round,
+      // which the list holds only after the group.
+      const Relation* read = given != nullptr && (*given)[i].rows != nullptr ? (*given)[i].rows
+                             : rule.body[i].isAtom
+                                 ? knownRelations.findFirst(rule.body[i].atom.name)
+                                 : nullptr;
+      warnAboutPartIntegers(rule, rule.body[i], partialResult, read, warnings);
     }
     if (given != nullptr && (*given)[i].prepared != nullptr) {
       joinAtom(*(*given)[i].prepared, partialResult, firstElement, needed);
