@@ -287,7 +287,15 @@ class RuleLineCheck {
     }
     const KnownWidth* known = widths_.find(atom.name);
     if (known == nullptr) {
-      const std::string_view nearest = nearNames_.nearestTo(atom.name);
+      // The nearest name is sought only for a diagnostic that is printed:
+      // beyond those, either kind counts once and says nothing.
+      const std::size_t line = rule_.lineNumber;
+      const std::size_t column = element.column + 1;
+      const std::string_view nearest =
+          warnings_.keeps(Warning::unknownRelation, line, column) ||
+                  warnings_.keeps(Warning::unknownRelationNear, line, column)
+              ? nearNames_.nearestTo(atom.name)
+              : std::string_view();
       if (nearest.empty()) {
         warn(Warning::unknownRelation, element.column, {atom.name});
       } else {

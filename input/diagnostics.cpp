@@ -37,6 +37,13 @@ void Warnings::warn(Warning kind, std::size_t line, std::size_t column,
   }
 }
 
+bool Warnings::keeps(Warning kind, std::size_t line, std::size_t column) const {
+  const Place place = placeOf(kind, line, column);
+  return enabled_ && suppressed_.count(place) == 0 && !leftOut(place) &&
+         (kept_.size() < diagnosticLimit || place < kept_.rbegin()->first) &&
+         kept_.count(place) == 0;
+}
+
 std::vector<Diagnostic> Warnings::sorted() const {
   std::vector<Diagnostic> result;
   result.reserve(kept_.size());

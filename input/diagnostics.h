@@ -92,6 +92,10 @@ class Warnings {
   void warn(Warning kind, std::size_t line, std::size_t column, std::vector<std::string> parts = {},
             std::string lineText = {});
 
+  // Whether a diagnostic of `kind` given now at this place would be kept with
+  // its parts for printing; one that would not is counted all the same.
+  bool keeps(Warning kind, std::size_t line, std::size_t column) const;
+
   // Takes no diagnostic of `kind` at this place from now on: what it would
   // say follows from a diagnostic given.
   void suppress(Warning kind, std::size_t line, std::size_t column) {

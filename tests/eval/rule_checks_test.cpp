@@ -111,6 +111,21 @@ TEST(RuleChecksTest, NamesTheCauseAndLeavesOutWhatFollowsFromIt) {
   EXPECT_EQ(warnings.sorted()[0].parts, std::vector<std::string>{"X"});
 }
 
+TEST(RuleChecksTest, NamesTheNearestOnlyInPrintedDiagnosticsAndCountsTheRest) {
+  std::vector<ParsedRule> rules;
+  for (std::size_t i = 1; i <= diagnosticLimit + 20; ++i) {
+    const std::string number = std::to_string(i);
+    rules.push_back(parseRuleLine("pp" + number + "(X)<-qp" + number + "(X)", i));
+  }
+  Warnings warnings;
+  checkRuleLines(rules, RelationList(), warnings);
+  EXPECT_EQ(warnings.count(), diagnosticLimit + 20);
+  const std::vector<Diagnostic> kept = warnings.sorted();
+  ASSERT_EQ(kept.size(), diagnosticLimit);
+  EXPECT_EQ(kept.back().kind, Warning::unknownRelationNear);
+  EXPECT_EQ(kept.back().parts, (std::vector<std::string>{"qp100", "pp100"}));
+}
+
 TEST(RuleChecksTest, ADisabledCollectionTakesNothing) {
   Warnings warnings(false);
   checkRuleLines({parseRuleLine("p(X):-q(X)", 1)}, RelationList(), warnings);
@@ -134,6 +149,9 @@ TEST(WarningsTest, KeepsTheFirstInWrittenOrderAndCountsEachPlaceAndKindOnce) {
   EXPECT_EQ(std::tie(kept[1].line, kept[1].kind),
             std::make_tuple(std::size_t{1}, Warning::blankInRule));
   EXPECT_EQ(kept.back().line, diagnosticLimit - 1);
+  EXPECT_TRUE(warnings.keeps(Warning::blankOnlyLine, 2, 0));   // before the last kept
+  EXPECT_FALSE(warnings.keeps(Warning::blankInRule, 1, 0));    // kept already
+  EXPECT_FALSE(warnings.keeps(Warning::blankInRule, 200, 0));  // after the last kept
   Warnings off(false);
   off.warn(Warning::blankInRule, 1, 0);
   EXPECT_EQ(off.count() + off.sorted().size(), 0U);
