@@ -27,8 +27,11 @@ struct NeededColumns {
 
   // Whether `name` is among the names it keeps.
   bool keepsName(const std::string& name) const {
-    return names != nullptr &&
-           std::find(names->begin(), names->begin() + count, name) != names->begin() + count;
+    if (names == nullptr) {
+      return false;
+    }
+    const auto end = names->begin() + static_cast<std::ptrdiff_t>(count);
+    return std::find(names->begin(), end, name) != end;
   }
 
   std::shared_ptr<const std::vector<std::string>> names;

@@ -211,6 +211,26 @@ void warnAboutUnboundHead(const Rule& rule, const std::vector<std::string>& head
   warnings.warn(Warning::unboundHeadVariable, rule.lineNumber, column, {*unknown});
 }
 
+// Warns about an element however its atom's rows are given, as a plain
+// evaluation does: an atom over a member of a recursive group is judged by the
+// member as it stands in this round, which the list holds only after the group.
+void warnAboutElement(const Rule& rule, const BodyElement& element, const GivenAtom* given,
+                      const Relation& partialResult, const RelationList& knownRelations,
+                      Warnings& warnings) {
+  if (!warnings.enabled()) {
+    return;
+  }
+  if (!element.isAtom) {
+    warnAboutTextOrdered(rule, element, partialResult, warnings);
+    warnAboutPartIntegers(rule, element, partialResult, nullptr, warnings);
+    return;
+  }
+  const Relation* read = given != nullptr && given->rows != nullptr
+                             ? given->rows
+                             : knownRelations.findFirst(element.atom.name);
+  warnAboutPartIntegers(rule, element, partialResult, read, warnings);
+}
+
 // Work meter units charged for evaluating one body element, apart from its
 // text and rows: about what its few relational operations cost on tiny inputs.
 constexpr std::size_t elementWork = 64;
@@ -230,25 +250,14 @@ void evaluateElements(const Rule& rule, const RelationList& knownRelations, Warn
     // and its relation looked up.
     chargeWork(1, elementWork + rule.body[i].text.size() + knownRelations.size());
     progress.evaluated = i + 1;
-    // Warned about however the atom's rows are given, as a plain evaluation does.
-    if (warnings.enabled() && !rule.body[i].isAtom) {
-      warnAboutTextOrdered(rule, rule.body[i], partialResult, warnings);
-    }
-    if (warnings.enabled()) {
-      // A member of a recursive group is read as it stands in this round,
-      // which the list holds only after the group.
-      const Relation* read = given != nullptr && (*given)[i].rows != nullptr ? (*given)[i].rows
-                             : rule.body[i].isAtom
-                                 ? knownRelations.findFirst(rule.body[i].atom.name)
-                                 : nullptr;
-      warnAboutPartIntegers(rule, rule.body[i], partialResult, read, warnings);
-    }
-    if (given != nullptr && (*given)[i].prepared != nullptr) {
-      joinAtom(*(*given)[i].prepared, partialResult, firstElement, needed);
+    const GivenAtom* atomGiven = given == nullptr ? nullptr : &(*given)[i];
+    warnAboutElement(rule, rule.body[i], atomGiven, partialResult, knownRelations, warnings);
+    if (atomGiven != nullptr && atomGiven->prepared != nullptr) {
+      joinAtom(*atomGiven->prepared, partialResult, firstElement, needed);
       continue;
     }
-    if (given != nullptr && (*given)[i].rows != nullptr) {
-      evaluateAtomOn(rule.body[i].atom, *(*given)[i].rows, partialResult, firstElement, needed);
+    if (atomGiven != nullptr && atomGiven->rows != nullptr) {
+      evaluateAtomOn(rule.body[i].atom, *atomGiven->rows, partialResult, firstElement, needed);
       continue;
     }
     const ElementOutcome outcome =
