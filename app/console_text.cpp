@@ -68,16 +68,20 @@ void EscapingStream::Buffer::writeHeldLead() {
   }
 }
 
+void EscapingStream::Buffer::writeUtf8Control(unsigned char second) {
+  std::string escape;
+  appendEscape(escape, 0xC2);
+  appendEscape(escape, second);
+  target_ << escape;
+  continuing_ = 0;
+}
+
 std::streamsize EscapingStream::Buffer::xsputn(const char* bytes, std::streamsize count) {
   std::streamsize start = 0;
   if (heldLead_ && count > 0) {
     heldLead_ = false;
     if (isUtf8Control(0xC2, static_cast<unsigned char>(bytes[0]))) {
-      std::string escape;
-      appendEscape(escape, 0xC2);
-      appendEscape(escape, static_cast<unsigned char>(bytes[0]));
-      target_ << escape;
-      continuing_ = 0;
+      writeUtf8Control(static_cast<unsigned char>(bytes[0]));
       start = 1;
     } else {
       target_.put('\xC2');
@@ -97,11 +101,7 @@ std::streamsize EscapingStream::Buffer::xsputn(const char* bytes, std::streamsiz
     if (held) {
       heldLead_ = true;
     } else if (control) {
-      std::string escape;
-      appendEscape(escape, byte);
-      appendEscape(escape, static_cast<unsigned char>(bytes[i + 1]));
-      target_ << escape;
-      continuing_ = 0;
+      writeUtf8Control(static_cast<unsigned char>(bytes[i + 1]));
       start = ++i + 1;
     } else if (i < count) {
       std::string escape;

@@ -56,6 +56,8 @@ class EscapingStream : public std::ostream {
     bool escaped(unsigned char byte);
     // Writes the lead byte held back at the end of the last write, if any.
     void writeHeldLead();
+    // Writes a C1 control in UTF-8, 0xC2 and `second`, as two escapes.
+    void writeUtf8Control(unsigned char second);
 
     std::ostream& target_;
     bool utf8Text_;
